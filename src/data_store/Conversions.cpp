@@ -1,6 +1,7 @@
 #include "data_store/Conversions.h"
 
 #include <QStringDecoder>
+#include <QStringList>
 
 #include <cmath>
 #include <cstdio>
@@ -19,12 +20,15 @@ QString DecodeUtf8(const QByteArray& bytes) {
 
 namespace {
 
-bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 bool ParseInt(const QString& text, int* value) {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && IsBlank(text[i])) ++i;
+    while (i < n && IsBlank(text[i]))
+        ++i;
     bool negative = false;
     if (i < n && (text[i] == u'+' || text[i] == u'-')) {
         negative = text[i] == u'-';
@@ -46,7 +50,9 @@ bool ParseInt(const QString& text, int* value) {
 
 }  // namespace
 
-bool TryStrToInt(const QString& text, int* value) { return ParseInt(text, value); }
+bool TryStrToInt(const QString& text, int* value) {
+    return ParseInt(text, value);
+}
 
 int StrToInt(const QString& text) {
     int value = 0;
@@ -63,17 +69,20 @@ double StrToFloat(const QString& text) {
     const qsizetype n = trimmed.size();
     if (i < n && (trimmed[i] == u'+' || trimmed[i] == u'-')) ++i;
     qsizetype digits = 0;
-    while (i < n && isDigit(trimmed[i])) ++i, ++digits;
+    while (i < n && isDigit(trimmed[i]))
+        ++i, ++digits;
     if (i < n && trimmed[i] == u'.') {
         ++i;
-        while (i < n && isDigit(trimmed[i])) ++i, ++digits;
+        while (i < n && isDigit(trimmed[i]))
+            ++i, ++digits;
     }
     bool ok = digits > 0;
     if (ok && i < n && (trimmed[i] == u'e' || trimmed[i] == u'E')) {
         ++i;
         if (i < n && (trimmed[i] == u'+' || trimmed[i] == u'-')) ++i;
         qsizetype exponentDigits = 0;
-        while (i < n && isDigit(trimmed[i])) ++i, ++exponentDigits;
+        while (i < n && isDigit(trimmed[i]))
+            ++i, ++exponentDigits;
         ok = exponentDigits > 0;
     }
     ok = ok && i == n;
@@ -104,7 +113,8 @@ QString FormatGeneral(double value) {
     for (; *p && *p != 'e'; ++p)
         if (*p != '.') digits.append(*p);
     const int exponent = std::atoi(p + 1);
-    while (digits.size() > 1 && digits.endsWith('0')) digits.chop(1);
+    while (digits.size() > 1 && digits.endsWith('0'))
+        digits.chop(1);
 
     QByteArray out;
     if (negative) out.append('-');
@@ -154,7 +164,9 @@ bool ParseTime(const QString& text, int* seconds) {
 
 }  // namespace
 
-bool TryStrToTime(const QString& text, int* seconds) { return ParseTime(text, seconds); }
+bool TryStrToTime(const QString& text, int* seconds) {
+    return ParseTime(text, seconds);
+}
 
 int StrToTime(const QString& text) {
     int seconds = 0;

@@ -9,7 +9,7 @@
 
 // A text that does not convert. Its message is the one the user sees in the error box.
 class ConversionError : public std::runtime_error {
-public:
+  public:
     explicit ConversionError(const QString& message);
     QString Message() const { return QString::fromUtf8(what()); }
 };
@@ -34,7 +34,8 @@ double StrToFloat(const QString& text);
 QString FormatGeneral(double value);
 
 // Time of day: "h:m" or "h:m:s" with hours 0-23, minutes and seconds 0-59 (one or two digits each,
-// blanks around the text ignored). Returns seconds since midnight; raises "'%s' is not a valid time".
+// blanks around the text ignored). Returns seconds since midnight; raises "'%s' is not a valid
+// time".
 int StrToTime(const QString& text);
 
 // The same rules, reporting failure instead of raising.

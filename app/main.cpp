@@ -1,0 +1,24 @@
+// 澄溪标准化考试系统: creates the application and its windows, then runs the candidate flow.
+#include "shell/Startup.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Platform.h"
+#include "ui_common/Prompts.h"
+#include "ui_common/Widgets.h"
+
+#include <QApplication>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // The flow decides when the program ends; closing a hidden window's child must not end it.
+    app.setQuitOnLastWindowClosed(false);
+    app.setFont(PixelFont(12));
+
+    QtPrompts prompts;
+    SetErrorPrompts(&prompts);
+    DesktopPlatform platform;
+
+    Program program(prompts, platform);
+    QTimer::singleShot(0, &app, [&program] { RunGuarded([&program] { program.Start(); }); });
+    return app.exec();
+}

@@ -1,0 +1,70 @@
+#include "back_office/BackOffice.h"
+
+#include "back_office/AdminsTab.h"
+#include "back_office/BankTab.h"
+#include "back_office/CandidatesTab.h"
+#include "back_office/GradingTab.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Termination.h"
+#include "ui_common/Widgets.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+
+BackOffice::BackOffice(Prompts& prompts, QWidget* owner)
+    : QWidget(owner, Qt::Window), prompts_(prompts) {
+    setObjectName(QStringLiteral("BackOffice"));
+    setWindowTitle(QStringLiteral("管理员界面"));
+    setFixedSize(880, 600);
+
+    QLabel* title = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("管理员操作"), 16, 10);
+    title->setFont(PixelFont(24, true));
+    title->adjustSize();
+    quit_ = MakeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"), 880 - 16 - 90, 10,
+                       90, 30);
+    guardedConnect(quit_, &QPushButton::clicked, this, [this] { Button2Click(); });
+
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    pages_->setGeometry(8, 50, 880 - 16, 600 - 58);
+    admins_ = new AdminsTab(prompts_, pages_);
+    candidates_ = new CandidatesTab(prompts_, pages_);
+    single_ = new BankTab(Bank::SingleChoice, prompts_, pages_);
+    multi_ = new BankTab(Bank::MultiChoice, prompts_, pages_);
+    trueFalse_ = new BankTab(Bank::TrueFalse, prompts_, pages_);
+    subjective_ = new BankTab(Bank::Subjective, prompts_, pages_);
+    grading_ = new GradingTab(prompts_, pages_);
+    pages_->addTab(admins_, QStringLiteral("管理员管理"));
+    pages_->addTab(candidates_, QStringLiteral("考生信息管理"));
+    pages_->addTab(single_, QStringLiteral("单项选择题"));
+    pages_->addTab(multi_, QStringLiteral("多项选择题"));
+    pages_->addTab(trueFalse_, QStringLiteral("判断题"));
+    pages_->addTab(subjective_, QStringLiteral("主观题"));
+    pages_->addTab(grading_, QStringLiteral("教师阅卷"));
+    pages_->setCurrentIndex(0);
+}
+
+void BackOffice::FormCreate() {
+    grading_->SetUp();
+}
+
+void BackOffice::FormShow() {
+    admins_->Refresh();
+    candidates_->Refresh();
+    single_->Refresh();
+    multi_->Refresh();
+    trueFalse_->Refresh();
+    subjective_->Refresh();
+}
+
+void BackOffice::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) RunGuarded([this] { FormShow(); });
+}
+
+// "退出": end the whole program, not only this window.
+void BackOffice::Button2Click() {
+    RequestTerminate();
+}

@@ -1,0 +1,123 @@
+// The access layer: a connection (Database), the complete in-memory result of one query
+// (ResultTable) and the layer's only exception (DatabaseError). Every handler opens its own
+// connection, reads and writes, and lets it go before it returns.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class DatabaseError : public std::runtime_error {
+  public:
+    explicit DatabaseError(const QString& message);
+    QString Message() const { return QString::fromUtf8(what()); }
+};
+
+// SQLite's result code as an English sentence.
+QString ErrorCodeText(int code);
+
+// A value bound to a "?" placeholder: null, integer, floating value or text.
+using SqlValue = std::variant<std::nullptr_t, qint64, double, QString>;
+using SqlValues = QList<SqlValue>;
+
+// SQLite's fundamental type codes.
+enum class ColumnKind { Integer = 1, Float = 2, Text = 3, Blob = 4, Null = 5 };
+
+class ResultTable {
+  public:
+    int RowCount() const { return rowCount_; }
+    int ColumnCount() const { return columnCount_; }
+    bool AtEnd() const { return current_ >= rowCount_; }
+
+    // Index of the first column whose name equals `name` ignoring letter case.
+    int ColumnIndexOf(const QString& name) const;
+    // The current row's cell as text: the stored bytes (UTF-8 as stored) for text, decimal for
+    // integers, the general floating format for floats, empty for NULL.
+    QByteArray ColumnText(int column) const;
+    qint64 ColumnAsInt64(int column) const;
+    double ColumnAsFloat(int column) const;
+    // The blob's bytes, or nullptr for an absent cell.
+    const QByteArray* ColumnBlob(int column) const;
+
+    // ColumnText of the named column, decoded from UTF-8: the read every window uses.
+    QString Value(const QString& columnName) const;
+
+    bool MoveNext();
+    bool MoveLast();
+
+    ColumnKind KindOf(int column) const { return kinds_.at(column); }
+    const QStringList& ColumnNames() const { return names_; }
+
+  private:
+    friend class Database;
+    struct Cell {
+        bool present = false;
+        std::variant<qint64, double, QByteArray> value;
+    };
+    const Cell& CurrentCell(int column) const;
+
+    int rowCount_ = 0;
+    int columnCount_ = 0;
+    QStringList names_;
+    std::vector<ColumnKind> kinds_;
+    std::vector<Cell> cells_;
+    int current_ = 0;
+};
+
+class Database {
+  public:
+    static constexpr int kDefaultBusyTimeoutMs = 10000;
+
+    // Opens (and, as SQLite does, creates if missing) the database file. A file briefly locked by
+    // another workstation makes statements wait up to `busyTimeoutMs` instead of failing.
+    explicit Database(const QString& fileName, int busyTimeoutMs = kDefaultBusyTimeoutMs);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Runs one statement that returns no rows.
+    void RunStatement(const QString& sql);
+    // The same with values bound to its "?" placeholders, in order.
+    void RunStatement(const QString& sql, const SqlValues& values);
+
+    // Runs a query and loads every row of its result.
+    std::unique_ptr<ResultTable> OpenQuery(const QString& sql);
+    std::unique_ptr<ResultTable> OpenQuery(const QString& sql, const SqlValues& values);
+
+    // Rows changed by the last statement.
+    int ChangedRows() const;
+
+    sqlite3* Handle() const { return handle_; }
+
+    [[noreturn]] void RaiseError(const QString& message, const QString& sql) const;
+
+  private:
+    sqlite3_stmt* Prepare(const QByteArray& sql, const QString& text, const SqlValues& values);
+
+    sqlite3* handle_ = nullptr;
+};
+
+// All-or-nothing changes: BEGIN IMMEDIATE on construction, COMMIT on Commit(), ROLLBACK when it
+// goes out of scope uncommitted (an exception on the way).
+class Transaction {
+  public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+  private:
+    Database& db_;
+    bool open_ = true;
+};

@@ -1,0 +1,138 @@
+#include "shell/CandidateSignIn.h"
+
+#include "data_store/Conversions.h"
+#include "data_store/Database.h"
+#include "data_store/Schema.h"
+#include "shell/AdminSignIn.h"
+#include "shell/HelpWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/ShopLink.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Platform.h"
+#include "ui_common/Prompts.h"
+#include "ui_common/Termination.h"
+#include "ui_common/Widgets.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+CandidateSignIn::CandidateSignIn(Prompts& prompts, Platform& platform, AppWindows& windows,
+                                 QWidget* parent)
+    : FormDialog(parent), prompts_(prompts), platform_(platform), windows_(windows) {
+    setObjectName(QStringLiteral("CandidateSignIn"));
+    setWindowTitle(QStringLiteral("澄溪标准化考试系统8.01"));
+    setFixedSize(592, 403);
+
+    auto* shop = new ColorLabel(this, QStringLiteral("Label4"), kShopCaption,
+                                palette().color(QPalette::Window));
+    shop->setFont(PixelFont(12));
+    shop->setAutoFillBackground(false);
+    shop->setStyleSheet(QStringLiteral("color: #0000FF;"));
+    shop->setCursor(Qt::PointingHandCursor);
+    shop->adjustSize();
+    shop->move(592 - shop->width() - 8, 6);
+    guardedConnect(shop, &ColorLabel::clicked, this, [this] { platform_.OpenUrl(kShopAddress); });
+
+    QLabel* title = MakeLabel(this, QStringLiteral("Label1"),
+                              QStringLiteral("登录澄溪标准化考试系统"), 0, 60, 592, 40);
+    title->setFont(PixelFont(29, true));
+    title->setAlignment(Qt::AlignCenter);
+
+    QLabel* numberLabel =
+        MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("学号"), 150, 146);
+    numberLabel->setFont(PixelFont(21, true));
+    numberLabel->adjustSize();
+    edit1_ = MakeEdit(this, QStringLiteral("Edit1"), 210, 142, 220, 30, numberLabel);
+    edit1_->setFont(PixelFont(16));
+    FilterKeys(edit1_, kDigits);
+
+    QLabel* nameLabel = MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("姓名"), 150, 200);
+    nameLabel->setFont(PixelFont(21, true));
+    nameLabel->adjustSize();
+    edit2_ = MakeEdit(this, QStringLiteral("Edit2"), 210, 196, 220, 30, nameLabel);
+    edit2_->setFont(PixelFont(16));
+
+    QPushButton* signIn =
+        MakeButton(this, QStringLiteral("Button1"), QStringLiteral("登录"), 170, 260, 110, 40);
+    QPushButton* quit =
+        MakeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"), 320, 260, 110, 40);
+    signIn->setFont(PixelFont(16, true));
+    quit->setFont(PixelFont(16, true));
+    QPushButton* office = MakeButton(this, QStringLiteral("Button3"), QStringLiteral("后台管理"),
+                                     592 - 190, 403 - 36, 85, 26);
+    QPushButton* help = MakeButton(this, QStringLiteral("Button4"), QStringLiteral("软件帮助"),
+                                   592 - 96, 403 - 36, 85, 26);
+    guardedConnect(signIn, &QPushButton::clicked, this, [this] { Button1Click(); });
+    guardedConnect(quit, &QPushButton::clicked, this, [this] { Button2Click(); });
+    guardedConnect(office, &QPushButton::clicked, this, [this] { Button3Click(); });
+    guardedConnect(help, &QPushButton::clicked, this, [this] { Button4Click(); });
+
+    setTabOrder(edit1_, edit2_);
+    setTabOrder(edit2_, signIn);
+    setTabOrder(signIn, quit);
+    setTabOrder(quit, office);
+    setTabOrder(office, help);
+    edit1_->setFocus();
+}
+
+QString CandidateSignIn::NumberText() const {
+    return edit1_->text();
+}
+
+// "登录": check number and name against the candidate table.
+void CandidateSignIn::Button1Click() {
+    const QString number = edit1_->text().trimmed();
+    const QString name = edit2_->text().trimmed();
+    if (number.isEmpty() || name.isEmpty()) {
+        prompts_.Message(QStringLiteral("学号或姓名不能为空。"));
+        return;
+    }
+    const int value = StrToInt(edit1_->text());
+    if (value < kLowestStudentNo || value > kHighestStudentNo) {
+        prompts_.Message(QStringLiteral("这个考生不存在。"));
+        return;
+    }
+    QString storedNumber, storedName;
+    {
+        Database db(kDatabasePath);
+        auto table = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
+                                  {edit1_->text()});
+        if (table->RowCount() == 0) {
+            prompts_.Message(QStringLiteral("学号或姓名不存在。"));
+            return;
+        }
+        storedNumber = table->Value(QStringLiteral("Xuehao"));
+        storedName = table->Value(QStringLiteral("Xingmin"));
+    }
+    if (number != storedNumber || name != storedName) {
+        prompts_.Message(QStringLiteral("学号或姓名不存在。"));
+        return;
+    }
+    signedIn_ = true;
+    accept();
+    windows_.main->SetPanelText(2, number);
+    windows_.main->SetPanelText(4, name);
+}
+
+// "退出": end the program whatever the boxes hold.
+void CandidateSignIn::Button2Click() {
+    close();
+    RequestTerminate();
+}
+
+void CandidateSignIn::Button3Click() {
+    windows_.adminSignIn->exec();
+}
+
+void CandidateSignIn::Button4Click() {
+    windows_.help->exec();
+}
+
+void CandidateSignIn::closeEvent(QCloseEvent* event) {
+    // Leaving without a successful sign-in ends the program: nobody may take the exam under a
+    // number whose name was never checked.
+    if (!signedIn_) RequestTerminate();
+    FormDialog::closeEvent(event);
+}

@@ -1,0 +1,41 @@
+// The candidate sign-in: student number and name checked against the candidate table; the door to
+// the administrator sign-in and the help window.
+#pragma once
+
+#include "shell/AppWindows.h"
+#include "ui_common/FormDialog.h"
+
+class ColorLabel;
+class Platform;
+class Prompts;
+class QLineEdit;
+class QPushButton;
+
+class CandidateSignIn : public FormDialog {
+    Q_OBJECT
+  public:
+    CandidateSignIn(Prompts& prompts, Platform& platform, AppWindows& windows,
+                    QWidget* parent = nullptr);
+
+    QString NumberText() const;  // the number box as typed (the exam takes the candidate from it)
+
+    // "登录": the sign-in check.
+    void Button1Click();
+    // "退出": close this window and the main window, which ends the program.
+    void Button2Click();
+    // "后台管理": the administrator sign-in, modal.
+    void Button3Click();
+    // "软件帮助": the help window, modal.
+    void Button4Click();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    Prompts& prompts_;
+    Platform& platform_;
+    AppWindows& windows_;
+    QLineEdit* edit1_ = nullptr;
+    QLineEdit* edit2_ = nullptr;
+    bool signedIn_ = false;
+};

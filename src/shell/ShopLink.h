@@ -1,0 +1,7 @@
+// The invitation to the author's web shop shown at the top right of the sign-in and help windows.
+#pragma once
+
+#include <QString>
+
+inline const QString kShopAddress = QStringLiteral("http://shop.chengxi-edu.example/");
+inline const QString kShopCaption = QStringLiteral("欢迎光临作者网店：shop.chengxi-edu.example");

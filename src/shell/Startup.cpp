@@ -1,0 +1,54 @@
+#include "shell/Startup.h"
+
+#include "back_office/BackOffice.h"
+#include "exam/ExamWindow.h"
+#include "shell/AdminSignIn.h"
+#include "shell/CandidateSignIn.h"
+#include "shell/HelpWindow.h"
+#include "shell/MainWindow.h"
+#include "ui_common/ErrorRouting.h"
+
+Program::Program(Prompts& prompts, Platform& platform, bool fullScreenExam,
+                 const std::function<void(const QString&)>& onCreated) {
+    const auto created = [&](const QString& name) {
+        if (onCreated) onCreated(name);
+    };
+    windows_.main = new MainWindow(prompts, windows_);
+    RunGuarded([&] { windows_.main->FormCreate(); });
+    created(QStringLiteral("MainWindow"));
+
+    windows_.signIn = new CandidateSignIn(prompts, platform, windows_);
+    created(QStringLiteral("CandidateSignIn"));
+
+    ExamContext context;
+    context.signedInNumber = [this] { return windows_.main->PanelText(2); };
+    context.signedInName = [this] { return windows_.main->PanelText(4); };
+    context.numberBoxText = [this] { return windows_.signIn->NumberText(); };
+    context.showMainWindow = [this] { windows_.main->show(); };
+    windows_.exam = new ExamWindow(prompts, platform, std::move(context), fullScreenExam);
+    RunGuarded([&] { windows_.exam->FormCreate(); });
+    created(QStringLiteral("ExamWindow"));
+
+    // The administrator sign-in, the back office and the help open over the candidate sign-in: as
+    // its child windows they stay usable while it runs modally.
+    windows_.adminSignIn = new AdminSignIn(prompts, windows_, windows_.signIn);
+    created(QStringLiteral("AdminSignIn"));
+
+    windows_.backOffice = new BackOffice(prompts, windows_.signIn);
+    RunGuarded([&] { windows_.backOffice->FormCreate(); });
+    created(QStringLiteral("BackOffice"));
+
+    windows_.help = new HelpWindow(platform, windows_.signIn);
+    created(QStringLiteral("HelpWindow"));
+}
+
+Program::~Program() {
+    // Child windows of the sign-in go with it.
+    delete windows_.exam;
+    delete windows_.signIn;
+    delete windows_.main;
+}
+
+void Program::Start() {
+    windows_.main->FormShow();
+}

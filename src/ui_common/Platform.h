@@ -1,0 +1,40 @@
+// Services of the desktop the windows rely on: opening a web address, the screen size, the mouse
+// cursor, and the input methods. Tests hand the windows a fake.
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+    // Opens a web address in the default browser.
+    virtual void OpenUrl(const QString& address) = 0;
+    virtual QSize ScreenSize() const = 0;
+    virtual QPoint CursorPosition() const = 0;
+    // Names of the installed input methods, in the platform's order (empty without a framework).
+    virtual QStringList InputMethods() = 0;
+    // Makes the input method at `index` of InputMethods() the active one.
+    virtual void ActivateInputMethod(int index) = 0;
+};
+
+// The real desktop: Qt for the browser, screen and cursor; fcitx5 or IBus over D-Bus for input
+// methods.
+class DesktopPlatform : public Platform {
+  public:
+    void OpenUrl(const QString& address) override;
+    QSize ScreenSize() const override;
+    QPoint CursorPosition() const override;
+    QStringList InputMethods() override;
+    void ActivateInputMethod(int index) override;
+
+  private:
+    enum class Framework { None, Fcitx5, IBus };
+    void Discover();
+    bool discovered_ = false;
+    Framework framework_ = Framework::None;
+    QStringList names_;    // shown in the menu
+    QStringList engines_;  // what the framework activates
+};

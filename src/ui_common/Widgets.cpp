@@ -1,0 +1,129 @@
+#include "ui_common/Widgets.h"
+
+#include "ui_common/Colors.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QPushButton>
+
+QColor ButtonFace() {
+    return QApplication::palette().color(QPalette::Button);
+}
+
+ColorLabel::ColorLabel(QWidget* parent, const QString& name, const QString& caption,
+                       const QColor& color)
+    : QLabel(caption, parent) {
+    setObjectName(name);
+    setAccessibleName(caption);
+    setAlignment(Qt::AlignCenter);
+    setAutoFillBackground(true);
+    setColor(color);
+}
+
+void ColorLabel::setColor(const QColor& color) {
+    color_ = color;
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, color);
+    setPalette(palette);
+}
+
+void ColorLabel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit clicked();
+    QLabel::mousePressEvent(event);
+}
+
+void ColorLabel::enterEvent(QEnterEvent* event) {
+    emit entered();
+    QLabel::enterEvent(event);
+}
+
+void ColorLabel::leaveEvent(QEvent* event) {
+    emit left();
+    QLabel::leaveEvent(event);
+}
+
+QFont PixelFont(int pixelSize, bool bold, const QString& family) {
+    QFont font = QApplication::font();
+    if (!family.isEmpty()) font.setFamilies({family, font.family()});
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, int x, int y,
+                  int width, int height) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    if (width > 0) {
+        label->setGeometry(x, y, width, height > 0 ? height : label->sizeHint().height());
+    } else {
+        label->move(x, y);
+        label->adjustSize();
+    }
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int x, int y,
+                        int width, int height) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setGeometry(x, y, width, height);
+    return button;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const QString& name, int x, int y, int width, int height,
+                    QLabel* buddy) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(x, y, width, height);
+    if (buddy) {
+        buddy->setBuddy(edit);
+        edit->setAccessibleName(buddy->text().remove(u'：').remove(u':').trimmed());
+    }
+    return edit;
+}
+
+namespace {
+
+class KeyFilter : public QObject {
+  public:
+    KeyFilter(QObject* parent, QString allowed) : QObject(parent), allowed_(std::move(allowed)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+                return false;
+            const QString text = key->text();
+            if (text.isEmpty()) return false;  // arrows, Home, End, Delete …
+            if (text == QStringLiteral("\b")) return false;
+            return !Allowed(text);
+        }
+        if (event->type() == QEvent::InputMethod) {
+            const auto* input = static_cast<QInputMethodEvent*>(event);
+            return !input->commitString().isEmpty() && !Allowed(input->commitString());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    bool Allowed(const QString& text) const {
+        for (QChar c : text)
+            if (!allowed_.contains(c)) return false;
+        return true;
+    }
+    QString allowed_;
+};
+
+}  // namespace
+
+void FilterKeys(QLineEdit* edit, const QString& allowed) {
+    edit->installEventFilter(new KeyFilter(edit, allowed));
+}

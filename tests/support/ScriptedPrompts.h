@@ -1,0 +1,43 @@
+// Prompts for tests: records every box shown and answers from queues.
+#pragma once
+
+#include "ui_common/Prompts.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+
+class ScriptedPrompts : public Prompts {
+  public:
+    enum class Kind { Message, Error, Confirm, OpenFile, SaveFile };
+    struct Shown {
+        Kind kind;
+        QString caption;
+        QString text;
+    };
+
+    void Message(const QString& text) override;
+    void Error(const QString& text) override;
+    bool Confirm(const QString& caption, const QString& text) override;
+    QString OpenFileName(const QString& filter) override;
+    QString SaveFileName(const QString& filter) override;
+
+    // Answers, taken in order; an empty queue answers Confirm with OK and file dialogs with Cancel.
+    QQueue<bool> confirmAnswers;
+    QQueue<QString> fileAnswers;
+
+    QList<Shown> shown;
+    // The texts of the plain messages, of the error boxes, of everything, in order.
+    QStringList Messages() const;
+    QStringList Errors() const;
+    QStringList Texts() const;
+    QString LastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
+    void Clear() { shown.clear(); }
+
+    // Called after a box was recorded (tests use it to act while "the box is open").
+    std::function<void(const Shown&)> onShown;
+
+  private:
+    void Record(Kind kind, const QString& caption, const QString& text);
+};
