@@ -1,0 +1,66 @@
+#include "ui_common/ReportList.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+ReportList::ReportList(QWidget* parent, const QString& name, const QStringList& captions)
+    : QTreeWidget(parent) {
+    setObjectName(name);
+    setAccessibleName(name);
+    setColumnCount(int(captions.size()));
+    setHeaderLabels(captions);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAllColumnsShowFocus(true);
+    header()->setStretchLastSection(false);
+    header()->setDefaultSectionSize(80);
+    // Grid lines between cells.
+    setStyleSheet(QStringLiteral(
+        "QTreeView::item { border-right: 1px solid #d4d4d4; border-bottom: 1px solid #d4d4d4; }"));
+}
+
+void ReportList::AddRow(const QStringList& cells) {
+    auto* item = new QTreeWidgetItem(this);
+    for (int c = 0; c < columnCount() && c < cells.size(); ++c)
+        item->setText(c, cells[c]);
+}
+
+QString ReportList::Cell(int row, int column) const {
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item ? item->text(column) : QString();
+}
+
+QStringList ReportList::Row(int row) const {
+    QStringList cells;
+    for (int c = 0; c < columnCount(); ++c)
+        cells << Cell(row, c);
+    return cells;
+}
+
+QStringList ReportList::Captions() const {
+    QStringList captions;
+    for (int c = 0; c < columnCount(); ++c)
+        captions << headerItem()->text(c);
+    return captions;
+}
+
+int ReportList::SelectedRow() const {
+    const QList<QTreeWidgetItem*> items = selectedItems();
+    return items.isEmpty() ? -1 : indexOfTopLevelItem(items.first());
+}
+
+void ReportList::SelectRow(int row) {
+    clearSelection();
+    if (QTreeWidgetItem* item = topLevelItem(row)) {
+        item->setSelected(true);
+        setCurrentItem(item);
+    }
+}
+
+void ReportList::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) emit rowClicked();
+}
