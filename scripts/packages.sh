@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the program needs to build, run and be tested.
+# Sourced by the other scripts; runs apt-get as root or through sudo, and only when something is missing.
+set -euo pipefail
+
+CX_PACKAGES=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-qpa-plugins libqt6test6
+    libsqlite3-dev libxlsxwriter-dev libzip-dev libpugixml-dev libfreexl-dev
+    fonts-wqy-microhei
+    xvfb xauth
+)
+
+cx_install_packages() {
+    local missing=()
+    for package in "${CX_PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
