@@ -10,8 +10,6 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // The flow decides when the program ends; closing a hidden window's child must not end it.
-    app.setQuitOnLastWindowClosed(false);
     app.setFont(PixelFont(12));
 
     QtPrompts prompts;

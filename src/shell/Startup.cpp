@@ -8,8 +8,13 @@
 #include "shell/MainWindow.h"
 #include "ui_common/ErrorRouting.h"
 
+#include <QApplication>
+
 Program::Program(Prompts& prompts, Platform& platform, bool fullScreenExam,
                  const std::function<void(const QString&)>& onCreated) {
+    // The flow decides when the program ends: closing the sign-in window while the main window is
+    // still hidden must not quit behind its back.
+    QApplication::setQuitOnLastWindowClosed(false);
     const auto created = [&](const QString& name) {
         if (onCreated) onCreated(name);
     };
