@@ -9,6 +9,7 @@ CX_PACKAGES=(
     libsqlite3-dev libxlsxwriter-dev libzip-dev libpugixml-dev libfreexl-dev
     fonts-wqy-microhei
     xvfb xauth
+    desktop-file-utils sqlite3
 )
 
 cx_install_packages() {
