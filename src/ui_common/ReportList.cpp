@@ -17,9 +17,12 @@ ReportList::ReportList(QWidget* parent, const QString& name, const QStringList& 
     setAllColumnsShowFocus(true);
     header()->setStretchLastSection(false);
     header()->setDefaultSectionSize(80);
-    // Grid lines between cells.
+    // Grid lines between cells. Styling the items drops the style's selection background, so the
+    // selected row is painted here too (otherwise its text turns white on white).
     setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid #d4d4d4; border-bottom: 1px solid #d4d4d4; }"));
+        "QTreeView::item { border-right: 1px solid #d4d4d4; border-bottom: 1px solid #d4d4d4; }"
+        "QTreeView::item:selected { background: palette(highlight); "
+        "color: palette(highlighted-text); }"));
 }
 
 void ReportList::AddRow(const QStringList& cells) {
