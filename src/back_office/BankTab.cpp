@@ -1,22 +1,242 @@
 #include "back_office/BankTab.h"
 
+#include "data_store/Conversions.h"
+#include "data_store/Database.h"
+#include "data_store/Renumbering.h"
+#include "data_store/Schema.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Prompts.h"
+#include "ui_common/ReportList.h"
+#include "ui_common/Widgets.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+
 namespace {
-const char* TabName(Bank bank) {
-    switch (bank) {
-        case Bank::SingleChoice:
-            return "TabSheet4";
-        case Bank::MultiChoice:
-            return "TabSheet3";
-        case Bank::TrueFalse:
-            return "TabSheet7";
-        case Bank::Subjective:
-            return "TabSheet5";
-    }
-    return "";
+
+// Geometry of a tab page (the back office's tab control leaves 860 x 514 pixels).
+constexpr int kMargin = 8;
+constexpr int kPageWidth = 860;
+constexpr int kPageHeight = 514;
+constexpr int kColumnGap = 16;
+constexpr int kRowPitch = 34;
+constexpr int kBoxHeight = 26;
+constexpr int kLabelWidth = 80;
+constexpr int kNumberBoxWidth = 70;
+constexpr int kButtonWidth = 96;
+constexpr int kButtonHeight = 30;
+constexpr int kButtonGap = 8;
+
+const QString kKeyColumn = QStringLiteral("TestID");
+
+// Edit-box rows: the number and the question text share the first row, the other boxes follow
+// two to a row.
+int BoxRows(int boxes) {
+    return 1 + (boxes - 2 + 1) / 2;
 }
+
 }  // namespace
 
 BankTab::BankTab(Bank bank, Prompts& prompts, QWidget* parent)
-    : OfficeTab(parent), bank_(bank), prompts_(prompts) {
-    setObjectName(QString::fromLatin1(TabName(bank)));
+    : OfficeTab(parent), spec_(SpecOf(bank)), prompts_(prompts) {
+    setObjectName(spec_.tabName);
+
+    QStringList captions;
+    for (const BankColumn& column : spec_.columns)
+        captions << column.caption;
+    const int buttonsTop = kPageHeight - kMargin - kButtonHeight;
+    const int boxesTop = buttonsTop - 12 - BoxRows(int(spec_.columns.size())) * kRowPitch;
+    list_ = new ReportList(this, spec_.listName, captions);
+    list_->setGeometry(kMargin, kMargin, kPageWidth - 2 * kMargin, boxesTop - 10 - kMargin);
+    for (int c = 0; c < spec_.columns.size(); ++c)
+        list_->header()->resizeSection(c, spec_.columns[c].listWidth);
+    guardedConnect(list_, &ReportList::rowClicked, this, [this] { ListClick(); });
+
+    BuildBoxes(boxesTop);
+    BuildButtons(buttonsTop);
+}
+
+void BankTab::BuildBoxes(int top) {
+    const int right = kPageWidth - kMargin;
+    // Two columns of label + box below the first row, both ending at the right edge.
+    const int pairWidth = (right - kMargin - 2 * kLabelWidth - kColumnGap) / 2;
+    for (int k = 0; k < spec_.columns.size(); ++k) {
+        int x, y, width;
+        if (k < 2) {
+            // "题号：" [number] "题目：" [question text, to the right edge]
+            y = top;
+            x = k == 0 ? kMargin : kMargin + kLabelWidth + kNumberBoxWidth;
+            width = k == 0 ? kNumberBoxWidth : right - (x + kLabelWidth);
+        } else {
+            y = top + (1 + (k - 2) / 2) * kRowPitch;
+            x = (k - 2) % 2 == 0 ? kMargin : right - kLabelWidth - pairWidth;
+            width = pairWidth;
+        }
+        const QString& name = spec_.boxNames[k];
+        QLabel* label = MakeLabel(this, name + QStringLiteral("Label"),
+                                  spec_.columns[k].caption + QStringLiteral("："), x, y,
+                                  kLabelWidth, kBoxHeight);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        boxes_ << MakeEdit(this, name, x + kLabelWidth, y, width, kBoxHeight, label);
+    }
+    // Edz1KeyPress / Edx1KeyPress / Edy1KeyPress / Edxx1KeyPress: question numbers are digits.
+    FilterKeys(boxes_.first(), kDigits);
+    // Edz8KeyPress / Edx8KeyPress / Edy6KeyPress: points are digits and ".".
+    if (spec_.pointsBox >= 0) FilterKeys(boxes_.at(spec_.pointsBox), kDigitsAndPoint);
+}
+
+QPushButton* BankTab::AddButton(const BankButton& button, int* x, int top) {
+    if (button.name.isEmpty()) return nullptr;
+    QPushButton* made =
+        MakeButton(this, button.name, button.caption, *x, top, kButtonWidth, kButtonHeight);
+    made->setVisible(button.visible);
+    if (button.visible) *x += kButtonWidth + kButtonGap;
+    return made;
+}
+
+void BankTab::BuildButtons(int top) {
+    int x = kMargin;
+    const auto connect = [this](QPushButton* button, void (BankTab::*handler)()) {
+        if (button)
+            guardedConnect(button, &QPushButton::clicked, this,
+                           [this, handler] { (this->*handler)(); });
+    };
+    connect(AddButton(spec_.refresh, &x, top), &BankTab::Refresh);
+    connect(AddButton(spec_.change, &x, top), &BankTab::ChangeClick);
+    connect(AddButton(spec_.add, &x, top), &BankTab::AddClick);
+    connect(AddButton(spec_.remove, &x, top), &BankTab::DeleteClick);
+    connect(AddButton(spec_.clear, &x, top), &BankTab::ClearClick);
+    // The spreadsheet buttons stand apart, at the right.
+    x = kPageWidth - kMargin - 2 * kButtonWidth - kButtonGap;
+    exportButton_ = AddButton(spec_.exportSheet, &x, top);
+    importButton_ = AddButton(spec_.importSheet, &x, top);
+    saveButton_ = AddButton(spec_.saveSheet, &x, top);
+}
+
+void BankTab::Refresh() {
+    list_->ClearRows();
+    Database db(kDatabasePath);
+    if (spec_.fixedRows == 0) RenumberKeys(db, spec_.table, kKeyColumn, kKeyColumn);
+    const auto rows = db.OpenQuery(spec_.selectSql);
+    // The fixed bank lists exactly its number of rows: fewer rows in the table stop the refresh
+    // with the access layer's end-of-table (or empty-dataset) error.
+    const int count = spec_.fixedRows > 0 ? spec_.fixedRows : rows->RowCount();
+    for (int r = 0; r < count; ++r, rows->MoveNext()) {
+        QStringList cells;
+        for (const BankColumn& column : spec_.columns)
+            cells << rows->Value(column.column);
+        list_->AddRow(cells);
+    }
+}
+
+void BankTab::ListClick() {
+    const int row = list_->SelectedRow();
+    if (row < 0) return;
+    for (int k = 0; k < boxes_.size(); ++k)
+        boxes_[k]->setText(list_->Cell(row, k));
+}
+
+void BankTab::ChangeClick() {
+    if (ReportEmptyBoxes(false)) return;
+    bool changed = false;
+    {
+        Database db(kDatabasePath);
+        const int count =
+            spec_.fixedRows > 0 ? spec_.fixedRows : db.OpenQuery(spec_.selectSql)->RowCount();
+        if (const int number = MatchingNumber(count); number > 0) {
+            SqlValues values;
+            for (int k = 1; k < boxes_.size(); ++k)
+                values << boxes_[k]->text();
+            values << qint64(number);
+            db.RunStatement(spec_.updateSql, values);
+            // A number in range with no row behind it changes nothing: not a success.
+            changed = db.ChangedRows() > 0;
+        }
+    }
+    if (!changed) {
+        prompts_.Message(spec_.notFound);
+        return;
+    }
+    prompts_.Message(kChanged);
+    Refresh();
+}
+
+void BankTab::AddClick() {
+    if (spec_.insertSql.isEmpty()) return;
+    const bool someEmpty = ReportEmptyBoxes(spec_.addReportsEveryEmptyBox);
+    const int number = StrToInt(Trimmed(0));
+    if (number < 1 || number > spec_.addLimit) {
+        prompts_.Message(spec_.addRangeMessage);
+        return;
+    }
+    if (someEmpty) return;
+    {
+        Database db(kDatabasePath);
+        if (MatchingNumber(db.OpenQuery(spec_.selectSql)->RowCount()) > 0) {
+            prompts_.Message(kNumberTaken);
+            return;
+        }
+        // The number goes in as the text typed: a taken number written differently ("03") is
+        // stored as that integer and refused by the key.
+        SqlValues values;
+        for (QLineEdit* box : boxes_)
+            values << box->text();
+        db.RunStatement(spec_.insertSql, values);
+    }
+    prompts_.Message(kAdded);
+    Refresh();
+}
+
+void BankTab::DeleteClick() {
+    if (spec_.deleteSql.isEmpty()) return;
+    const QString number = Trimmed(0);
+    if (number.isEmpty()) {
+        prompts_.Message(spec_.columns.first().emptyMessage);
+        return;
+    }
+    bool deleted = false;
+    {
+        Database db(kDatabasePath);
+        const auto rows = db.OpenQuery(spec_.selectSql);
+        for (; !rows->AtEnd(); rows->MoveNext()) {
+            const QString key = rows->Value(kKeyColumn);
+            if (key != number) continue;
+            db.RunStatement(spec_.deleteSql, {qint64(StrToInt(key))});
+            prompts_.Message(kDeleted);
+            deleted = true;
+        }
+    }
+    if (!deleted) {
+        prompts_.Message(kNoSuchNumber);
+        return;
+    }
+    Refresh();
+}
+
+void BankTab::ClearClick() {
+    for (QLineEdit* box : boxes_)
+        box->clear();
+}
+
+QString BankTab::Trimmed(int k) const {
+    return boxes_.at(k)->text().trimmed();
+}
+
+bool BankTab::ReportEmptyBoxes(bool every) {
+    bool someEmpty = false;
+    for (int k = 0; k < boxes_.size(); ++k) {
+        if (!Trimmed(k).isEmpty()) continue;
+        prompts_.Message(spec_.columns[k].emptyMessage);
+        someEmpty = true;
+        if (!every) break;
+    }
+    return someEmpty;
+}
+
+int BankTab::MatchingNumber(int count) const {
+    const QString number = Trimmed(0);
+    for (int n = 1; n <= count; ++n)
+        if (number == QString::number(n)) return n;
+    return 0;
 }

@@ -1,19 +1,65 @@
-// The four question-bank tabs: one implementation driven by what differs between the banks.
+// The four question-bank tabs ("单项选择题", "多项选择题", "判断题", "主观题"): one implementation
+// built and served from the bank's BankSpec.
 #pragma once
 
+#include "back_office/BankSpec.h"
 #include "back_office/OfficeTab.h"
 
-class Prompts;
+#include <QList>
 
-enum class Bank { SingleChoice, MultiChoice, TrueFalse, Subjective };
+class Prompts;
+class QLineEdit;
+class QPushButton;
+class ReportList;
 
 class BankTab : public OfficeTab {
     Q_OBJECT
   public:
     BankTab(Bank bank, Prompts& prompts, QWidget* parent);
-    void Refresh() override {}
+
+    // Butz1Click / Button14Click / Buty1Click / Butx1Click ("刷新"): renumber the bank to 1..n
+    // (not the fixed single-choice bank) and list it.
+    void Refresh() override;
+
+    const BankSpec& Spec() const { return spec_; }
+    ReportList* List() const { return list_; }
+    QLineEdit* Box(int k) const { return boxes_.at(k); }
+    // The spreadsheet buttons ("导出", "导入", hidden "保存"), served by the spreadsheet exchange.
+    QPushButton* ExportButton() const { return exportButton_; }
+    QPushButton* ImportButton() const { return importButton_; }
+    QPushButton* SaveButton() const { return saveButton_; }
 
   private:
-    Bank bank_;
+    void BuildBoxes(int top);
+    void BuildButtons(int top);
+    QPushButton* AddButton(const BankButton& button, int* x, int top);
+
+    // ListView5Click / ListView4Click / ListView2Click / ListView6Click: copy the clicked row
+    // into the edit boxes.
+    void ListClick();
+    // Butz2Click / Button11Click / Buty2Click / Butx2Click ("更改"): store the boxes over the
+    // question whose number the first box holds.
+    void ChangeClick();
+    // Button12Click / Buty3Click / Butx3Click ("添加"): add the boxes as a new question.
+    void AddClick();
+    // Button15Click / Buty5Click / Buttx4Click ("删除"): delete the question with the number in
+    // the first box.
+    void DeleteClick();
+    // Butz3Click / Button13Click / Buty4Click / Butx5Click ("清空"): empty the edit boxes.
+    void ClearClick();
+
+    QString Trimmed(int k) const;
+    // Shows the message of the first empty box, or of every empty box; true when one was empty.
+    bool ReportEmptyBoxes(bool every);
+    // The number n in 1..count whose decimal text equals the trimmed number box exactly (so a
+    // leading zero never matches); 0 when there is none.
+    int MatchingNumber(int count) const;
+
+    const BankSpec& spec_;
     Prompts& prompts_;
+    ReportList* list_ = nullptr;
+    QList<QLineEdit*> boxes_;
+    QPushButton* exportButton_ = nullptr;
+    QPushButton* importButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
 };
