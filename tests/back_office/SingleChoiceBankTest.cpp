@@ -5,6 +5,8 @@
 #include "back_office/BackOffice.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
+#include "shell/Startup.h"
+#include "support/FakePlatform.h"
 #include "support/TestWorkdir.h"
 
 #include <QTest>
@@ -192,13 +194,19 @@ void SingleChoiceBankTest::keyFilters() {
     QCOMPARE(edit->text(), kept.chopped(1));
 }
 
-// A teacher in the back office: changes single-choice question 3, then adds, changes and deletes
-// in the other banks; the next exam reads the changed question from the paper.
+// A teacher in the back office the start-up created: changes single-choice question 3, then adds,
+// changes and deletes in the other banks; the next exam reads the changed question from its paper.
 void SingleChoiceBankTest::teacherSessionReachesTheExam() {
     TestWorkdir dir;
     ScriptedPrompts prompts;
     SetErrorPrompts(&prompts);
-    BackOffice office(prompts, nullptr);
+    const struct Reset {
+        ~Reset() { SetErrorPrompts(nullptr); }
+    } reset;
+    FakePlatform platform;
+    Program program(prompts, platform, false);
+    QVERIFY(prompts.Texts().isEmpty());
+    BackOffice& office = *program.Windows().backOffice;
     office.show();  // refreshes every list
     QVERIFY(prompts.Errors().isEmpty());
     const auto tab = [&](const char* name) {
@@ -276,7 +284,6 @@ void SingleChoiceBankTest::teacherSessionReachesTheExam() {
     QCOMPARE(paper->Value(QStringLiteral("Request")),
              QStringLiteral("冯·诺依曼计算机的工作原理是“存储程序”和什么？"));
     QCOMPARE(paper->Value(QStringLiteral("Cxx")), QStringLiteral("程序控制"));
-    SetErrorPrompts(nullptr);
 }
 
 QTEST_MAIN(SingleChoiceBankTest)
