@@ -1,9 +1,14 @@
-// The help window ("软件帮助"): a fixed text about the system.
+// The help window ("软件帮助"): a fixed text about the system and the invitation to the author's
+// web shop.
 #pragma once
 
 #include "ui_common/FormDialog.h"
 
 class Platform;
+
+// The regular-script family of the help window's title and text, when installed; otherwise the
+// application's font family is used.
+inline constexpr char kRegularScriptFamily[] = "AR PL UKai CN";
 
 class HelpWindow : public FormDialog {
     Q_OBJECT
@@ -11,5 +16,8 @@ class HelpWindow : public FormDialog {
     HelpWindow(Platform& platform, QWidget* parent = nullptr);
 
   private:
+    // The user presses a mouse button on the shop invitation: open the shop's page.
+    void Label2Click();
+
     Platform& platform_;
 };
