@@ -2,6 +2,26 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// A report row is one line high: a cell whose text has line breaks (a free-text answer) shows
+// them as blanks; the cell keeps its text as it is.
+class SingleLineDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // The base turns each line break into a line separator.
+        for (QChar& c : option->text)
+            if (c == QChar::LineSeparator || c == u'\r' || c == u'\n') c = u' ';
+    }
+};
+
+}  // namespace
 
 ReportList::ReportList(QWidget* parent, const QString& name, const QStringList& captions)
     : QTreeWidget(parent) {
@@ -15,6 +35,7 @@ ReportList::ReportList(QWidget* parent, const QString& name, const QStringList& 
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAllColumnsShowFocus(true);
+    setItemDelegate(new SingleLineDelegate(this));
     header()->setStretchLastSection(false);
     header()->setDefaultSectionSize(80);
     // Grid lines between cells. Styling the items drops the style's selection background, so the
