@@ -125,4 +125,4 @@ void HelpWindowTest::typedTextIsNotKept() {
 }
 
 QTEST_MAIN(HelpWindowTest)
-#include "HelpWindowTest.moc"
+#include "help_window_test.moc"
