@@ -7,7 +7,7 @@ CX_PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6test6
     libsqlite3-dev libxlsxwriter-dev libzip-dev libpugixml-dev libfreexl-dev
-    fonts-wqy-microhei
+    fonts-wqy-microhei fonts-arphic-ukai
     xvfb xauth
     desktop-file-utils sqlite3
 )
