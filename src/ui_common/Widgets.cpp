@@ -102,8 +102,8 @@ class KeyFilter : public QObject {
             if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
                 return false;
             const QString text = key->text();
-            if (text.isEmpty()) return false;  // arrows, Home, End, Delete …
-            if (text == QStringLiteral("\b")) return false;
+            // Arrows, Home, End, Delete, Tab, Backspace … carry no printable text: they pass.
+            if (text.isEmpty() || IsControl(text)) return false;
             return !Allowed(text);
         }
         if (event->type() == QEvent::InputMethod) {
@@ -114,6 +114,11 @@ class KeyFilter : public QObject {
     }
 
   private:
+    static bool IsControl(const QString& text) {
+        for (QChar c : text)
+            if (c.unicode() >= 0x20 && c.unicode() != 0x7F) return false;
+        return true;
+    }
     bool Allowed(const QString& text) const {
         for (QChar c : text)
             if (!allowed_.contains(c)) return false;

@@ -113,6 +113,19 @@ class UiCommonTest : public QObject {
         QCOMPARE(edit.text(), QStringLiteral("45:3"));  // typed at the cursor, still at the start
     }
 
+    void tabLeavesAFilteredBox() {
+        QWidget form;
+        QLineEdit* number = MakeEdit(&form, QStringLiteral("Edit1"), 0, 0, 100, 20);
+        QLineEdit* name = MakeEdit(&form, QStringLiteral("Edit2"), 0, 30, 100, 20);
+        FilterKeys(number, kDigits);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        number->setFocus();
+        QTest::keyClick(number, Qt::Key_Tab);
+        QVERIFY(name->hasFocus());
+        QCOMPARE(number->text(), QString());
+    }
+
     void formsHaveNoDefaultOrCancelButton() {
         FormDialog dialog;
         QLineEdit* edit = MakeEdit(&dialog, QStringLiteral("Edit1"), 0, 0, 100, 20);
