@@ -55,6 +55,8 @@ MainWindow::MainWindow(Prompts& prompts, AppWindows& windows)
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFixedWidth(kPanels[i].width);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setFont(PixelFont(11));  // "hh:mm:ss" fits the 50-pixel panel
+        panel->setIndent(1);
         bar->addWidget(panel);
         panels_[i] = panel;
     }
