@@ -39,18 +39,18 @@ int BoxRows(int boxes) {
 }  // namespace
 
 BankTab::BankTab(Bank bank, Prompts& prompts, QWidget* parent)
-    : OfficeTab(parent), spec_(SpecOf(bank)), prompts_(prompts) {
-    setObjectName(spec_.tabName);
+    : OfficeTab(parent), traits_(TraitsOf(bank)), prompts_(prompts) {
+    setObjectName(traits_.tabName);
 
     QStringList captions;
-    for (const BankColumn& column : spec_.columns)
+    for (const BankColumn& column : traits_.columns)
         captions << column.caption;
     const int buttonsTop = kPageHeight - kMargin - kButtonHeight;
-    const int boxesTop = buttonsTop - 12 - BoxRows(int(spec_.columns.size())) * kRowPitch;
-    list_ = new ReportList(this, spec_.listName, captions);
+    const int boxesTop = buttonsTop - 12 - BoxRows(int(traits_.columns.size())) * kRowPitch;
+    list_ = new ReportList(this, traits_.listName, captions);
     list_->setGeometry(kMargin, kMargin, kPageWidth - 2 * kMargin, boxesTop - 10 - kMargin);
-    for (int c = 0; c < spec_.columns.size(); ++c)
-        list_->header()->resizeSection(c, spec_.columns[c].listWidth);
+    for (int c = 0; c < traits_.columns.size(); ++c)
+        list_->header()->resizeSection(c, traits_.columns[c].listWidth);
     guardedConnect(list_, &ReportList::rowClicked, this, [this] { ListClick(); });
 
     BuildBoxes(boxesTop);
@@ -61,7 +61,7 @@ void BankTab::BuildBoxes(int top) {
     const int right = kPageWidth - kMargin;
     // Two columns of label + box below the first row, both ending at the right edge.
     const int pairWidth = (right - kMargin - 2 * kLabelWidth - kColumnGap) / 2;
-    for (int k = 0; k < spec_.columns.size(); ++k) {
+    for (int k = 0; k < traits_.columns.size(); ++k) {
         int x, y, width;
         if (k < 2) {
             // "题号：" [number] "题目：" [question text, to the right edge]
@@ -73,9 +73,9 @@ void BankTab::BuildBoxes(int top) {
             x = (k - 2) % 2 == 0 ? kMargin : right - kLabelWidth - pairWidth;
             width = pairWidth;
         }
-        const QString& name = spec_.boxNames[k];
+        const QString& name = traits_.boxNames[k];
         QLabel* label = MakeLabel(this, name + QStringLiteral("Label"),
-                                  spec_.columns[k].caption + QStringLiteral("："), x, y,
+                                  traits_.columns[k].caption + QStringLiteral("："), x, y,
                                   kLabelWidth, kBoxHeight);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         boxes_ << MakeEdit(this, name, x + kLabelWidth, y, width, kBoxHeight, label);
@@ -83,7 +83,7 @@ void BankTab::BuildBoxes(int top) {
     // Edz1KeyPress / Edx1KeyPress / Edy1KeyPress / Edxx1KeyPress: question numbers are digits.
     FilterKeys(boxes_.first(), kDigits);
     // Edz8KeyPress / Edx8KeyPress / Edy6KeyPress: points are digits and ".".
-    if (spec_.pointsBox >= 0) FilterKeys(boxes_.at(spec_.pointsBox), kDigitsAndPoint);
+    if (traits_.pointsBox >= 0) FilterKeys(boxes_.at(traits_.pointsBox), kDigitsAndPoint);
 }
 
 QPushButton* BankTab::AddButton(const BankButton& button, int* x, int top) {
@@ -102,29 +102,29 @@ void BankTab::BuildButtons(int top) {
             guardedConnect(button, &QPushButton::clicked, this,
                            [this, handler] { (this->*handler)(); });
     };
-    connect(AddButton(spec_.refresh, &x, top), &BankTab::Refresh);
-    connect(AddButton(spec_.change, &x, top), &BankTab::ChangeClick);
-    connect(AddButton(spec_.add, &x, top), &BankTab::AddClick);
-    connect(AddButton(spec_.remove, &x, top), &BankTab::DeleteClick);
-    connect(AddButton(spec_.clear, &x, top), &BankTab::ClearClick);
+    connect(AddButton(traits_.refresh, &x, top), &BankTab::Refresh);
+    connect(AddButton(traits_.change, &x, top), &BankTab::ChangeClick);
+    connect(AddButton(traits_.add, &x, top), &BankTab::AddClick);
+    connect(AddButton(traits_.remove, &x, top), &BankTab::DeleteClick);
+    connect(AddButton(traits_.clear, &x, top), &BankTab::ClearClick);
     // The spreadsheet buttons stand apart, at the right.
     x = kPageWidth - kMargin - 2 * kButtonWidth - kButtonGap;
-    exportButton_ = AddButton(spec_.exportSheet, &x, top);
-    importButton_ = AddButton(spec_.importSheet, &x, top);
-    saveButton_ = AddButton(spec_.saveSheet, &x, top);
+    exportButton_ = AddButton(traits_.exportSheet, &x, top);
+    importButton_ = AddButton(traits_.importSheet, &x, top);
+    saveButton_ = AddButton(traits_.saveSheet, &x, top);
 }
 
 void BankTab::Refresh() {
     list_->ClearRows();
     Database db(kDatabasePath);
-    if (spec_.fixedRows == 0) RenumberKeys(db, spec_.table, kKeyColumn, kKeyColumn);
-    const auto rows = db.OpenQuery(spec_.selectSql);
+    if (traits_.fixedRows == 0) RenumberKeys(db, traits_.table, kKeyColumn, kKeyColumn);
+    const auto rows = db.OpenQuery(traits_.selectSql);
     // The fixed bank lists exactly its number of rows: fewer rows in the table stop the refresh
     // with the access layer's end-of-table (or empty-dataset) error.
-    const int count = spec_.fixedRows > 0 ? spec_.fixedRows : rows->RowCount();
+    const int count = traits_.fixedRows > 0 ? traits_.fixedRows : rows->RowCount();
     for (int r = 0; r < count; ++r, rows->MoveNext()) {
         QStringList cells;
-        for (const BankColumn& column : spec_.columns)
+        for (const BankColumn& column : traits_.columns)
             cells << rows->Value(column.column);
         list_->AddRow(cells);
     }
@@ -143,19 +143,19 @@ void BankTab::ChangeClick() {
     {
         Database db(kDatabasePath);
         const int count =
-            spec_.fixedRows > 0 ? spec_.fixedRows : db.OpenQuery(spec_.selectSql)->RowCount();
+            traits_.fixedRows > 0 ? traits_.fixedRows : db.OpenQuery(traits_.selectSql)->RowCount();
         if (const int number = MatchingNumber(count); number > 0) {
             SqlValues values;
             for (int k = 1; k < boxes_.size(); ++k)
                 values << boxes_[k]->text();
             values << qint64(number);
-            db.RunStatement(spec_.updateSql, values);
+            db.RunStatement(traits_.updateSql, values);
             // A number in range with no row behind it changes nothing: not a success.
             changed = db.ChangedRows() > 0;
         }
     }
     if (!changed) {
-        prompts_.Message(spec_.notFound);
+        prompts_.Message(traits_.notFound);
         return;
     }
     prompts_.Message(kChanged);
@@ -163,17 +163,17 @@ void BankTab::ChangeClick() {
 }
 
 void BankTab::AddClick() {
-    if (spec_.insertSql.isEmpty()) return;
-    const bool someEmpty = ReportEmptyBoxes(spec_.addReportsEveryEmptyBox);
+    if (traits_.insertSql.isEmpty()) return;
+    const bool someEmpty = ReportEmptyBoxes(traits_.addReportsEveryEmptyBox);
     const int number = StrToInt(Trimmed(0));
-    if (number < 1 || number > spec_.addLimit) {
-        prompts_.Message(spec_.addRangeMessage);
+    if (number < 1 || number > traits_.addLimit) {
+        prompts_.Message(traits_.addRangeMessage);
         return;
     }
     if (someEmpty) return;
     {
         Database db(kDatabasePath);
-        if (MatchingNumber(db.OpenQuery(spec_.selectSql)->RowCount()) > 0) {
+        if (MatchingNumber(db.OpenQuery(traits_.selectSql)->RowCount()) > 0) {
             prompts_.Message(kNumberTaken);
             return;
         }
@@ -182,27 +182,27 @@ void BankTab::AddClick() {
         SqlValues values;
         for (QLineEdit* box : boxes_)
             values << box->text();
-        db.RunStatement(spec_.insertSql, values);
+        db.RunStatement(traits_.insertSql, values);
     }
     prompts_.Message(kAdded);
     Refresh();
 }
 
 void BankTab::DeleteClick() {
-    if (spec_.deleteSql.isEmpty()) return;
+    if (traits_.deleteSql.isEmpty()) return;
     const QString number = Trimmed(0);
     if (number.isEmpty()) {
-        prompts_.Message(spec_.columns.first().emptyMessage);
+        prompts_.Message(traits_.columns.first().emptyMessage);
         return;
     }
     bool deleted = false;
     {
         Database db(kDatabasePath);
-        const auto rows = db.OpenQuery(spec_.selectSql);
+        const auto rows = db.OpenQuery(traits_.selectSql);
         for (; !rows->AtEnd(); rows->MoveNext()) {
             const QString key = rows->Value(kKeyColumn);
             if (key != number) continue;
-            db.RunStatement(spec_.deleteSql, {qint64(StrToInt(key))});
+            db.RunStatement(traits_.deleteSql, {qint64(StrToInt(key))});
             prompts_.Message(kDeleted);
             deleted = true;
         }
@@ -227,7 +227,7 @@ bool BankTab::ReportEmptyBoxes(bool every) {
     bool someEmpty = false;
     for (int k = 0; k < boxes_.size(); ++k) {
         if (!Trimmed(k).isEmpty()) continue;
-        prompts_.Message(spec_.columns[k].emptyMessage);
+        prompts_.Message(traits_.columns[k].emptyMessage);
         someEmpty = true;
         if (!every) break;
     }

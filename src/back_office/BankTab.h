@@ -1,8 +1,8 @@
 // The four question-bank tabs ("单项选择题", "多项选择题", "判断题", "主观题"): one implementation
-// built and served from the bank's BankSpec.
+// built and served from the bank's BankTraits.
 #pragma once
 
-#include "back_office/BankSpec.h"
+#include "back_office/BankTraits.h"
 #include "back_office/OfficeTab.h"
 
 #include <QList>
@@ -21,7 +21,7 @@ class BankTab : public OfficeTab {
     // (not the fixed single-choice bank) and list it.
     void Refresh() override;
 
-    const BankSpec& Spec() const { return spec_; }
+    const BankTraits& Traits() const { return traits_; }
     ReportList* List() const { return list_; }
     QLineEdit* Box(int k) const { return boxes_.at(k); }
     // The spreadsheet buttons ("导出", "导入", hidden "保存"), served by the spreadsheet exchange.
@@ -55,7 +55,7 @@ class BankTab : public OfficeTab {
     // leading zero never matches); 0 when there is none.
     int MatchingNumber(int count) const;
 
-    const BankSpec& spec_;
+    const BankTraits& traits_;
     Prompts& prompts_;
     ReportList* list_ = nullptr;
     QList<QLineEdit*> boxes_;

@@ -18,11 +18,11 @@
 #include <QTime>
 
 namespace {
-struct PanelSpec {
+struct PanelLayout {
     const char16_t* text;
     int width;
 };
-constexpr PanelSpec kPanels[6] = {{u"提示：", 100}, {u"学号", 50}, {u"", 150},
+constexpr PanelLayout kPanels[6] = {{u"提示：", 100}, {u"学号", 50}, {u"", 150},
                                   {u"姓名", 50},    {u"", 200},    {u"", 50}};
 }  // namespace
 

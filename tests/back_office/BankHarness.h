@@ -25,11 +25,11 @@ class BankHarness {
     }
     ~BankHarness() { SetErrorPrompts(nullptr); }
 
-    const BankSpec& Spec() const { return tab->Spec(); }
+    const BankTraits& Traits() const { return tab->Traits(); }
     ReportList* List() const { return tab->List(); }
     QPushButton* Button(const QString& name) const { return tab->findChild<QPushButton*>(name); }
     QLineEdit* Box(int k) const { return tab->Box(k); }
-    int BoxCount() const { return int(Spec().columns.size()); }
+    int BoxCount() const { return int(Traits().columns.size()); }
 
     // A visible button is clicked with the mouse; a hidden one the way other handlers click it.
     void Click(const QString& name) {
@@ -40,10 +40,10 @@ class BankHarness {
         else
             button->click();
     }
-    void Change() { Click(Spec().change.name); }
-    void Add() { Click(Spec().add.name); }
-    void Delete() { Click(Spec().remove.name); }
-    void Refresh() { Click(Spec().refresh.name); }
+    void Change() { Click(Traits().change.name); }
+    void Add() { Click(Traits().add.name); }
+    void Delete() { Click(Traits().remove.name); }
+    void Refresh() { Click(Traits().refresh.name); }
 
     void Fill(const QStringList& texts) {
         for (int k = 0; k < BoxCount(); ++k)
@@ -59,7 +59,7 @@ class BankHarness {
     QStringList Question(const QString& number, const QString& text = QStringLiteral("题")) const {
         QStringList texts{number, text};
         for (int k = 2; k < BoxCount(); ++k)
-            texts << (k == Spec().pointsBox ? QStringLiteral("2") : QStringLiteral("x%1").arg(k));
+            texts << (k == Traits().pointsBox ? QStringLiteral("2") : QStringLiteral("x%1").arg(k));
         return texts;
     }
 

@@ -15,11 +15,11 @@ const Bank kGrowing[] = {Bank::MultiChoice, Bank::TrueFalse, Bank::Subjective};
 const Bank kAll[] = {Bank::SingleChoice, Bank::MultiChoice, Bank::TrueFalse, Bank::Subjective};
 
 QString Name(Bank bank) {
-    return SpecOf(bank).table;
+    return TraitsOf(bank).table;
 }
 
 QStringList TableRows(const TestWorkdir& dir, Bank bank) {
-    return dir.Rows(QStringLiteral("Select * from ") + SpecOf(bank).table);
+    return dir.Rows(QStringLiteral("Select * from ") + TraitsOf(bank).table);
 }
 
 }  // namespace
@@ -82,7 +82,7 @@ void BankTabTest::changeReportsOnlyTheFirstEmptyBox_data() {
     QTest::addColumn<Bank>("bank");
     QTest::addColumn<int>("box");
     for (Bank bank : kAll)
-        for (int k = 0; k < int(SpecOf(bank).columns.size()); ++k)
+        for (int k = 0; k < int(TraitsOf(bank).columns.size()); ++k)
             QTest::addRow("%s box %d", qPrintable(Name(bank)), k + 1) << bank << k;
 }
 
@@ -97,7 +97,7 @@ void BankTabTest::changeReportsOnlyTheFirstEmptyBox() {
     if (box + 1 < texts.size()) texts[box + 1].clear();
     h.Fill(texts);
     h.Change();
-    QCOMPARE(h.prompts.Texts(), QStringList{h.Spec().columns[box].emptyMessage});
+    QCOMPARE(h.prompts.Texts(), QStringList{h.Traits().columns[box].emptyMessage});
     QCOMPARE(TableRows(dir, bank), before);
 }
 
@@ -390,7 +390,7 @@ void BankTabTest::quotesAreStoredAsTyped() {
     QStringList texts = h.Question(add ? QStringLiteral("3") : QStringLiteral("2"),
                                    QStringLiteral("He said \"it's\" 'OK'; -- 它\"对\"吗？"));
     for (int k = 2; k < texts.size(); ++k)
-        if (k != h.Spec().pointsBox) texts[k] = QStringLiteral("'%1\"").arg(k);
+        if (k != h.Traits().pointsBox) texts[k] = QStringLiteral("'%1\"").arg(k);
     h.Fill(texts);
     add ? h.Add() : h.Change();
     QCOMPARE(h.prompts.Texts(), QStringList{add ? kAdded : kChanged});
@@ -404,7 +404,7 @@ void BankTabTest::clearEmptiesEveryBox() {
         TestWorkdir dir;
         BankHarness h(bank);
         h.ClickRow(0);
-        h.Click(h.Spec().clear.name);
+        h.Click(h.Traits().clear.name);
         QCOMPARE(h.Boxes(), QStringList(h.BoxCount(), QString()));
         QVERIFY(h.prompts.Texts().isEmpty());
     }

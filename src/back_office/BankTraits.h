@@ -22,7 +22,7 @@ struct BankButton {
     bool visible = true;
 };
 
-struct BankSpec {
+struct BankTraits {
     Bank bank;
     QString tabName;  // "TabSheet4", ...
     QString table;    // "Test", "KaoShi2", ...
@@ -51,7 +51,7 @@ struct BankSpec {
     int pointsBox = -1;                    // index of the points box (digits and "."), -1 none
 };
 
-const BankSpec& SpecOf(Bank bank);
+const BankTraits& TraitsOf(Bank bank);
 
 // Messages shared by every tab.
 inline const QString kChanged = QStringLiteral("修改成功。");

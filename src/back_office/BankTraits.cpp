@@ -1,4 +1,4 @@
-#include "back_office/BankSpec.h"
+#include "back_office/BankTraits.h"
 
 #include "data_store/Schema.h"
 
@@ -26,8 +26,8 @@ QList<BankColumn> ChoiceColumns() {
     };
 }
 
-BankSpec SingleChoice() {
-    BankSpec s;
+BankTraits SingleChoice() {
+    BankTraits s;
     s.bank = Bank::SingleChoice;
     s.tabName = QStringLiteral("TabSheet4");
     s.table = QStringLiteral("Test");
@@ -49,8 +49,8 @@ BankSpec SingleChoice() {
     return s;
 }
 
-BankSpec MultiChoice() {
-    BankSpec s;
+BankTraits MultiChoice() {
+    BankTraits s;
     s.bank = Bank::MultiChoice;
     s.tabName = QStringLiteral("TabSheet3");
     s.table = QStringLiteral("KaoShi2");
@@ -80,8 +80,8 @@ BankSpec MultiChoice() {
     return s;
 }
 
-BankSpec TrueFalse() {
-    BankSpec s;
+BankTraits TrueFalse() {
+    BankTraits s;
     s.bank = Bank::TrueFalse;
     s.tabName = QStringLiteral("TabSheet7");
     s.table = QStringLiteral("KaoShi3");
@@ -116,8 +116,8 @@ BankSpec TrueFalse() {
     return s;
 }
 
-BankSpec Subjective() {
-    BankSpec s;
+BankTraits Subjective() {
+    BankTraits s;
     s.bank = Bank::Subjective;
     s.tabName = QStringLiteral("TabSheet5");
     s.table = QStringLiteral("KaoShi4");
@@ -147,8 +147,8 @@ BankSpec Subjective() {
 
 }  // namespace
 
-const BankSpec& SpecOf(Bank bank) {
+const BankTraits& TraitsOf(Bank bank) {
     // In the order of the Bank enumerators.
-    static const BankSpec specs[] = {SingleChoice(), MultiChoice(), TrueFalse(), Subjective()};
-    return specs[int(bank)];
+    static const BankTraits traits[] = {SingleChoice(), MultiChoice(), TrueFalse(), Subjective()};
+    return traits[int(bank)];
 }
