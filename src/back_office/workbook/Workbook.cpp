@@ -1,0 +1,201 @@
+// Reading a sheet: the file's first bytes choose the reader; the messages of every failure.
+#include "back_office/workbook/Workbook.h"
+
+#include "back_office/workbook/WorkbookInternal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <freexl.h>
+
+WorkbookError::WorkbookError(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+namespace workbook_detail {
+
+namespace {
+
+QString Shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// The value of a hexadecimal digit 0-9, a-f, A-F; -1 for anything else.
+int HexValue(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') return u - u'0';
+    if (u >= u'a' && u <= u'f') return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+    return -1;
+}
+
+// Whether an _xHHHH_ sequence starts at i; its code in *code.
+bool EscapeAt(const QString& text, qsizetype i, char16_t* code) {
+    if (i + 6 >= text.size() || text[i] != u'_' || text[i + 1] != u'x' || text[i + 6] != u'_')
+        return false;
+    char16_t value = 0;
+    for (int digit = 2; digit < 6; ++digit) {
+        const int v = HexValue(text[i + digit]);
+        if (v < 0) return false;
+        value = char16_t(value * 16 + v);
+    }
+    *code = value;
+    return true;
+}
+
+}  // namespace
+
+WorkbookError MissingFile(const QString& path) {
+    return WorkbookError(QStringLiteral("找不到文件 %1。").arg(Shown(path)));
+}
+
+WorkbookError UnreadableFile(const QString& path) {
+    return WorkbookError(QStringLiteral("无法读取文件 %1。").arg(Shown(path)));
+}
+
+WorkbookError NotAWorkbook(const QString& path) {
+    return WorkbookError(QStringLiteral("无法读取文件 %1：不是 Excel 工作簿。").arg(Shown(path)));
+}
+
+WorkbookError DamagedWorkbook(const QString& path, const QString& detail) {
+    if (detail.isEmpty())
+        return WorkbookError(
+            QStringLiteral("工作簿 %1 已损坏或不完整，无法读取。").arg(Shown(path)));
+    return WorkbookError(
+        QStringLiteral("工作簿 %1 已损坏或不完整（%2），无法读取。").arg(Shown(path), detail));
+}
+
+WorkbookError NoSuchSheet(const QString& path, const QString& sheetName) {
+    return WorkbookError(
+        QStringLiteral("工作簿 %1 中没有名为 %2 的工作表。").arg(Shown(path), sheetName));
+}
+
+WorkbookError SheetTooLarge(const QString& path, const QString& sheetName, qint64 rows,
+                            qint64 columns) {
+    return WorkbookError(QStringLiteral("工作簿 %1 的工作表 %2 太大（%3 行、%4 列），无法读取。")
+                             .arg(Shown(path), sheetName)
+                             .arg(rows)
+                             .arg(columns));
+}
+
+WorkbookError PasswordProtected(const QString& path) {
+    return WorkbookError(
+        QStringLiteral("无法读取工作簿 %1：它设有密码。请在电子表格程序中取消密码后再导入。")
+            .arg(Shown(path)));
+}
+
+WorkbookError LegacyReadFailed(const QString& path, int freexlCode) {
+    switch (freexlCode) {
+        case FREEXL_FILE_NOT_FOUND:
+            return UnreadableFile(path);
+        case FREEXL_INSUFFICIENT_MEMORY:
+            return WorkbookError(QStringLiteral("内存不足，无法读取工作簿 %1。").arg(Shown(path)));
+        case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
+            return NotAWorkbook(path);
+        case FREEXL_INVALID_MINI_STREAM:
+        case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
+            // Very small .xls files written by some programs keep their sheet in a "mini stream"
+            // that cannot be read here.
+            return WorkbookError(
+                QStringLiteral("无法读取工作簿 %1：文件中的小数据流（Mini Stream）无效。"
+                               "有些程序写出的很小的 .xls 文件会这样；请用电子表格程序打开它，"
+                               "另存为 .xlsx 后再导入。")
+                    .arg(Shown(path)));
+        case FREEXL_INVALID_CHARACTER:
+        case FREEXL_UNSUPPORTED_CHARSET:
+            return WorkbookError(
+                QStringLiteral("无法读取工作簿 %1：文字的编码无法识别。").arg(Shown(path)));
+        default:
+            return DamagedWorkbook(path, QStringLiteral("错误代码 %1").arg(freexlCode));
+    }
+}
+
+WorkbookError WriteFailed(const QString& path, const QString& reason) {
+    if (reason.isEmpty())
+        return WorkbookError(QStringLiteral("无法写入文件 %1。").arg(Shown(path)));
+    return WorkbookError(QStringLiteral("无法写入文件 %1：%2。").arg(Shown(path), reason));
+}
+
+QString DecodeCellEscapes(const QString& text) {
+    if (!text.contains(QLatin1String("_x"))) return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        char16_t code = 0;
+        if (EscapeAt(text, i, &code)) {
+            out.append(QChar(code));
+            i += 7;
+        } else {
+            out.append(text[i++]);
+        }
+    }
+    return out;
+}
+
+QString EscapeCellUnderscores(const QString& text) {
+    if (!text.contains(QLatin1String("_x"))) return text;
+    QString out;
+    out.reserve(text.size() + 7);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char16_t code = 0;
+        out.append(text[i]);
+        if (EscapeAt(text, i, &code)) out.append(QLatin1String("x005F_"));
+    }
+    return out;
+}
+
+QString CellName(int row, int column) {
+    QString letters;
+    for (int c = column + 1; c > 0; c = (c - 1) / 26)
+        letters.prepend(QChar(u'A' + (c - 1) % 26));
+    return letters + QString::number(row + 1);
+}
+
+void SheetBuilder::Add(int row, int column, const QString& text) {
+    if (text.isEmpty()) return;
+    cells_.push_back({row, column, text});
+    rows_ = std::max(rows_, row + 1);
+    columns_ = std::max(columns_, column + 1);
+}
+
+SheetCells SheetBuilder::Build(const QString& path, const QString& sheetName) const {
+    if (qint64(rows_) * columns_ > kMaxCells) throw SheetTooLarge(path, sheetName, rows_, columns_);
+    SheetCells result;
+    result.reserve(rows_);
+    const QStringList emptyRow(columns_, QString());
+    for (int r = 0; r < rows_; ++r)
+        result.append(emptyRow);
+    for (const Cell& cell : cells_)
+        result[cell.row][cell.column] = cell.text;
+    return result;
+}
+
+int FindSheet(const QStringList& names, const QString& sheetName) {
+    const int exact = names.indexOf(sheetName);
+    if (exact >= 0) return exact;
+    for (int i = 0; i < names.size(); ++i)
+        if (names[i].compare(sheetName, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+}  // namespace workbook_detail
+
+using namespace workbook_detail;
+
+SheetCells ReadSheet(const QString& path, const QString& sheetName) {
+    const QFileInfo info(path);
+    if (!info.exists()) throw MissingFile(path);
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) throw UnreadableFile(path);
+
+    // The name's extension says nothing: the first bytes tell the two formats apart.
+    const QByteArray head = file.read(4);
+    if (head == QByteArray("\xD0\xCF\x11\xE0", 4)) {
+        file.close();
+        return ReadXls(path, sheetName);
+    }
+    if (head != QByteArray("PK\x03\x04", 4)) throw NotAWorkbook(path);
+    file.seek(0);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) throw UnreadableFile(path);
+    return ReadXlsx(path, bytes, sheetName);
+}

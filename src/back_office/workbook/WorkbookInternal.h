@@ -1,0 +1,71 @@
+// Shared pieces of the workbook readers and writer: the user's messages, one per kind of failure,
+// and the collection of cell texts into the rectangle that ReadSheet returns.
+#pragma once
+
+#include "back_office/workbook/Workbook.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace workbook_detail {
+
+// Spreadsheet limits: 1,048,576 rows and 16,384 columns (XFD).
+constexpr int kMaxRows = 1048576;
+constexpr int kMaxColumns = 16384;
+// The largest rectangle ReadSheet builds (rows x columns); larger ones are refused, not allocated.
+constexpr qint64 kMaxCells = 5000000;
+
+// Messages (each names the file as given).
+WorkbookError MissingFile(const QString& path);
+WorkbookError UnreadableFile(const QString& path);
+WorkbookError NotAWorkbook(const QString& path);
+// A damaged workbook; detail (may be empty) says where, for instance the part that failed.
+WorkbookError DamagedWorkbook(const QString& path, const QString& detail);
+WorkbookError NoSuchSheet(const QString& path, const QString& sheetName);
+WorkbookError SheetTooLarge(const QString& path, const QString& sheetName, qint64 rows,
+                            qint64 columns);
+WorkbookError PasswordProtected(const QString& path);
+// A legacy .xls file that the BIFF reader refuses, by its result code.
+WorkbookError LegacyReadFailed(const QString& path, int freexlCode);
+// Writing failed; reason (may be empty) says why in the user's words.
+WorkbookError WriteFailed(const QString& path, const QString& reason);
+
+// Characters that XML cannot carry stand in cell texts as _xHHHH_ (a carriage return as _x000D_),
+// and an underscore that would start such a sequence as _x005F_.
+QString DecodeCellEscapes(const QString& text);
+// The text as it must be written so that DecodeCellEscapes gives it back: every underscore that
+// starts an _xHHHH_ sequence written as _x005F_ (the writer escapes control characters itself).
+QString EscapeCellUnderscores(const QString& text);
+
+// "C7" for 0-based row 6, column 2.
+QString CellName(int row, int column);
+
+// Collects the non-empty cell texts of one sheet (0-based positions, any order; a later text at the
+// same position replaces the earlier) and builds the padded rectangle from A1.
+class SheetBuilder {
+  public:
+    void Add(int row, int column, const QString& text);
+    SheetCells Build(const QString& path, const QString& sheetName) const;
+
+  private:
+    struct Cell {
+        int row;
+        int column;
+        QString text;
+    };
+    std::vector<Cell> cells_;
+    int rows_ = 0;
+    int columns_ = 0;
+};
+
+// Format readers, called by ReadSheet once the first bytes told the format apart.
+SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString& sheetName);
+SheetCells ReadXls(const QString& path, const QString& sheetName);
+
+// The sheet of names whose name is sheetName: an exact match first, then one that differs only in
+// letter case; -1 when there is none.
+int FindSheet(const QStringList& names, const QString& sheetName);
+
+}  // namespace workbook_detail
