@@ -117,6 +117,7 @@ class WorkbookPartsTest : public QObject {
     void damagedWorkbooks_data();
     void damagedWorkbooks();
     void missingSheet();
+    void sheetTooLargeToHold();
     void legacyFailures_data();
     void legacyFailures();
 
@@ -352,6 +353,18 @@ void WorkbookPartsTest::missingSheet() {
     const QString legacy = Fixture(QStringLiteral("calc_sheets.xls"));
     QCOMPARE(ErrorOf([&] { ReadSheet(legacy, QStringLiteral("Sheet9")); }),
              QStringLiteral("工作簿 %1 中没有名为 Sheet9 的工作表。").arg(legacy));
+}
+
+void WorkbookPartsTest::sheetTooLargeToHold() {
+    // One text in the last cell a sheet has would make a rectangle of 17 billion cells.
+    Package package;
+    package.parts[QStringLiteral("xl/worksheets/sheet1.xml")] = Sheet(
+        "<row r=\"1048576\"><c r=\"XFD1048576\" t=\"inlineStr\"><is><t>末</t></is></c></row>");
+    const QString path = File(QStringLiteral("far.xlsx"));
+    package.Write(path);
+    QCOMPARE(ErrorOf([&] { ReadSheet(path); }),
+             QStringLiteral("工作簿 %1 的工作表 Sheet1 太大（1048576 行、16384 列），无法读取。")
+                 .arg(path));
 }
 
 void WorkbookPartsTest::legacyFailures_data() {

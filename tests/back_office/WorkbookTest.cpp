@@ -39,6 +39,7 @@ class WorkbookTest : public QObject {
     void failedWriteKeepsTheEarlierFile();
     void writeFailures_data();
     void writeFailures();
+    void invalidSheetNameWritesNothing();
     void calcSheet1_data();
     void calcSheet1();
     void calcOtherSheets_data();
@@ -157,6 +158,17 @@ void WorkbookTest::writeFailures() {
     QFETCH(QString, path);
     QFETCH(QString, message);
     QCOMPARE(ErrorOf([&] { WriteSheet(path, {{QStringLiteral("一")}}); }), message);
+}
+
+void WorkbookTest::invalidSheetNameWritesNothing() {
+    const QString path = dir_.filePath(QStringLiteral("bad name.xlsx"));
+    QCOMPARE(
+        ErrorOf([&] { WriteSheet(path, {{QStringLiteral("一")}}, QStringLiteral("成绩/2024")); }),
+        QStringLiteral("无法写入文件 %1：工作表名 成绩/2024 无效。").arg(path));
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(
+        QDir(dir_.path()).entryList({QStringLiteral("*bad name*")}, QDir::Files | QDir::Hidden),
+        QStringList());
 }
 
 void WorkbookTest::calcSheet1_data() {
