@@ -14,7 +14,6 @@
 
 #include <climits>
 #include <cstring>
-#include <memory>
 
 namespace workbook_detail {
 
