@@ -220,4 +220,4 @@ void WorkbookTest::calcOtherSheets() {
 }
 
 QTEST_GUILESS_MAIN(WorkbookTest)
-#include "WorkbookTest.moc"
+#include "workbook_test.moc"

@@ -397,4 +397,4 @@ void WorkbookPartsTest::legacyFailures() {
 }
 
 QTEST_GUILESS_MAIN(WorkbookPartsTest)
-#include "WorkbookPartsTest.moc"
+#include "workbook_parts_test.moc"
