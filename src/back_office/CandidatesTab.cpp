@@ -1,6 +1,181 @@
 #include "back_office/CandidatesTab.h"
 
+#include "data_store/Conversions.h"
+#include "data_store/Database.h"
+#include "data_store/Renumbering.h"
+#include "data_store/Schema.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Prompts.h"
+#include "ui_common/ReportList.h"
+#include "ui_common/Widgets.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kListWidth = 415;
+constexpr int kListHeight = 297;
+constexpr int kPanelSize = 297;
+constexpr int kGroupHeight = kPanelSize / 3;
+
+// The title of a group of the panel: a 19-pixel caption.
+void MakeGroupTitle(QWidget* panel, const QString& name, const QString& caption, int group) {
+    QLabel* title = MakeLabel(panel, name, caption, 10, group * kGroupHeight + 4, 200, 24);
+    title->setFont(PixelFont(19));
+}
+
+QLineEdit* MakeField(QWidget* panel, const QString& labelName, const QString& caption,
+                     const QString& editName, int x, int y, int editWidth) {
+    QLabel* label = MakeLabel(panel, labelName, caption, x, y, 36, 24);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return MakeEdit(panel, editName, x + 40, y, editWidth, 24, label);
+}
+
+}  // namespace
+
 CandidatesTab::CandidatesTab(Prompts& prompts, QWidget* parent)
     : OfficeTab(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("TabSheet1"));
+
+    listView3_ = new ReportList(
+        this, QStringLiteral("ListView3"),
+        {QStringLiteral("序号"), QStringLiteral("学号"), QStringLiteral("姓名"),
+         QStringLiteral("客观成绩"), QStringLiteral("主观成绩"), QStringLiteral("总评成绩")});
+    listView3_->setGeometry(10, 10, kListWidth, kListHeight);
+    const int widths[6] = {45, 70, 80, 70, 70, 70};
+    for (int c = 0; c < 6; ++c)
+        listView3_->setColumnWidth(c, widths[c]);
+    guardedConnect(listView3_, &ReportList::rowClicked, this, [this] { ListView3Click(); });
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setGeometry(10 + kListWidth + 8, 10, kPanelSize, kPanelSize);
+
+    // Add: number and name side by side, the button below.
+    MakeGroupTitle(panel, QStringLiteral("Label9"), QStringLiteral("添加新考生"), 0);
+    edit5_ = MakeField(panel, QStringLiteral("Label10"), QStringLiteral("学号"),
+                       QStringLiteral("Edit5"), 0, 34, 88);
+    edit6_ = MakeField(panel, QStringLiteral("Label11"), QStringLiteral("姓名"),
+                       QStringLiteral("Edit6"), 130, 34, 110);
+    FilterKeys(edit5_, kDigits);
+    QPushButton* add =
+        MakeButton(panel, QStringLiteral("Button7"), QStringLiteral("添加"), 205, 64, 80, 28);
+    guardedConnect(add, &QPushButton::clicked, this, [this] { Button7Click(); });
+
+    // Delete: the number and its button on one line.
+    MakeGroupTitle(panel, QStringLiteral("Label12"), QStringLiteral("删除考生"), 1);
+    edit7_ = MakeField(panel, QStringLiteral("Label13"), QStringLiteral("学号"),
+                       QStringLiteral("Edit7"), 0, kGroupHeight + 34, 120);
+    FilterKeys(edit7_, kDigits);
+    QPushButton* remove = MakeButton(panel, QStringLiteral("Button8"), QStringLiteral("删除"), 205,
+                                     kGroupHeight + 32, 80, 28);
+    guardedConnect(remove, &QPushButton::clicked, this, [this] { Button8Click(); });
+
+    // Query: the name (or a part of it) and its button on one line.
+    MakeGroupTitle(panel, QStringLiteral("Label19"), QStringLiteral("成绩查询"), 2);
+    edit1_ = MakeField(panel, QStringLiteral("Label3"), QStringLiteral("姓名："),
+                       QStringLiteral("Edit1"), 0, 2 * kGroupHeight + 34, 120);
+    QPushButton* query = MakeButton(panel, QStringLiteral("Button3"), QStringLiteral("查询"), 205,
+                                    2 * kGroupHeight + 32, 80, 28);
+    guardedConnect(query, &QPushButton::clicked, this, [this] { Button3Click(); });
+
+    // Below the list, in one row: refresh and the spreadsheet exchange.
+    const int y = 10 + kListHeight + 10;
+    QPushButton* refresh =
+        MakeButton(this, QStringLiteral("Button4"), QStringLiteral("刷新"), 10, y, 90, 30);
+    guardedConnect(refresh, &QPushButton::clicked, this, [this] { Button4Click(); });
+    butk1_ = MakeButton(this, QStringLiteral("Butk1"), QStringLiteral("导出"), 110, y, 90, 30);
+    butk2_ = MakeButton(this, QStringLiteral("Butk2"), QStringLiteral("导入"), 210, y, 90, 30);
+    butk3_ = MakeButton(this, QStringLiteral("Butk3"), QStringLiteral("保存"), 310, y, 90, 30);
+    butk3_->hide();
+}
+
+void CandidatesTab::AddCandidateRow(const ResultTable& row) {
+    listView3_->AddRow({row.Value(QStringLiteral("UserID")), row.Value(QStringLiteral("Xuehao")),
+                        row.Value(QStringLiteral("Xingmin")), row.Value(QStringLiteral("Chengji")),
+                        row.Value(QStringLiteral("Chengji1")),
+                        row.Value(QStringLiteral("Chengji2"))});
+}
+
+void CandidatesTab::Button4Click() {
+    listView3_->ClearRows();
+    Database officeDb(kDatabasePath);
+    RenumberKeys(officeDb, QStringLiteral("Userxinxi"), QStringLiteral("UserID"),
+                 QStringLiteral("Xuehao"));
+    auto officeTable = officeDb.OpenQuery(QStringLiteral("Select * from Userxinxi"));
+    for (; !officeTable->AtEnd(); officeTable->MoveNext())
+        AddCandidateRow(*officeTable);
+}
+
+void CandidatesTab::Button7Click() {
+    if (edit5_->text().trimmed().isEmpty() || edit6_->text().trimmed().isEmpty()) {
+        prompts_.Message(QStringLiteral("学号或姓名不能为空。"));
+    } else {
+        const QString numberText = edit5_->text();
+        const QString name = edit6_->text();
+        // A number beyond 32 bits stops here with the conversion error: nothing written, no
+        // refresh.
+        const int number = StrToInt(numberText);
+        Database officeDb(kDatabasePath);
+        auto officeTable = officeDb.OpenQuery(QStringLiteral("Select * from Userxinxi"));
+        if (number < kLowestStudentNo || number > kHighestStudentNo) {
+            prompts_.Message(QStringLiteral("学号不在110101-999999内,请重新输入学号。"));
+        } else {
+            bool exists = false;
+            for (; !officeTable->AtEnd() && !exists; officeTable->MoveNext())
+                exists = officeTable->Value(QStringLiteral("Xuehao")) == numberText;
+            if (exists) {
+                prompts_.Message(QStringLiteral("学号已存在,请重新输入学号。"));
+            } else {
+                officeDb.RunStatement(
+                    QStringLiteral("INSERT INTO Userxinxi (UserID,Xuehao,Xingmin) values (?,?,?)"),
+                    {qint64(officeTable->RowCount() + 1), numberText, name});
+                prompts_.Message(QStringLiteral("添加成功,谢谢!"));
+                edit5_->clear();
+                edit6_->clear();
+            }
+        }
+    }
+    Button4Click();
+}
+
+void CandidatesTab::Button8Click() {
+    const QString number = edit7_->text().trimmed();
+    if (number.isEmpty()) {
+        prompts_.Message(QStringLiteral("学号或姓名不能为空。"));
+    } else {
+        Database officeDb(kDatabasePath);
+        auto officeTable = officeDb.OpenQuery(QStringLiteral("Select * from Userxinxi"));
+        bool found = false;
+        for (; !officeTable->AtEnd(); officeTable->MoveNext()) {
+            if (officeTable->Value(QStringLiteral("Xuehao")) != number) continue;
+            // The number as stored text: the rows just matched are exactly the ones removed.
+            officeDb.RunStatement(QStringLiteral("Delete  from Userxinxi where Xuehao=?"),
+                                  {number});
+            found = true;
+            prompts_.Message(QStringLiteral("删除成功。"));
+        }
+        if (!found) prompts_.Message(QStringLiteral("考生不存在，请重新输入考生学号。"));
+    }
+    Button4Click();
+}
+
+void CandidatesTab::Button3Click() {
+    listView3_->ClearRows();
+    Database officeDb(kDatabasePath);
+    auto officeTable = officeDb.OpenQuery(QStringLiteral("Select * from Userxinxi"));
+    // A query of blanks lists nothing; otherwise the text as typed, blanks included, is sought.
+    const bool blank = edit1_->text().trimmed().isEmpty();
+    for (; !officeTable->AtEnd(); officeTable->MoveNext())
+        if (!blank && officeTable->Value(QStringLiteral("Xingmin")).contains(edit1_->text()))
+            AddCandidateRow(*officeTable);
+}
+
+void CandidatesTab::ListView3Click() {
+    const int row = listView3_->SelectedRow();
+    if (row >= 0) edit7_->setText(listView3_->Cell(row, 1));
 }
