@@ -240,4 +240,4 @@ class CandidatesTabTest : public QObject {
 };
 
 QTEST_MAIN(CandidatesTabTest)
-#include "tst_candidates_tab.moc"
+#include "candidates_tab_test.moc"

@@ -227,4 +227,4 @@ class AdminsTabTest : public QObject {
 };
 
 QTEST_MAIN(AdminsTabTest)
-#include "tst_admins_tab.moc"
+#include "admins_tab_test.moc"
