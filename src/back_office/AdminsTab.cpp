@@ -69,7 +69,9 @@ AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent) : OfficeTab(parent), pro
     edit11_ = MakeField(time, QStringLiteral("Edit11"), QStringLiteral("考试时间："), 32);
     edit11_->setText(QStringLiteral("01:10:00"));
     FilterKeys(edit11_, kDigitsAndColon);
-    MakeLabel(time, QString(), QStringLiteral("时间格式（00：00：00）"), 104, 64, 130, 24);
+    QLabel* hint =
+        MakeLabel(time, QString(), QStringLiteral("时间格式（00：00：00）"), 12, 64, 222, 24);
+    hint->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QPushButton* timeButton =
         MakeButton(time, QStringLiteral("Button19"), QStringLiteral("设置"), 144, 148, 90, 30);
     guardedConnect(timeButton, &QPushButton::clicked, this, [this] { Button19Click(); });

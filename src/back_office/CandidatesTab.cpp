@@ -20,6 +20,7 @@ constexpr int kListWidth = 415;
 constexpr int kListHeight = 297;
 constexpr int kPanelSize = 297;
 constexpr int kGroupHeight = kPanelSize / 3;
+constexpr int kButtonX = 204;  // the groups' buttons, right of their boxes
 
 // The title of a group of the panel: a 19-pixel caption.
 void MakeGroupTitle(QWidget* panel, const QString& name, const QString& caption, int group) {
@@ -27,11 +28,12 @@ void MakeGroupTitle(QWidget* panel, const QString& name, const QString& caption,
     title->setFont(PixelFont(19));
 }
 
+// A caption and its edit box on one line of a group.
 QLineEdit* MakeField(QWidget* panel, const QString& labelName, const QString& caption,
-                     const QString& editName, int x, int y, int editWidth) {
-    QLabel* label = MakeLabel(panel, labelName, caption, x, y, 36, 24);
+                     const QString& editName, int y) {
+    QLabel* label = MakeLabel(panel, labelName, caption, 10, y, 44, 24);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return MakeEdit(panel, editName, x + 40, y, editWidth, 24, label);
+    return MakeEdit(panel, editName, 58, y, 130, 24, label);
 }
 
 }  // namespace
@@ -52,35 +54,33 @@ CandidatesTab::CandidatesTab(Prompts& prompts, QWidget* parent)
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
     panel->setGeometry(10 + kListWidth + 8, 10, kPanelSize, kPanelSize);
 
-    // Add: number and name side by side, the button below.
+    // Each group: its title, its boxes on the left, its button on the right.
     MakeGroupTitle(panel, QStringLiteral("Label9"), QStringLiteral("添加新考生"), 0);
     edit5_ = MakeField(panel, QStringLiteral("Label10"), QStringLiteral("学号"),
-                       QStringLiteral("Edit5"), 0, 34, 88);
+                       QStringLiteral("Edit5"), 32);
     edit6_ = MakeField(panel, QStringLiteral("Label11"), QStringLiteral("姓名"),
-                       QStringLiteral("Edit6"), 130, 34, 110);
+                       QStringLiteral("Edit6"), 64);
     FilterKeys(edit5_, kDigits);
     QPushButton* add =
-        MakeButton(panel, QStringLiteral("Button7"), QStringLiteral("添加"), 205, 64, 80, 28);
+        MakeButton(panel, QStringLiteral("Button7"), QStringLiteral("添加"), kButtonX, 47, 80, 28);
     guardedConnect(add, &QPushButton::clicked, this, [this] { Button7Click(); });
 
-    // Delete: the number and its button on one line.
     MakeGroupTitle(panel, QStringLiteral("Label12"), QStringLiteral("删除考生"), 1);
     edit7_ = MakeField(panel, QStringLiteral("Label13"), QStringLiteral("学号"),
-                       QStringLiteral("Edit7"), 0, kGroupHeight + 34, 120);
+                       QStringLiteral("Edit7"), kGroupHeight + 32);
     FilterKeys(edit7_, kDigits);
-    QPushButton* remove = MakeButton(panel, QStringLiteral("Button8"), QStringLiteral("删除"), 205,
-                                     kGroupHeight + 32, 80, 28);
+    QPushButton* remove = MakeButton(panel, QStringLiteral("Button8"), QStringLiteral("删除"),
+                                     kButtonX, kGroupHeight + 30, 80, 28);
     guardedConnect(remove, &QPushButton::clicked, this, [this] { Button8Click(); });
 
-    // Query: the name (or a part of it) and its button on one line.
     MakeGroupTitle(panel, QStringLiteral("Label19"), QStringLiteral("成绩查询"), 2);
     edit1_ = MakeField(panel, QStringLiteral("Label3"), QStringLiteral("姓名："),
-                       QStringLiteral("Edit1"), 0, 2 * kGroupHeight + 34, 120);
-    QPushButton* query = MakeButton(panel, QStringLiteral("Button3"), QStringLiteral("查询"), 205,
-                                    2 * kGroupHeight + 32, 80, 28);
+                       QStringLiteral("Edit1"), 2 * kGroupHeight + 32);
+    QPushButton* query = MakeButton(panel, QStringLiteral("Button3"), QStringLiteral("查询"),
+                                    kButtonX, 2 * kGroupHeight + 30, 80, 28);
     guardedConnect(query, &QPushButton::clicked, this, [this] { Button3Click(); });
 
     // Below the list, in one row: refresh and the spreadsheet exchange.
