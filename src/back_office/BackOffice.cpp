@@ -8,7 +8,9 @@
 #include "ui_common/Termination.h"
 #include "ui_common/Widgets.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -18,6 +20,8 @@ BackOffice::BackOffice(Prompts& prompts, QWidget* owner)
     setObjectName(QStringLiteral("BackOffice"));
     setWindowTitle(QStringLiteral("管理员界面"));
     setFixedSize(880, 600);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(880 / 2, 600 / 2));
 
     QLabel* title = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("管理员操作"), 16, 10);
     title->setFont(PixelFont(24, true));
