@@ -1,5 +1,41 @@
 #include "exam/ExamWindow.h"
 
+#include "data_store/Database.h"
+#include "exam/InputMethodMenu.h"
+#include "exam/ObjectiveSection.h"
+#include "exam/RightButtonFilter.h"
+#include "exam/SubjectiveSection.h"
+#include "ui_common/Colors.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Platform.h"
+#include "ui_common/Widgets.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QTimer>
+
+namespace {
+
+constexpr int kLeft = 9;          // left edge of the header, the section boxes, the candidate panel
+constexpr int kBoxTop = 80;       // top of the section boxes
+constexpr int kColumnLeft = 618;  // the right column: section buttons and answer sheets
+constexpr int kColumnTop = 78;
+constexpr int kColumnWidth = 161;
+constexpr int kButtonHeight = 21;  // a section button
+
+void Fill(QWidget* widget, const QColor& color) {
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, color);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
 ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context, bool fullScreen,
                        QWidget* parent)
     : FormDialog(parent),
@@ -10,6 +46,206 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
     setObjectName(QStringLiteral("ExamWindow"));
     setWindowTitle(QStringLiteral("澄溪标准化考试系统8.01"));
     resize(810, 600);
+
+    zz1_ = new QFrame(this);
+    zz1_->setObjectName(QStringLiteral("zz1"));
+    zz1_->resize(810, 600);
+    BuildHeader(zz1_);
+
+    // The section boxes on the left, exactly one visible; the section buttons and answer sheets
+    // in the right column, then "选择输入法".
+    int y = kColumnTop;
+    for (int s = 0; s < kSectionCount; ++s) {
+        const SectionSpec& spec = SectionOf(s);
+        if (s == kSubjective) {
+            subjective_ = new SubjectiveSection(spec, state_, *this, zz1_);
+            sections_[s] = subjective_;
+        } else {
+            objective_[s] = new ObjectiveSection(spec, state_, *this, zz1_);
+            sections_[s] = objective_[s];
+        }
+        ExamSection* section = sections_[s];
+        section->Box()->move(kLeft, kBoxTop);
+        section->Box()->setVisible(s == kSingleChoice);
+
+        auto* button = new ColorLabel(zz1_, QStringLiteral("LabBt%1").arg(s + 1),
+                                      QString::fromUtf16(spec.button), kLightSkyBlue);
+        button->setFont(PixelFont(16, true));
+        button->setGeometry(kColumnLeft, y, kColumnWidth, kButtonHeight);
+        button->setCursor(Qt::PointingHandCursor);
+        guardedConnect(button, &ColorLabel::clicked, this, [this, s] { LabBtClick(s + 1); });
+        y += kButtonHeight;
+        section->Grid()->move(kColumnLeft, y);
+        y += spec.gridSize.height() + 1;
+    }
+    auto* chooser =
+        new ColorLabel(zz1_, QStringLiteral("Label1"), QStringLiteral("选择输入法"), kLightSkyBlue);
+    chooser->setFont(PixelFont(14, true));
+    chooser->setGeometry(kColumnLeft, y + 1, kColumnWidth, 20);
+    chooser->setCursor(Qt::PointingHandCursor);
+    inputMethods_ = new InputMethodMenu(platform_, this);
+    guardedConnect(chooser, &ColorLabel::clicked, this, [this] { inputMethods_->Popup(); });
+    Hover(chooser);
+
+    BuildCandidatePanel(zz1_);
+
+    bbn_ = MakeButton(zz1_, QStringLiteral("BBn"), QStringLiteral("开始考试"), 190, 230, 240, 80);
+    bbn_->setFont(PixelFont(37, true));
+    bbn_->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    guardedConnect(bbn_, &QPushButton::clicked, this, [this] { BBnClick(); });
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(1000);
+    guardedConnect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+    // The right button does nothing anywhere in the program from now on.
+    new RightButtonFilter(this);
 }
 
-void ExamWindow::FormCreate() {}
+void ExamWindow::BuildHeader(QWidget* content) {
+    auto* header = new QFrame(content);
+    header->setObjectName(QStringLiteral("imgLeft"));
+    header->setGeometry(kLeft, 2, 792, 72);
+    header->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Fill(header, QColor(0xD8, 0xEC, 0xF6));
+
+    QLabel* left =
+        MakeLabel(header, QStringLiteral("Label3"), QStringLiteral("剩余时间："), 12, 12);
+    left->setFont(PixelFont(14, true));
+    left->adjustSize();
+    auto* countdown = new ColorLabel(header, QStringLiteral("lblTestTime"), QString(), kRed);
+    countdown->setFont(PixelFont(12, true));
+    countdown->setGeometry(96, 9, 113, 24);
+    lblTestTime_ = countdown;
+    pb1_ = new QProgressBar(header);
+    pb1_->setObjectName(QStringLiteral("pb1"));
+    pb1_->setGeometry(96, 40, 113, 16);
+    pb1_->setTextVisible(false);
+    pb1_->setRange(0, 100);
+    pb1_->setValue(0);
+
+    QLabel* title = MakeLabel(header, QStringLiteral("Label2"),
+                              QStringLiteral("澄溪标准化考试系统"), 230, 0, 400, 72);
+    title->setFont(PixelFont(27, true));
+    title->setAlignment(Qt::AlignCenter);
+
+    auto* handIn = new ColorLabel(header, QStringLiteral("lblEndTest"), QStringLiteral("结束考试"),
+                                  kLightSkyBlue);
+    handIn->setFont(PixelFont(16, true));
+    handIn->setGeometry(680, 21, 96, 30);
+    handIn->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    handIn->setCursor(Qt::PointingHandCursor);
+    guardedConnect(handIn, &ColorLabel::clicked, this, [this] { lblEndTestClick(); });
+    Hover(handIn);
+}
+
+void ExamWindow::BuildCandidatePanel(QWidget* content) {
+    auto* panel = new QFrame(content);
+    panel->setObjectName(QStringLiteral("PanelKS"));
+    panel->setGeometry(kLeft, 505, 601, 64);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QLabel* caption =
+        MakeLabel(panel, QStringLiteral("Label4"), QStringLiteral("考生信息提示"), 10, 6);
+    caption->setFont(PixelFont(14, true));
+    caption->adjustSize();
+    QLabel* number = MakeLabel(panel, QStringLiteral("Label5"), QStringLiteral("学号："), 24, 34);
+    QLabel* name = MakeLabel(panel, QStringLiteral("Label6"), QStringLiteral("姓名："), 250, 34);
+    lbelks4_ = MakeLabel(panel, QStringLiteral("Lbelks4"), QString(), 72, 34, 160, 20);
+    lbelks5_ = MakeLabel(panel, QStringLiteral("Lbelks5"), QString(), 298, 34, 240, 20);
+    for (QLabel* label : {number, name, lbelks4_, lbelks5_})
+        label->setFont(PixelFont(14, true));
+    number->adjustSize();
+    name->adjustSize();
+}
+
+void ExamWindow::Hover(ColorLabel* label) {
+    guardedConnect(label, &ColorLabel::entered, this, [label] { label->setColor(kSkyBlue); });
+    guardedConnect(label, &ColorLabel::left, this, [label] { label->setColor(kWhite); });
+}
+
+// The content panel sits at the same place on every screen size: (screen − 800) / 2 from the left,
+// (screen − 700) / 2 from the top, truncated towards zero.
+void ExamWindow::PlaceContent() {
+    const QSize screen = platform_.ScreenSize();
+    zz1_->move((screen.width() - 800) / 2, (screen.height() - 700) / 2);
+}
+
+void ExamWindow::FormCreate() {
+    inputMethods_->Build();
+    const QSize screen = platform_.ScreenSize();
+    if (fullScreen_) {
+        setWindowFlag(Qt::FramelessWindowHint);
+        move(0, 0);
+    }
+    resize(screen);
+
+    Database db(kDatabasePath);
+    state_.ExamTimeText =
+        db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));
+    // The countdown shows the duration; it starts running with the exam.
+    lblTestTime_->setText(state_.ExamTimeText);
+    PlaceContent();
+    LoadSingleChoicePaper(db);
+    for (int s = kMultiChoice; s < kSectionCount; ++s)
+        sections_[s]->LoadPaper(db);
+}
+
+void ExamWindow::LoadSingleChoicePaper(Database& db) {
+    state_.SingleTableName = QStringLiteral("KaoShi");
+    objective_[kSingleChoice]->LoadPaper(db);
+}
+
+void ExamWindow::showEvent(QShowEvent* event) {
+    FormDialog::showEvent(event);
+    if (!event->spontaneous()) RunGuarded([this] { FormShow(); });
+}
+
+void ExamWindow::FormShow() {
+    BBnClick();
+}
+
+// The exam start: the candidate, a fresh countdown, the single-choice paper counted again, and
+// question 1 of the objective sections.
+void ExamWindow::BBnClick() {
+    lbelks4_->setText(context_.signedInNumber ? context_.signedInNumber() : QString());
+    lbelks5_->setText(context_.signedInName ? context_.signedInName() : QString());
+    bbn_->hide();
+
+    Database db(kDatabasePath);
+    state_.ExamTimeText =
+        db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));
+    lblTestTime_->setText(state_.ExamTimeText);
+    StartClock();
+    PlaceContent();
+    state_.CandidateNo = context_.numberBoxText ? context_.numberBoxText() : QString();
+
+    // Questions taken out of the bank since start-up must not keep their points.
+    objective_[kSingleChoice]->HideNumberPanels();
+    for (double& score : state_.SingleScore)
+        score = 0;
+    LoadSingleChoicePaper(db);
+    // Every point of the paper is known now: the full marks are right even if nothing is answered.
+    state_.SumScores();
+
+    for (ObjectiveSection* section : objective_)
+        section->LoadFirstQuestion(db);
+}
+
+void ExamWindow::LabBtClick(int k) {
+    ShowSection(k - 1);
+    sections_[k - 1]->PanelClick(1);
+}
+
+void ExamWindow::ShowSection(int section) {
+    for (int s = 0; s < kSectionCount; ++s)
+        sections_[s]->Box()->setVisible(s == section);
+}
+
+QString ExamWindow::SignedInNumber() const {
+    return context_.signedInNumber ? context_.signedInNumber() : QString();
+}
+
+void ExamWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}

@@ -1,25 +1,87 @@
-// The exam window: one paper of four sections, a countdown and the hand-in.
+// The exam window: one paper of four sections, a countdown and the hand-in. The frame and the
+// paper's set-up live in ExamWindow.cpp, the clock and the ways out in ExamClock.cpp, the sections
+// in ObjectiveSection and SubjectiveSection.
 #pragma once
 
 #include "exam/ExamContext.h"
+#include "exam/ExamSection.h"
+#include "exam/ExamState.h"
 #include "ui_common/FormDialog.h"
 
+class ColorLabel;
+class InputMethodMenu;
+class ObjectiveSection;
 class Platform;
 class Prompts;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class SubjectiveSection;
 
-class ExamWindow : public FormDialog {
+class ExamWindow : public FormDialog, private SectionHost {
     Q_OBJECT
   public:
-    // `fullScreen` false keeps the window at its content size (tests).
+    // `fullScreen` false keeps a framed window the size of the screen (tests).
     ExamWindow(Prompts& prompts, Platform& platform, ExamContext context, bool fullScreen = true,
                QWidget* parent = nullptr);
 
-    // Creation step, run once at start-up.
+    // Creation step, run once at start-up: duration, counts, points, number panels.
     void FormCreate();
+    // Show step: the exam start, each time the window is shown.
+    void FormShow();
+    // "开始考试": the exam start.
+    void BBnClick();
+    // The section buttons "一、单项选择题" .. "四、主观题" (k = 1..4).
+    void LabBtClick(int k);
+
+    // The one-second tick.
+    void Timer1Timer();
+    // "结束考试": the hand-in.
+    void lblEndTestClick();
+    // Writes AchievedScore into the candidate's Chengji.
+    void SaveScore() override;
+
+    const ExamState& State() const { return state_; }
+    ObjectiveSection& Objective(int section) const { return *objective_[section]; }
+    SubjectiveSection& Subjective() const { return *subjective_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    // Only the hand-in and the time-out end the exam.
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override {}
 
   private:
+    void BuildHeader(QWidget* content);
+    void BuildCandidatePanel(QWidget* content);
+    void PlaceContent();
+    void LoadSingleChoicePaper(Database& db);
+    void StartClock();
+    void TimeOut();
+    void Hover(ColorLabel* label);
+
+    void ShowSection(int section) override;
+    QString SignedInNumber() const override;
+
     Prompts& prompts_;
     Platform& platform_;
     ExamContext context_;
     bool fullScreen_;
+    ExamState state_;
+
+    QWidget* zz1_ = nullptr;
+    QLabel* lblTestTime_ = nullptr;
+    QProgressBar* pb1_ = nullptr;
+    QLabel* lbelks4_ = nullptr;
+    QLabel* lbelks5_ = nullptr;
+    QPushButton* bbn_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    InputMethodMenu* inputMethods_ = nullptr;
+    ObjectiveSection* objective_[kObjectiveSections] = {};
+    SubjectiveSection* subjective_ = nullptr;
+    ExamSection* sections_[kSectionCount] = {};
+
+    bool timeOutPending_ = false;  // the countdown reached zero; the save has not succeeded yet
+    bool timeOutErrorShown_ = false;
 };

@@ -29,6 +29,8 @@ void ColorLabel::setColor(const QColor& color) {
     color_ = color;
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, color);
+    // The caption stays readable: white on dark colours (blue, red), black otherwise.
+    palette.setColor(QPalette::WindowText, qGray(color.rgb()) < 110 ? Qt::white : Qt::black);
     setPalette(palette);
 }
 

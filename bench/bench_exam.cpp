@@ -1,0 +1,260 @@
+// Exam window figures, in one run:
+//  (a) start-up until the candidate sign-in is on screen (six windows, every creation step against
+//      the delivered database) against a bare Qt application showing one empty window;
+//  (b) "下一题" (query, display, score write) against the same SQLite calls made directly;
+//  (c) a pick (no database).
+// Run from anywhere; it works on a temporary copy of the delivered database.
+#include "exam/ExamWindow.h"
+#include "exam/ObjectiveSection.h"
+#include "shell/CandidateSignIn.h"
+#include "shell/Startup.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Platform.h"
+#include "ui_common/Prompts.h"
+#include "ui_common/Widgets.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
+
+#include <sqlite3.h>
+
+#include <unistd.h>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+struct QuietPrompts : Prompts {
+    void Message(const QString&) override {}
+    void Error(const QString& text) override {
+        std::fprintf(stderr, "error: %s\n", qPrintable(text));
+    }
+    bool Confirm(const QString&, const QString&) override { return false; }
+    QString OpenFileName(const QString&) override { return {}; }
+    QString SaveFileName(const QString&) override { return {}; }
+};
+
+struct FixedPlatform : Platform {
+    void OpenUrl(const QString&) override {}
+    QSize ScreenSize() const override { return {1024, 768}; }
+    QPoint CursorPosition() const override { return {}; }
+    QStringList InputMethods() override { return {}; }
+    void ActivateInputMethod(int) override {}
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double Mean(const std::vector<double>& values) {
+    double sum = 0;
+    for (double v : values)
+        sum += v;
+    return values.empty() ? 0 : sum / double(values.size());
+}
+
+// Child modes: print "shown" once the window is exposed, then leave at once.
+void ReportWhenExposed(QWidget* window) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [window] {
+        if (window && window->isVisible() && window->windowHandle() &&
+            window->windowHandle()->isExposed()) {
+            QCoreApplication::processEvents();  // its first paint
+            std::printf("shown\n");
+            std::fflush(stdout);
+            _exit(0);
+        }
+    });
+    poll->start(0);
+}
+
+// `withText`: the program's font and one Chinese caption, so that the font system is loaded too.
+int RunBare(int argc, char** argv, bool withText) {
+    QApplication app(argc, argv);
+    QWidget window;
+    window.resize(592, 403);
+    if (withText) {
+        app.setFont(PixelFont(12));
+        auto* caption = new QLabel(QStringLiteral("登录澄溪标准化考试系统"), &window);
+        caption->setFont(PixelFont(29, true));
+        caption->move(20, 60);
+    }
+    window.show();
+    ReportWhenExposed(&window);
+    return app.exec();
+}
+
+int RunStartUp(int argc, char** argv) {
+    // As the program starts: application, prompts, platform, the six windows, then the flow.
+    QElapsedTimer clock;
+    clock.start();
+    const bool phases = qEnvironmentVariableIsSet("CX_BENCH_PHASES");
+    const auto phase = [&](const QString& name) {
+        if (phases)
+            std::fprintf(stderr, "  %-16s %6.1f ms\n", qPrintable(name),
+                         clock.nsecsElapsed() / 1e6);
+    };
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    app.setFont(PixelFont(12));
+    QtPrompts prompts;
+    SetErrorPrompts(&prompts);
+    DesktopPlatform platform;
+    phase(QStringLiteral("application"));
+    Program program(prompts, platform, true, phase);
+    QTimer::singleShot(0, &app, [&program] { RunGuarded([&program] { program.Start(); }); });
+    ReportWhenExposed(program.Windows().signIn);
+    return app.exec();
+}
+
+double TimeChild(const QString& mode, const QString& workdir) {
+    QProcess child;
+    child.setWorkingDirectory(workdir);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(QCoreApplication::applicationFilePath(), {mode});
+    while (child.state() != QProcess::NotRunning || child.bytesAvailable()) {
+        child.waitForReadyRead(20000);
+        if (child.readAll().contains("shown")) break;
+    }
+    const double ms = clock.nsecsElapsed() / 1e6;
+    child.waitForFinished(5000);
+    return ms;
+}
+
+void PressOn(QWidget* widget) {
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+// The statements of one "下一题", made straight on SQLite: question N, then the score.
+void DirectNext(int n) {
+    sqlite3* db = nullptr;
+    sqlite3_open("data/Maindb.db", &db);
+    sqlite3_busy_timeout(db, 10000);
+    const QByteArray query = "Select * from KaoShi where TestID=" + QByteArray::number(n);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, query.constData(), -1, &statement, nullptr);
+    QList<QByteArray> cells;
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+            sqlite3_column_decltype(statement, c);
+            sqlite3_column_name(statement, c);
+            cells << QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, c)));
+        }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+
+    sqlite3_open("data/Maindb.db", &db);
+    sqlite3_busy_timeout(db, 10000);
+    sqlite3_prepare_v2(db, "Update Userxinxi Set Chengji=? where Xuehao=?", -1, &statement,
+                       nullptr);
+    sqlite3_bind_text(statement, 1, "1", -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int64(statement, 2, 110101);
+    sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && QByteArray(argv[1]) == "--bare") return RunBare(argc, argv, false);
+    if (argc > 1 && QByteArray(argv[1]) == "--bare-text") return RunBare(argc, argv, true);
+    if (argc > 1 && QByteArray(argv[1]) == "--startup") return RunStartUp(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    app.setFont(PixelFont(12));
+
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("data"));
+    QFile::copy(QStringLiteral(CX_DELIVERED_DB), dir.path() + QStringLiteral("/data/Maindb.db"));
+    QFile::setPermissions(dir.path() + QStringLiteral("/data/Maindb.db"),
+                          QFile::ReadOwner | QFile::WriteOwner);
+    QDir::setCurrent(dir.path());
+    std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
+
+    // (a) start-up, alternating the programs.
+    constexpr int kStarts = 11;
+    std::vector<double> bare, bareText, startUp;
+    for (int i = 0; i < kStarts; ++i) {
+        bare.push_back(TimeChild(QStringLiteral("--bare"), dir.path()));
+        bareText.push_back(TimeChild(QStringLiteral("--bare-text"), dir.path()));
+        startUp.push_back(TimeChild(QStringLiteral("--startup"), dir.path()));
+    }
+    std::printf(
+        "(a) start-up to window shown, median of %d: bare Qt %.1f ms, sign-in %.1f ms, "
+        "ratio %.2f (goal <= 2)\n",
+        kStarts, Median(bare), Median(startUp), Median(startUp) / Median(bare));
+    std::printf(
+        "    bare Qt with the program's font and one Chinese caption: %.1f ms, ratio %.2f\n",
+        Median(bareText), Median(startUp) / Median(bareText));
+
+    // (b) "下一题" from question 1 to 50, several rounds; against the same calls made directly.
+    QuietPrompts prompts;
+    SetErrorPrompts(&prompts);
+    FixedPlatform platform;
+    ExamContext context;
+    context.signedInNumber = [] { return QStringLiteral("110101"); };
+    context.signedInName = [] { return QStringLiteral("张三"); };
+    context.numberBoxText = [] { return QStringLiteral("110101"); };
+    ExamWindow window(prompts, platform, context, false);
+    window.FormCreate();
+    window.show();
+    QCoreApplication::processEvents();
+    QWidget* next = window.findChild<QWidget*>(QStringLiteral("lblNext"));
+    QWidget* first = window.findChild<QWidget*>(QStringLiteral("Panel1"));
+    constexpr int kRounds = 6;
+    std::vector<double> viaWindow, direct;
+    QElapsedTimer clock;
+    for (int round = 0; round < kRounds; ++round) {
+        PressOn(first);
+        for (int n = 2; n <= 50; ++n) {
+            clock.start();
+            PressOn(next);
+            viaWindow.push_back(clock.nsecsElapsed() / 1e6);
+            clock.start();
+            DirectNext(n);
+            direct.push_back(clock.nsecsElapsed() / 1e6);
+        }
+    }
+    std::printf(
+        "(b) 下一题, %zu each: window median %.3f ms (mean %.3f), direct SQLite median "
+        "%.3f ms (mean %.3f), ratio of medians %.2f (goal <= 1.3)\n",
+        viaWindow.size(), Median(viaWindow), Mean(viaWindow), Median(direct), Mean(direct),
+        Median(viaWindow) / Median(direct));
+
+    // (c) picks on the question shown, alternating two options so that each one changes.
+    auto* a = window.findChild<QAbstractButton*>(QStringLiteral("RadioButton1"));
+    auto* b = window.findChild<QAbstractButton*>(QStringLiteral("RadioButton2"));
+    std::vector<double> picks;
+    for (int i = 0; i < 2000; ++i) {
+        QAbstractButton* option = i % 2 ? a : b;
+        clock.start();
+        option->click();
+        picks.push_back(clock.nsecsElapsed() / 1e3);
+    }
+    std::printf("(c) pick, %zu: median %.1f us, mean %.1f us, max %.1f us (goal < 1000 us)\n",
+                picks.size(), Median(picks), Mean(picks),
+                *std::max_element(picks.begin(), picks.end()));
+    SetErrorPrompts(nullptr);
+    return 0;
+}

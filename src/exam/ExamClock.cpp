@@ -1,0 +1,79 @@
+// The exam window's clock and its ways out: the countdown, the time-out, the hand-in and the score
+// write they share with "下一题".
+#include "data_store/Conversions.h"
+#include "data_store/Database.h"
+#include "exam/ExamWindow.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Prompts.h"
+#include "ui_common/Termination.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+
+// The countdown runs from the exam start: the bar starts empty, and a duration that is no time of
+// day is reported once and leaves the clock still.
+void ExamWindow::StartClock() {
+    timer1_->stop();
+    timeOutPending_ = false;
+    timeOutErrorShown_ = false;
+    int seconds = 0;
+    try {
+        seconds = StrToTime(state_.ExamTimeText);
+    } catch (const ConversionError& error) {
+        ShowDefaultError(error.Message());
+        return;
+    }
+    pb1_->setRange(0, seconds);
+    pb1_->setValue(0);
+    timer1_->start();
+}
+
+// One second less; at "00:00:00" the score is saved and the window closes. A save that fails is
+// reported once and tried again on every following tick.
+void ExamWindow::Timer1Timer() {
+    if (!timeOutPending_) {
+        const int left = StrToTime(lblTestTime_->text()) - StrToTime(QStringLiteral("00:00:01"));
+        lblTestTime_->setText(FormatTime(qMax(left, 0)));
+        if (pb1_->value() < pb1_->maximum()) pb1_->setValue(pb1_->value() + 1);
+        if (lblTestTime_->text() != QStringLiteral("00:00:00")) return;
+        timeOutPending_ = true;
+    }
+    TimeOut();
+}
+
+void ExamWindow::TimeOut() {
+    try {
+        SaveScore();
+    } catch (const std::exception& error) {
+        if (!timeOutErrorShown_) {
+            timeOutErrorShown_ = true;
+            ShowDefaultError(QString::fromUtf8(error.what()));
+        }
+        return;
+    }
+    timeOutPending_ = false;
+    timer1_->stop();
+    done(QDialog::Accepted);
+    if (context_.showMainWindow) context_.showMainWindow();
+}
+
+void ExamWindow::SaveScore() {
+    state_.ScoreText = FormatGeneral(state_.AchievedScore);
+    Database db(kDatabasePath);
+    db.RunStatement(QStringLiteral("Update Userxinxi Set Chengji=? where Xuehao=?"),
+                    {state_.ScoreText, CandidateKey(state_.CandidateNo)});
+}
+
+// The candidate hands in: asked with the time left; the score is saved before it is announced, so
+// a failed save leaves the exam running.
+void ExamWindow::lblEndTestClick() {
+    const QString question = QStringLiteral("您好，确定要结束考试吗?\r你还剩：") +
+                             lblTestTime_->text() + QStringLiteral("时间。");
+    if (!prompts_.Confirm(QStringLiteral("提示"), question)) return;
+    SaveScore();
+    prompts_.Message(
+        QStringLiteral("总分为%1分恭喜您考了%2分!再见")
+            .arg(FormatGeneral(state_.FullMarks), FormatGeneral(state_.AchievedScore)));
+    RequestTerminate();
+}

@@ -1,0 +1,186 @@
+#include "exam/ExamSection.h"
+
+#include "data_store/Conversions.h"
+#include "data_store/Database.h"
+#include "ui_common/Colors.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Widgets.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace {
+constexpr int kRowHeight = 25;
+}
+
+ExamSection::ExamSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+                         QWidget* content)
+    : QObject(content), spec_(spec), state_(state), host_(host) {
+    const int number = spec.section + 1;
+    box_ = new QGroupBox(QString::fromUtf16(spec.boxTitle), content);
+    box_->setObjectName(QStringLiteral("GroupBox%1").arg(number));
+    box_->resize(spec.boxSize);
+    if (spec.boxFontPixels > 0)
+        box_->setFont(PixelFont(spec.boxFontPixels, true, QStringLiteral("宋体")));
+
+    grid_ = new QScrollArea(content);
+    grid_->setObjectName(QStringLiteral("ScrollBox%1").arg(number));
+    grid_->resize(spec.gridSize);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid_->setWidgetResizable(false);
+    sheet_ = new QWidget;
+    sheet_->setObjectName(QStringLiteral("ScrollBox%1Sheet").arg(number));
+    sheet_->resize(spec.gridSize.width() - grid_->verticalScrollBar()->sizeHint().width() - 2,
+                   RowTop(spec, spec.limit) + kRowHeight);
+    for (int n = 1; n <= spec.limit; ++n) {
+        auto* panel = new ColorLabel(sheet_, PanelName(spec, n), QString::number(n), kLightSkyBlue);
+        panel->setGeometry(0, RowTop(spec, n), 25, 25);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        panel->setCursor(Qt::PointingHandCursor);
+        panel->hide();  // shown for the questions the paper has
+        guardedConnect(panel, &ColorLabel::clicked, this, [this, n] { PanelClick(n); });
+        panels_.push_back(panel);
+    }
+    grid_->setWidget(sheet_);
+}
+
+QString ExamSection::CountStatement() const {
+    if (spec_.section == kSingleChoice)
+        return QStringLiteral("Select * from ") + state_.SingleTableName;
+    return QString::fromUtf16(spec_.countStatement);
+}
+
+QString ExamSection::QuestionStatement(const char16_t* fixed) const {
+    if (spec_.section == kSingleChoice)
+        return QStringLiteral("Select * from ") + state_.SingleTableName +
+               QStringLiteral(" where TestID=");
+    return QString::fromUtf16(fixed);
+}
+
+void ExamSection::LoadPaper(Database& db) {
+    int& count = state_.Count(spec_.section);
+    {
+        auto table = db.OpenQuery(CountStatement());
+        if (spec_.countsByLastTestId) {
+            table->MoveLast();
+            state_.CurrentNoText = table->Value(QStringLiteral("TestID"));
+            count = StrToInt(state_.CurrentNoText);
+        } else {
+            count = table->RowCount();
+        }
+    }
+    for (int n = 1; n <= spec_.limit && n <= count; ++n) {
+        auto row = db.OpenQuery(QuestionStatement(spec_.setUpStatement) + QString::number(n));
+        LoadSlot(*row, n);
+        NumberPanel(n)->show();
+    }
+}
+
+void ExamSection::HideNumberPanels() {
+    for (ColorLabel* panel : panels_)
+        panel->hide();
+}
+
+void ExamSection::ShowQuestion(Database& db, const QString& statement) {
+    auto row = db.OpenQuery(statement);
+    state_.CurrentNoText = row->Value(QStringLiteral("TestID"));
+    memo_->setPlainText(
+        QuestionCaption(state_.CurrentNoText, row->Value(QStringLiteral("Request"))));
+    ShowRowDetails(*row);
+}
+
+// Number panel N: show question N of this section.
+void ExamSection::PanelClick(int n) {
+    host_.ShowSection(spec_.section);
+    NumberPanel(n)->setColor(kLime);
+    Database db(kDatabasePath);
+    ShowQuestion(db, QuestionStatement(spec_.panelStatement) + QString::number(n));
+    Restore(db, n);
+}
+
+void ExamSection::PreClick() {
+    Step(-1);
+}
+
+void ExamSection::NextClick() {
+    Step(+1);
+}
+
+// "上一题" (delta -1) and "下一题" (delta +1): move within 1..count, never into another section.
+void ExamSection::Step(int delta) {
+    state_.CurrentNo = StrToInt(state_.CurrentNoText);
+    const bool moves =
+        delta < 0 ? state_.CurrentNo > 1 : state_.CurrentNo < state_.Count(spec_.section);
+    if (moves) {
+        state_.CurrentNo += delta;
+        state_.CurrentNoText = QString::number(state_.CurrentNo);
+        Database db(kDatabasePath);
+        ShowQuestion(db, QuestionStatement(spec_.stepStatement) + state_.CurrentNoText);
+        const int n = StrToInt(state_.CurrentNoText);
+        if (InGrid(n)) {
+            NumberPanel(n)->setColor(kLime);
+            Restore(db, n);
+        }
+    }
+    if (delta > 0 && spec_.nextWritesScore) host_.SaveScore();
+    Scroll(delta * kRowHeight);
+}
+
+void ExamSection::Scroll(int pixels) {
+    QScrollBar* bar = grid_->verticalScrollBar();
+    bar->setValue(bar->value() + pixels);  // the bar keeps the position within its range
+}
+
+// "标识本题": the number panel of the question shown turns red until it is shown again.
+void ExamSection::MarkClick() {
+    const int n = StrToInt(state_.CurrentNoText);
+    if (InGrid(n)) NumberPanel(n)->setColor(kRed);
+}
+
+void ExamSection::BuildNavigation(int x, int y, int width, const std::function<void()>& fourth) {
+    auto* bar = new QFrame(box_);
+    bar->setObjectName(box_->objectName() + QStringLiteral("Buttons"));
+    bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    static const char16_t* const kCaptions[4] = {u"上一题", u"下一题", u"标识本题", u"保  存"};
+    const int labels = spec_.navNames[3] ? 4 : 3;
+    const int cell = (width - 8) / labels;
+    bar->setGeometry(x, y, width, 34);
+    const std::function<void()> actions[4] = {[this] { PreClick(); }, [this] { NextClick(); },
+                                              [this] { MarkClick(); }, fourth};
+    for (int i = 0; i < labels; ++i) {
+        auto* label = new ColorLabel(bar, QString::fromUtf16(spec_.navNames[i]),
+                                     QString::fromUtf16(kCaptions[i]), kLightSkyBlue);
+        label->setFont(PixelFont(16, true, QStringLiteral("宋体")));
+        label->setGeometry(4 + i * cell + 4, 4, cell - 8, 26);
+        label->setCursor(Qt::PointingHandCursor);
+        guardedConnect(label, &ColorLabel::clicked, this, actions[i]);
+        if (spec_.navHover) {
+            guardedConnect(label, &ColorLabel::entered, this,
+                           [label] { label->setColor(kSkyBlue); });
+            guardedConnect(label, &ColorLabel::left, this, [label] { label->setColor(kWhite); });
+        }
+    }
+}
+
+QPlainTextEdit* MakeQuestionMemo(QWidget* parent, const QString& name, const QRect& geometry,
+                                 bool disabled) {
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setObjectName(name);
+    memo->setGeometry(geometry);
+    memo->setReadOnly(true);
+    if (disabled) {
+        memo->setEnabled(false);
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        QPalette palette = memo->palette();
+        for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base})
+            palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+        memo->setPalette(palette);
+    } else {
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    }
+    return memo;
+}

@@ -1,0 +1,92 @@
+// What every section of the paper does alike: its answer sheet (a scroll box of number panels and
+// answer cells), its group box, showing a question by number panel, "上一题", "下一题" and
+// "标识本题". The sections differ only in what they show of a question row and how they restore an
+// answer (ObjectiveSection, SubjectiveSection).
+#pragma once
+
+#include "exam/SectionTable.h"
+
+#include <QObject>
+
+#include <functional>
+#include <vector>
+
+class ColorLabel;
+class Database;
+class QGroupBox;
+class QPlainTextEdit;
+class QRect;
+class QScrollArea;
+class QWidget;
+class ResultTable;
+
+// The window around the sections.
+class SectionHost {
+  public:
+    virtual ~SectionHost() = default;
+    // Makes the group box of `section` visible and hides the other three.
+    virtual void ShowSection(int section) = 0;
+    // Writes the objective score into the candidate's row.
+    virtual void SaveScore() = 0;
+    // The student number in the main window's status bar.
+    virtual QString SignedInNumber() const = 0;
+};
+
+class ExamSection : public QObject {
+    Q_OBJECT
+  public:
+    // Builds the group box and the answer sheet on `content` (the window's panel zz1).
+    ExamSection(const SectionSpec& spec, ExamState& state, SectionHost& host, QWidget* content);
+
+    const SectionSpec& Spec() const { return spec_; }
+    QGroupBox* Box() const { return box_; }
+    QScrollArea* Grid() const { return grid_; }
+    ColorLabel* NumberPanel(int n) const { return panels_[size_t(n - 1)]; }
+
+    // Counts the bank and loads what the set-up keeps of questions 1..min(count, limit), showing
+    // their number panels.
+    void LoadPaper(Database& db);
+    void HideNumberPanels();
+
+    // Number panel N clicked: this section's box, question N.
+    void PanelClick(int n);
+    // "上一题" / "下一题" / "标识本题".
+    void PreClick();
+    void NextClick();
+    void MarkClick();
+
+  protected:
+    bool InGrid(int n) const { return n >= 1 && n <= spec_.limit; }
+    // The section's statements; the single-choice section names its bank by SingleTableName.
+    QString CountStatement() const;
+    QString QuestionStatement(const char16_t* fixed) const;
+    // Runs the question query, takes its TestID into CurrentNoText and shows the caption and
+    // whatever else the section shows of the row.
+    void ShowQuestion(Database& db, const QString& statement);
+    // Places "上一题", "下一题", "标识本题" (and "保  存") on a small panel of the box; the fourth
+    // label runs `fourth`.
+    void BuildNavigation(int x, int y, int width, const std::function<void()>& fourth = {});
+
+    virtual void ShowRowDetails(const ResultTable& row) = 0;
+    // Brings the answer of question N (in the grid) back into the answer controls.
+    virtual void Restore(Database& db, int n) = 0;
+    // Keeps what the set-up reads of question N.
+    virtual void LoadSlot(const ResultTable& row, int n) = 0;
+    const SectionSpec& spec_;
+    ExamState& state_;
+    SectionHost& host_;
+    QGroupBox* box_ = nullptr;
+    QScrollArea* grid_ = nullptr;
+    QWidget* sheet_ = nullptr;  // the grid's contents: number panels and answer cells
+    QPlainTextEdit* memo_ = nullptr;
+    std::vector<ColorLabel*> panels_;
+
+  private:
+    void Step(int delta);
+    void Scroll(int pixels);
+};
+
+// A memo for question captions: read-only; a disabled one (no scrolling, no selecting) still shows
+// its text at full contrast.
+QPlainTextEdit* MakeQuestionMemo(QWidget* parent, const QString& name, const QRect& geometry,
+                                 bool disabled);

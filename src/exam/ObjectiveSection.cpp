@@ -1,0 +1,139 @@
+#include "exam/ObjectiveSection.h"
+
+#include "data_store/Conversions.h"
+#include "data_store/Database.h"
+#include "ui_common/Colors.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Widgets.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+
+namespace {
+
+// Where the controls sit in the section's box.
+struct BoxLayout {
+    QRect memo;
+    int choiceX, choiceY, choiceStep, choiceWidth;
+    int optionX, optionWidth;
+    QRect navigation;
+};
+const BoxLayout kLayouts[kObjectiveSections] = {
+    {{12, 24, 569, 112}, 24, 144, 36, 48, 76, 500, {146, 298, 300, 34}},
+    {{12, 24, 561, 112}, 24, 144, 36, 48, 76, 492, {142, 314, 300, 34}},
+    {{32, 26, 505, 73}, 48, 130, 32, 80, 0, 0, {134, 314, 300, 34}},
+};
+
+// The column holding option k's text.
+const QString kOptionColumns[4] = {QStringLiteral("AXX"), QStringLiteral("BXX"),
+                                   QStringLiteral("CXX"), QStringLiteral("DXX")};
+
+}  // namespace
+
+ObjectiveSection::ObjectiveSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+                                   QWidget* content)
+    : ExamSection(spec, state, host, content) {
+    // Answer sheet: the cells beside each number panel show the answer and react to nothing.
+    for (int n = 1; n <= spec.limit; ++n) {
+        for (int k = 1; k <= spec.cellCount; ++k) {
+            auto* cell = new ColorLabel(sheet_, CellName(spec, n, k),
+                                        QString::fromUtf16(spec.cellCaptions[k - 1]), ButtonFace());
+            cell->setGeometry(spec.cellX[k - 1], RowTop(spec, n), 25, 25);
+            cell->setFrameStyle(QFrame::Panel | QFrame::Raised);
+            cells_.push_back(cell);
+        }
+    }
+
+    const BoxLayout& layout = kLayouts[spec.section];
+    memo_ = MakeQuestionMemo(box_, QString::fromUtf16(spec.memo), layout.memo, true);
+    if (spec.boxFontPixels == 0) memo_->setFont(PixelFont(16, true, QStringLiteral("宋体")));
+    for (int k = 1; k <= spec.cellCount; ++k) {
+        const int y = layout.choiceY + (k - 1) * layout.choiceStep;
+        QAbstractButton* choice = nullptr;
+        const QString caption = QString::fromUtf16(spec.choiceCaptions[k - 1]);
+        if (spec.answer == AnswerKind::AnyOfCells)
+            choice = new QCheckBox(caption, box_);
+        else
+            choice = new QRadioButton(caption, box_);  // one group: the box
+        choice->setObjectName(QString::fromUtf16(spec.choices[k - 1]));
+        choice->setGeometry(layout.choiceX, y, layout.choiceWidth, 28);
+        if (spec.boxFontPixels == 0) choice->setFont(PixelFont(14, true));
+        guardedConnect(choice, &QAbstractButton::clicked, this, [this, k] { ChoiceClick(k); });
+        choices_[k - 1] = choice;
+        if (spec.optionLabels[k - 1]) {
+            options_[k - 1] = MakeLabel(box_, QString::fromUtf16(spec.optionLabels[k - 1]),
+                                        QString(), layout.optionX, y, layout.optionWidth, 28);
+            options_[k - 1]->setFont(PixelFont(14));
+        }
+    }
+    key_ = MakeLabel(box_, QString::fromUtf16(spec.keyLabel), QString(), 0, 0, 40, 20);
+    key_->hide();  // the correct answer of the question shown
+    BuildNavigation(layout.navigation.x(), layout.navigation.y(), layout.navigation.width());
+}
+
+void ObjectiveSection::LoadSlot(const ResultTable& row, int n) {
+    state_.FieldScratch = row.Value(QStringLiteral("Score"));
+    state_.ScoreSlot(spec_.section, n) = StrToFloat(state_.FieldScratch);
+}
+
+void ObjectiveSection::ShowRowDetails(const ResultTable& row) {
+    for (int k = 0; k < 4; ++k)
+        if (options_[k]) options_[k]->setText(row.Value(kOptionColumns[k]));
+    key_->setText(row.Value(QStringLiteral("DDX")));
+}
+
+void ObjectiveSection::LoadFirstQuestion(Database& db) {
+    SetChoices(spec_.startClearsChoices ? 0 : 1);
+    NumberPanel(1)->setColor(kLime);
+    ShowQuestion(db, QuestionStatement(spec_.setUpStatement) + QStringLiteral("1"));
+    state_.EarnedSlot(spec_.section, 1) = 0;
+}
+
+void ObjectiveSection::Restore(Database&, int n) {
+    SetChoices(n);
+}
+
+void ObjectiveSection::SetChoices(int n) {
+    // Radio buttons of one box exclude each other; clearing them all needs that rule off a moment.
+    for (int k = 1; k <= spec_.cellCount; ++k)
+        choices_[k - 1]->setAutoExclusive(false);
+    for (int k = 1; k <= spec_.cellCount; ++k)
+        choices_[k - 1]->setChecked(n > 0 && Cell(n, k)->color() == kBlue);
+    if (spec_.answer == AnswerKind::OneOfCells)
+        for (int k = 1; k <= spec_.cellCount; ++k)
+            choices_[k - 1]->setAutoExclusive(true);
+}
+
+// RadioButton1Click..RadioButton4Click, CheckBox1Click..CheckBox4Click, RadioButton13Click and
+// RadioButton23Click: the candidate answers the question shown.
+void ObjectiveSection::ChoiceClick(int k) {
+    QString answer;
+    if (spec_.answer == AnswerKind::AnyOfCells) {
+        // The ticked letters, always in the order A, B, C, D.
+        QString* picks[4] = {&state_.MultiPickA, &state_.MultiPickB, &state_.MultiPickC,
+                             &state_.MultiPickD};
+        for (int j = 0; j < spec_.cellCount; ++j)
+            *picks[j] =
+                choices_[j]->isChecked() ? QString::fromUtf16(spec_.cellCaptions[j]) : QString();
+        state_.MultiAnswer =
+            state_.MultiPickA + state_.MultiPickB + state_.MultiPickC + state_.MultiPickD;
+        answer = state_.MultiAnswer;
+    } else {
+        answer = QString::fromUtf16(spec_.cellCaptions[k - 1]);
+    }
+    const int n = StrToInt(state_.CurrentNoText);
+    if (InGrid(n)) {
+        if (spec_.answer == AnswerKind::AnyOfCells) {
+            Cell(n, k)->setColor(choices_[k - 1]->isChecked() ? kBlue : ButtonFace());
+        } else {
+            for (int j = 1; j <= spec_.cellCount; ++j)
+                Cell(n, j)->setColor(j == k ? kBlue : ButtonFace());
+        }
+        state_.EarnedSlot(spec_.section, n) =
+            key_->text() == answer ? state_.ScoreSlot(spec_.section, n) : 0;
+    }
+    state_.SumScores();
+}

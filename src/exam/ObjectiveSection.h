@@ -1,0 +1,40 @@
+// The single-choice, multiple-choice and true/false sections: one class serving all three from
+// their rows of the section table. The answer sheet's cells are the only record of the answers;
+// each pick or tick recolours the row of the question shown and rescores it at once.
+#pragma once
+
+#include "exam/ExamSection.h"
+
+class QAbstractButton;
+class QLabel;
+
+class ObjectiveSection : public ExamSection {
+    Q_OBJECT
+  public:
+    ObjectiveSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+                     QWidget* content);
+
+    ColorLabel* Cell(int n, int k) const {
+        return cells_[size_t((n - 1) * spec_.cellCount + k - 1)];
+    }
+
+    // Exam start: question 1 into the display, its number panel lime, its earned points 0.
+    void LoadFirstQuestion(Database& db);
+
+    // Answer control k (1 = "A" / "对") clicked: record and score the answer.
+    void ChoiceClick(int k);
+
+  protected:
+    void ShowRowDetails(const ResultTable& row) override;
+    void Restore(Database& db, int n) override;
+    void LoadSlot(const ResultTable& row, int n) override;
+
+  private:
+    // Sets the answer controls to the cells of row N; no cell of row N blue (or N 0) clears them.
+    void SetChoices(int n);
+
+    std::vector<ColorLabel*> cells_;
+    QAbstractButton* choices_[4] = {};
+    QLabel* options_[4] = {};
+    QLabel* key_ = nullptr;
+};

@@ -1,0 +1,60 @@
+#include "exam/SubjectiveSection.h"
+
+#include "data_store/Conversions.h"
+#include "data_store/Database.h"
+#include "ui_common/Widgets.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+SubjectiveSection::SubjectiveSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+                                     QWidget* content)
+    : ExamSection(spec, state, host, content) {
+    // Answer sheet: the question text beside each number panel.
+    for (int n = 1; n <= spec.limit; ++n) {
+        QLabel* label = MakeLabel(sheet_, QStringLiteral("Lab%1").arg(spec.panelBase + n),
+                                  QString(), 32, RowTop(spec, n), sheet_->width() - 34, 25);
+        label->setFont(PixelFont(12));
+        labels_.push_back(label);
+    }
+
+    memo_ = MakeQuestionMemo(box_, QString::fromUtf16(spec.memo), QRect(24, 22, 553, 49), false);
+    MakeLabel(box_, QStringLiteral("Labtm2"), QStringLiteral("答题区："), 24, 78);
+    answer_ = new QPlainTextEdit(box_);
+    answer_->setObjectName(QStringLiteral("MeRequest"));
+    answer_->setGeometry(24, 98, 553, 257);
+    answer_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    answer_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    answer_->setAccessibleName(QStringLiteral("答题区"));
+    MakeLabel(box_, QStringLiteral("Labtm3"),
+              QStringLiteral("注意：答完本题后，必须保存，否则相当于未答此题。"), 24, 358);
+    BuildNavigation(90, 378, 420, [this] { SaveSubjectiveAnswer(); });
+}
+
+void SubjectiveSection::LoadSlot(const ResultTable& row, int n) {
+    const QString request = row.Value(QStringLiteral("Request"));
+    QuestionLabel(n)->setText(request);
+    QuestionLabel(n)->setToolTip(request);
+}
+
+void SubjectiveSection::ShowRowDetails(const ResultTable&) {}
+
+void SubjectiveSection::Restore(Database& db, int n) {
+    state_.SubjectiveCandidateNo = host_.SignedInNumber();
+    auto candidate = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
+                                  {CandidateKey(state_.SubjectiveCandidateNo)});
+    // Whatever was typed and not saved gives way to the saved answer.
+    answer_->setPlainText(candidate->Value(QStringLiteral("Tt%1").arg(n)));
+}
+
+// Labee4Click.
+void SubjectiveSection::SaveSubjectiveAnswer() {
+    Database db(kDatabasePath);
+    state_.SubjectiveCandidateNo = host_.SignedInNumber();
+    const int n = StrToInt(state_.CurrentNoText);
+    if (!InGrid(n)) return;
+    // The answer is bound: quotes and line breaks are stored as typed and touch no other column.
+    db.RunStatement(QStringLiteral("Update Userxinxi Set Tt%1=?  where Xuehao=?").arg(n),
+                    {answer_->toPlainText(), CandidateKey(state_.SubjectiveCandidateNo)});
+}

@@ -1,0 +1,29 @@
+// The subjective section: questions answered in free text, saved on request into the signed-in
+// candidate's row (Tt1..Tt10) and read back from there whenever a question is shown.
+#pragma once
+
+#include "exam/ExamSection.h"
+
+class QLabel;
+
+class SubjectiveSection : public ExamSection {
+    Q_OBJECT
+  public:
+    SubjectiveSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+                      QWidget* content);
+
+    QLabel* QuestionLabel(int n) const { return labels_[size_t(n - 1)]; }
+
+    // "保  存": store the answer memo as typed into the column of the question shown.
+    void SaveSubjectiveAnswer();
+
+  protected:
+    void ShowRowDetails(const ResultTable& row) override;
+    // LoadSubjectiveQuestion's second half: the saved answer into MeRequest.
+    void Restore(Database& db, int n) override;
+    void LoadSlot(const ResultTable& row, int n) override;
+
+  private:
+    std::vector<QLabel*> labels_;
+    QPlainTextEdit* answer_ = nullptr;
+};

@@ -1,0 +1,97 @@
+#include "ExamRig.h"
+
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Termination.h"
+#include "ui_common/Widgets.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+
+ExamRig::ExamRig() {
+    SetErrorPrompts(&prompts);
+    ResetTermination();
+    context.signedInNumber = [this] { return signedInNumber; };
+    context.signedInName = [this] { return signedInName; };
+    context.numberBoxText = [this] { return numberBox; };
+    context.showMainWindow = [this] { ++mainWindowShown; };
+}
+
+ExamRig::~ExamRig() {
+    window.reset();
+    SetErrorPrompts(nullptr);
+    ResetTermination();
+}
+
+ExamWindow& ExamRig::Create() {
+    window = std::make_unique<ExamWindow>(prompts, platform, context, fullScreen);
+    RunGuarded([this] { window->FormCreate(); });
+    return *window;
+}
+
+ExamWindow& ExamRig::Start() {
+    if (!window) Create();
+    window->show();
+    return *window;
+}
+
+void ExamRig::Click(const QString& name) {
+    QWidget* target = Find(name);
+    QVERIFY2(target, qPrintable(name));
+    for (QWidget* up = target->parentWidget(); up; up = up->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(up)) area->ensureWidgetVisible(target, 0, 0);
+    QPoint at = target->rect().center();
+    if (qobject_cast<QAbstractButton*>(target) && !target->inherits("QPushButton"))
+        at = QPoint(8, target->height() / 2);  // on the indicator
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
+}
+
+QColor ExamRig::Color(const QString& name) const {
+    const auto* label = Find<ColorLabel>(name);
+    return label ? label->color() : QColor();
+}
+
+QString ExamRig::Text(const QString& name) const {
+    QWidget* widget = Find(name);
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) return memo->toPlainText();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+    return QString();
+}
+
+bool ExamRig::Checked(const QString& name) const {
+    const auto* button = Find<QAbstractButton>(name);
+    return button && button->isChecked();
+}
+
+bool ExamRig::Shown(const QString& name) const {
+    const QWidget* widget = Find(name);
+    return widget && widget->isVisibleTo(window.get());
+}
+
+int ExamRig::ScrollOf(int section) const {
+    return Find<QScrollArea>(QStringLiteral("ScrollBox%1").arg(section))
+        ->verticalScrollBar()
+        ->value();
+}
+
+QString ExamRig::Chengji() const {
+    return dir.Scalar(QStringLiteral("select Chengji from Userxinxi where Xuehao='110101'"));
+}
+
+void ExamRig::StopClock() {
+    Find<QTimer>(QStringLiteral("Timer1"))->stop();
+}
+
+void ExamRig::LockCandidates() {
+    dir.Sql(
+        QStringLiteral("create trigger Locked before update on Userxinxi begin "
+                       "select raise(abort, 'database is locked'); end;"));
+}
+
+void ExamRig::Unlock() {
+    dir.Sql(QStringLiteral("drop trigger Locked;"));
+}

@@ -1,0 +1,63 @@
+// An exam window on a fresh copy of the delivered database, driven as a candidate would: controls
+// found by name and clicked with the mouse, prompts scripted, the desktop faked.
+#pragma once
+
+#include "exam/ExamWindow.h"
+#include "support/FakePlatform.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestWorkdir.h"
+
+#include <QColor>
+#include <QTest>
+
+#include <memory>
+
+class ColorLabel;
+
+class ExamRig {
+  public:
+    ExamRig();
+    ~ExamRig();
+
+    // Creates the window and runs its creation step (the database may be prepared before).
+    ExamWindow& Create();
+    // Create() (unless done) and show the window: the exam start.
+    ExamWindow& Start();
+    ExamWindow& Window() { return *window; }
+    const ExamState& State() const { return window->State(); }
+
+    template <typename T = QWidget>
+    T* Find(const QString& name) const {
+        T* found = window->findChild<T*>(name);
+        if (!found) qWarning("no control named %s", qPrintable(name));
+        return found;
+    }
+    // A left click on the named control (answer controls on their indicator); controls in an
+    // answer sheet are scrolled into view first.
+    void Click(const QString& name);
+    QColor Color(const QString& name) const;
+    QString Text(const QString& name) const;
+    bool Checked(const QString& name) const;
+    bool Shown(const QString& name) const;  // visible within the window
+    int ScrollOf(int section) const;
+    // The candidate's score in the database.
+    QString Chengji() const;
+    // Stops the one-second timer so that tests tick by hand.
+    void StopClock();
+    // Updates of Userxinxi fail (as with a file locked past the busy timeout) until Unlock().
+    void LockCandidates();
+    void Unlock();
+
+    TestWorkdir dir;
+    ScriptedPrompts prompts;
+    FakePlatform platform;
+    ExamContext context;
+    QString signedInNumber = QStringLiteral("110101");
+    QString signedInName = QStringLiteral("张三");
+    QString numberBox = QStringLiteral("110101");
+    int mainWindowShown = 0;
+    bool fullScreen = false;  // as the program shows it (screenshots)
+
+  private:
+    std::unique_ptr<ExamWindow> window;
+};

@@ -1,0 +1,214 @@
+// The exam through the real start-up flow: the six windows created against the delivered
+// database, the candidate signing in, taking the exam and leaving it by hand-in or time-out.
+#include "exam/ExamWindow.h"
+#include "shell/CandidateSignIn.h"
+#include "shell/MainWindow.h"
+#include "shell/Startup.h"
+#include "support/FakePlatform.h"
+#include "support/ScriptedPrompts.h"
+#include "support/TestWorkdir.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Termination.h"
+#include "ui_common/Widgets.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Runs `step` once the modal window named `name` is the active one (each exec() starts later than
+// the step before it returns).
+void WhenModal(const QString& name, std::function<void(QWidget*)> step, int tries = 500) {
+    QTimer::singleShot(10, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->objectName() == name && modal->isVisible())
+            step(modal);
+        else if (tries > 0)
+            WhenModal(name, step, tries - 1);
+        else
+            RequestTerminate();  // never came: end the flow, the checks after it fail
+    });
+}
+
+void Type(QWidget* widget, const QString& text) {
+    widget->setFocus();
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(widget, &commit);
+}
+
+void Click(QWidget* window, const char* name) {
+    QWidget* target = window->findChild<QWidget*>(QString::fromLatin1(name));
+    if (!target) {
+        qWarning("no control named %s", name);
+        return;
+    }
+    QPoint at = target->rect().center();
+    if (qobject_cast<QAbstractButton*>(target) && !target->inherits("QPushButton"))
+        at = QPoint(8, target->height() / 2);
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
+}
+
+QString TextOf(QWidget* window, const char* name) {
+    QWidget* widget = window->findChild<QWidget*>(QString::fromLatin1(name));
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) return memo->toPlainText();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    return QString();
+}
+
+// A flow that ended the program leaves the thread's "quit now" flag set, which would end the
+// next modal loop at once; running (and leaving) the main loop clears it.
+void ClearQuit() {
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+}  // namespace
+
+class ExamFlowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        ResetTermination();
+        ClearQuit();
+    }
+    void signInTakeTheExamAndHandIn();
+    void timeOutShowsTheMainWindow();
+};
+
+void ExamFlowTest::signInTakeTheExamAndHandIn() {
+    TestWorkdir dir;
+    ScriptedPrompts prompts;
+    SetErrorPrompts(&prompts);
+    FakePlatform platform;
+    Program program(prompts, platform, false);
+
+    int rightClicksSeen = 0;
+    QString firstCaption, timeLeftAsked;
+    QString scoreAfterNext, answerShownAgain;
+    bool mainVisibleDuringExam = true;
+    const QString answer1 = QStringLiteral(
+        "运算器、控制器、存储器、输入设备和输出设备。\n"
+        "运算器负责运算；控制器负责控制。");
+    const QString answer2 = QStringLiteral("相对引用如 A1，复制后会变；绝对引用如 $A$1。");
+
+    WhenModal("CandidateSignIn", [&](QWidget* signIn) {
+        // The right button does nothing here either.
+        auto* number = signIn->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        QTest::mouseClick(signIn->windowHandle(), Qt::RightButton, {},
+                          number->mapTo(signIn, number->rect().center()));
+        if (QApplication::activePopupWidget()) ++rightClicksSeen;
+        QTest::keyClicks(number, QStringLiteral("110101"));
+        Type(signIn->findChild<QLineEdit*>(QStringLiteral("Edit2")), QStringLiteral("张三"));
+        WhenModal("ExamWindow", [&](QWidget* exam) {
+            mainVisibleDuringExam = program.Windows().main->isVisible();
+            firstCaption = TextOf(exam, "mmoRequest");
+            // Single choice: question 1 right (A), question 2 wrong (A; key B).
+            Click(exam, "RadioButton1");
+            Click(exam, "lblNext");
+            scoreAfterNext = dir.Scalar("select Chengji from Userxinxi where Xuehao = '110101'");
+            Click(exam, "RadioButton1");
+            // Multiple choice question 2 (AC, 3 points): ticked C then A.
+            Click(exam, "LabBt2");
+            Click(exam, "Panel152");
+            Click(exam, "CheckBox3");
+            Click(exam, "CheckBox1");
+            // True/false question 2 (错): right.
+            Click(exam, "LabBt3");
+            Click(exam, "Labddh3");
+            Click(exam, "RadioButton23");
+            // Subjective: two answers saved, the first read back after moving away.
+            Click(exam, "LabBt4");
+            auto* memo = exam->findChild<QPlainTextEdit*>(QStringLiteral("MeRequest"));
+            Type(memo, answer1);
+            Click(exam, "Labee4");
+            Click(exam, "Labee2");
+            Type(memo, answer2);
+            Click(exam, "Labee4");
+            Click(exam, "Labee2");
+            Type(memo, QStringLiteral("没有保存"));
+            Click(exam, "Labee1");
+            Click(exam, "Labee1");
+            answerShownAgain = memo->toPlainText();
+            Click(exam, "lblEndTest");  // confirmed by the scripted prompts
+            timeLeftAsked = prompts.shown.isEmpty() ? QString() : prompts.shown.first().text;
+        });
+        Click(signIn, "Button1");
+    });
+    program.Start();
+
+    QCOMPARE(rightClicksSeen, 0);
+    QVERIFY(!mainVisibleDuringExam);
+    QCOMPARE(firstCaption,
+             QStringLiteral("第1题 :  通常认为世界上第一台电子计算机ENIAC诞生于哪一年？"));
+    QCOMPARE(scoreAfterNext, QStringLiteral("1"));
+    QCOMPARE(answerShownAgain, answer1);
+    QVERIFY(timeLeftAsked.startsWith(QStringLiteral("您好，确定要结束考试吗?\r你还剩：01:")));
+    QVERIFY(timeLeftAsked.endsWith(QStringLiteral("时间。")));
+    QCOMPARE(prompts.Errors(), QStringList());
+    QCOMPARE(prompts.Messages(), QStringList{QStringLiteral("总分为100分恭喜您考了5分!再见")});
+    QVERIFY(TerminateRequested());
+    QVERIFY(!program.Windows().main->isVisible());
+    QCOMPARE(
+        dir.Rows("select Chengji, Tt1, Tt2, Tt3, Xingmin from Userxinxi"),
+        QStringList{QStringLiteral("5|") + answer1 + u'|' + answer2 + QStringLiteral("||张三")});
+    SetErrorPrompts(nullptr);
+}
+
+void ExamFlowTest::timeOutShowsTheMainWindow() {
+    TestWorkdir dir;
+    dir.Sql("update Time set TimeN = '00:01:30';");
+    ScriptedPrompts prompts;
+    SetErrorPrompts(&prompts);
+    FakePlatform platform;
+    Program program(prompts, platform, false);
+
+    QString before, after;
+    bool clockRunning = false, shownAfter89 = false;
+    WhenModal("CandidateSignIn", [&](QWidget* signIn) {
+        QTest::keyClicks(signIn->findChild<QLineEdit*>(QStringLiteral("Edit1")),
+                         QStringLiteral("110101"));
+        Type(signIn->findChild<QLineEdit*>(QStringLiteral("Edit2")), QStringLiteral("张三"));
+        WhenModal("ExamWindow", [&](QWidget* exam) {
+            auto* timer = exam->findChild<QTimer*>(QStringLiteral("Timer1"));
+            clockRunning = timer->isActive() && timer->interval() == 1000;
+            timer->stop();  // the test ticks
+            Click(exam, "RadioButton1");
+            auto* window = static_cast<ExamWindow*>(exam);
+            for (int tick = 1; tick <= 89; ++tick)
+                window->Timer1Timer();
+            before = TextOf(exam, "lblTestTime");
+            shownAfter89 = exam->isVisible();
+            window->Timer1Timer();
+            after = TextOf(exam, "lblTestTime");
+        });
+        Click(signIn, "Button1");
+    });
+    program.Start();
+
+    QVERIFY(clockRunning);
+    QCOMPARE(before, QStringLiteral("00:00:01"));
+    QVERIFY(shownAfter89);
+    QCOMPARE(after, QStringLiteral("00:00:00"));
+    QVERIFY(!program.Windows().exam->isVisible());
+    QVERIFY(!TerminateRequested());
+    MainWindow* main = program.Windows().main;
+    QVERIFY(main->isVisible());
+    QCOMPARE(main->PanelText(2), QStringLiteral("110101"));
+    QCOMPARE(main->PanelText(4), QStringLiteral("张三"));
+    QCOMPARE(dir.Scalar("select Chengji from Userxinxi"), QStringLiteral("1"));
+    QVERIFY(prompts.shown.isEmpty());
+    main->close();  // closing the main window ends the program
+    QVERIFY(TerminateRequested());
+    SetErrorPrompts(nullptr);
+}
+
+QTEST_MAIN(ExamFlowTest)
+#include "test_exam_flow.moc"
