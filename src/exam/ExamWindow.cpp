@@ -146,15 +146,19 @@ void ExamWindow::BuildCandidatePanel(QWidget* content) {
     panel->setGeometry(kLeft, 505, 601, 64);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     QLabel* caption =
-        MakeLabel(panel, QStringLiteral("Label4"), QStringLiteral("考生信息提示"), 10, 6);
+        MakeLabel(panel, QStringLiteral("PanelKSTitle"), QStringLiteral("考生信息提示"), 10, 6);
     caption->setFont(PixelFont(14, true));
     caption->adjustSize();
-    QLabel* number = MakeLabel(panel, QStringLiteral("Label5"), QStringLiteral("学号："), 24, 34);
-    QLabel* name = MakeLabel(panel, QStringLiteral("Label6"), QStringLiteral("姓名："), 250, 34);
+    QLabel* number =
+        MakeLabel(panel, QStringLiteral("PanelKSNumber"), QStringLiteral("学号："), 24, 34);
+    QLabel* name =
+        MakeLabel(panel, QStringLiteral("PanelKSName"), QStringLiteral("姓名："), 250, 34);
     lbelks4_ = MakeLabel(panel, QStringLiteral("Lbelks4"), QString(), 72, 34, 160, 20);
     lbelks5_ = MakeLabel(panel, QStringLiteral("Lbelks5"), QString(), 298, 34, 240, 20);
     for (QLabel* label : {number, name, lbelks4_, lbelks5_})
         label->setFont(PixelFont(14, true));
+    lbelks4_->setTextFormat(Qt::PlainText);
+    lbelks5_->setTextFormat(Qt::PlainText);
     number->adjustSize();
     name->adjustSize();
 }

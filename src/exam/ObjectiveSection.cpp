@@ -67,9 +67,11 @@ ObjectiveSection::ObjectiveSection(const SectionSpec& spec, ExamState& state, Se
             options_[k - 1] = MakeLabel(box_, QString::fromUtf16(spec.optionLabels[k - 1]),
                                         QString(), layout.optionX, y, layout.optionWidth, 28);
             options_[k - 1]->setFont(PixelFont(14));
+            options_[k - 1]->setTextFormat(Qt::PlainText);  // texts from the bank, tags and all
         }
     }
     key_ = MakeLabel(box_, QString::fromUtf16(spec.keyLabel), QString(), 0, 0, 40, 20);
+    key_->setTextFormat(Qt::PlainText);
     key_->hide();  // the correct answer of the question shown
     BuildNavigation(layout.navigation.x(), layout.navigation.y(), layout.navigation.width());
 }

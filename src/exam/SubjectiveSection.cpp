@@ -16,12 +16,14 @@ SubjectiveSection::SubjectiveSection(const SectionSpec& spec, ExamState& state, 
         QLabel* label = MakeLabel(sheet_, QStringLiteral("Lab%1").arg(spec.panelBase + n),
                                   QString(), 32, RowTop(spec, n), sheet_->width() - 34, 25);
         label->setFont(PixelFont(12));
+        label->setTextFormat(Qt::PlainText);
         labels_.push_back(label);
     }
 
     memo_ = MakeQuestionMemo(box_, QString::fromUtf16(spec.memo), QRect(24, 22, 553, 49), false);
-    MakeLabel(box_, QStringLiteral("Labtm2"), QStringLiteral("答题区："), 24, 78);
+    QLabel* title = MakeLabel(box_, QStringLiteral("Labtm2"), QStringLiteral("答题区："), 24, 78);
     answer_ = new QPlainTextEdit(box_);
+    title->setBuddy(answer_);
     answer_->setObjectName(QStringLiteral("MeRequest"));
     answer_->setGeometry(24, 98, 553, 257);
     answer_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

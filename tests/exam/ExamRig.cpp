@@ -5,11 +5,39 @@
 #include "ui_common/Widgets.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+
+void ClickIn(QWidget* root, const QString& name) {
+    QWidget* target = root->findChild<QWidget*>(name);
+    QVERIFY2(target, qPrintable(name));
+    for (QWidget* up = target->parentWidget(); up; up = up->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(up)) area->ensureWidgetVisible(target, 0, 0);
+    QPoint at = target->rect().center();
+    if (qobject_cast<QAbstractButton*>(target) && !target->inherits("QPushButton"))
+        at = QPoint(8, target->height() / 2);  // on the indicator
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
+}
+
+QString TextIn(QWidget* root, const QString& name) {
+    QWidget* widget = root->findChild<QWidget*>(name);
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) return memo->toPlainText();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+    return QString();
+}
+
+void TypeInto(QWidget* widget, const QString& text) {
+    widget->setFocus();
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(widget, &commit);
+}
 
 ExamRig::ExamRig() {
     SetErrorPrompts(&prompts);
@@ -38,28 +66,9 @@ ExamWindow& ExamRig::Start() {
     return *window;
 }
 
-void ExamRig::Click(const QString& name) {
-    QWidget* target = Find(name);
-    QVERIFY2(target, qPrintable(name));
-    for (QWidget* up = target->parentWidget(); up; up = up->parentWidget())
-        if (auto* area = qobject_cast<QScrollArea*>(up)) area->ensureWidgetVisible(target, 0, 0);
-    QPoint at = target->rect().center();
-    if (qobject_cast<QAbstractButton*>(target) && !target->inherits("QPushButton"))
-        at = QPoint(8, target->height() / 2);  // on the indicator
-    QTest::mouseClick(target, Qt::LeftButton, {}, at);
-}
-
 QColor ExamRig::Color(const QString& name) const {
     const auto* label = Find<ColorLabel>(name);
     return label ? label->color() : QColor();
-}
-
-QString ExamRig::Text(const QString& name) const {
-    QWidget* widget = Find(name);
-    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) return memo->toPlainText();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
-    return QString();
 }
 
 bool ExamRig::Checked(const QString& name) const {

@@ -14,6 +14,14 @@
 
 class ColorLabel;
 
+// A left click on the control named `name` under `root` (answer controls on their indicator);
+// controls in an answer sheet are scrolled into view first.
+void ClickIn(QWidget* root, const QString& name);
+// The caption or text of the named label, memo or button under `root`.
+QString TextIn(QWidget* root, const QString& name);
+// Types `text` into `widget` as an input method commits it (Chinese included).
+void TypeInto(QWidget* widget, const QString& text);
+
 class ExamRig {
   public:
     ExamRig();
@@ -32,11 +40,9 @@ class ExamRig {
         if (!found) qWarning("no control named %s", qPrintable(name));
         return found;
     }
-    // A left click on the named control (answer controls on their indicator); controls in an
-    // answer sheet are scrolled into view first.
-    void Click(const QString& name);
+    void Click(const QString& name) { ClickIn(window.get(), name); }
     QColor Color(const QString& name) const;
-    QString Text(const QString& name) const;
+    QString Text(const QString& name) const { return TextIn(window.get(), name); }
     bool Checked(const QString& name) const;
     bool Shown(const QString& name) const;  // visible within the window
     int ScrollOf(int section) const;

@@ -1,22 +1,16 @@
 // The exam through the real start-up flow: the six windows created against the delivered
 // database, the candidate signing in, taking the exam and leaving it by hand-in or time-out.
-#include "exam/ExamWindow.h"
+#include "ExamRig.h"
 #include "shell/CandidateSignIn.h"
 #include "shell/MainWindow.h"
 #include "shell/Startup.h"
-#include "support/FakePlatform.h"
-#include "support/ScriptedPrompts.h"
-#include "support/TestWorkdir.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Termination.h"
 #include "ui_common/Widgets.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -35,32 +29,6 @@ void WhenModal(const QString& name, std::function<void(QWidget*)> step, int trie
         else
             RequestTerminate();  // never came: end the flow, the checks after it fail
     });
-}
-
-void Type(QWidget* widget, const QString& text) {
-    widget->setFocus();
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(widget, &commit);
-}
-
-void Click(QWidget* window, const char* name) {
-    QWidget* target = window->findChild<QWidget*>(QString::fromLatin1(name));
-    if (!target) {
-        qWarning("no control named %s", name);
-        return;
-    }
-    QPoint at = target->rect().center();
-    if (qobject_cast<QAbstractButton*>(target) && !target->inherits("QPushButton"))
-        at = QPoint(8, target->height() / 2);
-    QTest::mouseClick(target, Qt::LeftButton, {}, at);
-}
-
-QString TextOf(QWidget* window, const char* name) {
-    QWidget* widget = window->findChild<QWidget*>(QString::fromLatin1(name));
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) return memo->toPlainText();
-    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
-    return QString();
 }
 
 // A flow that ended the program leaves the thread's "quit now" flag set, which would end the
@@ -106,41 +74,41 @@ void ExamFlowTest::signInTakeTheExamAndHandIn() {
                           number->mapTo(signIn, number->rect().center()));
         if (QApplication::activePopupWidget()) ++rightClicksSeen;
         QTest::keyClicks(number, QStringLiteral("110101"));
-        Type(signIn->findChild<QLineEdit*>(QStringLiteral("Edit2")), QStringLiteral("张三"));
+        TypeInto(signIn->findChild<QLineEdit*>(QStringLiteral("Edit2")), QStringLiteral("张三"));
         WhenModal("ExamWindow", [&](QWidget* exam) {
             mainVisibleDuringExam = program.Windows().main->isVisible();
-            firstCaption = TextOf(exam, "mmoRequest");
+            firstCaption = TextIn(exam, QStringLiteral("mmoRequest"));
             // Single choice: question 1 right (A), question 2 wrong (A; key B).
-            Click(exam, "RadioButton1");
-            Click(exam, "lblNext");
+            ClickIn(exam, QStringLiteral("RadioButton1"));
+            ClickIn(exam, QStringLiteral("lblNext"));
             scoreAfterNext = dir.Scalar("select Chengji from Userxinxi where Xuehao = '110101'");
-            Click(exam, "RadioButton1");
+            ClickIn(exam, QStringLiteral("RadioButton1"));
             // Multiple choice question 2 (AC, 3 points): ticked C then A.
-            Click(exam, "LabBt2");
-            Click(exam, "Panel152");
-            Click(exam, "CheckBox3");
-            Click(exam, "CheckBox1");
+            ClickIn(exam, QStringLiteral("LabBt2"));
+            ClickIn(exam, QStringLiteral("Panel152"));
+            ClickIn(exam, QStringLiteral("CheckBox3"));
+            ClickIn(exam, QStringLiteral("CheckBox1"));
             // True/false question 2 (错): right.
-            Click(exam, "LabBt3");
-            Click(exam, "Labddh3");
-            Click(exam, "RadioButton23");
+            ClickIn(exam, QStringLiteral("LabBt3"));
+            ClickIn(exam, QStringLiteral("Labddh3"));
+            ClickIn(exam, QStringLiteral("RadioButton23"));
             // Subjective: two answers saved, the first read back after moving away.
-            Click(exam, "LabBt4");
+            ClickIn(exam, QStringLiteral("LabBt4"));
             auto* memo = exam->findChild<QPlainTextEdit*>(QStringLiteral("MeRequest"));
-            Type(memo, answer1);
-            Click(exam, "Labee4");
-            Click(exam, "Labee2");
-            Type(memo, answer2);
-            Click(exam, "Labee4");
-            Click(exam, "Labee2");
-            Type(memo, QStringLiteral("没有保存"));
-            Click(exam, "Labee1");
-            Click(exam, "Labee1");
+            TypeInto(memo, answer1);
+            ClickIn(exam, QStringLiteral("Labee4"));
+            ClickIn(exam, QStringLiteral("Labee2"));
+            TypeInto(memo, answer2);
+            ClickIn(exam, QStringLiteral("Labee4"));
+            ClickIn(exam, QStringLiteral("Labee2"));
+            TypeInto(memo, QStringLiteral("没有保存"));
+            ClickIn(exam, QStringLiteral("Labee1"));
+            ClickIn(exam, QStringLiteral("Labee1"));
             answerShownAgain = memo->toPlainText();
-            Click(exam, "lblEndTest");  // confirmed by the scripted prompts
+            ClickIn(exam, QStringLiteral("lblEndTest"));  // confirmed by the scripted prompts
             timeLeftAsked = prompts.shown.isEmpty() ? QString() : prompts.shown.first().text;
         });
-        Click(signIn, "Button1");
+        ClickIn(signIn, QStringLiteral("Button1"));
     });
     program.Start();
 
@@ -175,21 +143,21 @@ void ExamFlowTest::timeOutShowsTheMainWindow() {
     WhenModal("CandidateSignIn", [&](QWidget* signIn) {
         QTest::keyClicks(signIn->findChild<QLineEdit*>(QStringLiteral("Edit1")),
                          QStringLiteral("110101"));
-        Type(signIn->findChild<QLineEdit*>(QStringLiteral("Edit2")), QStringLiteral("张三"));
+        TypeInto(signIn->findChild<QLineEdit*>(QStringLiteral("Edit2")), QStringLiteral("张三"));
         WhenModal("ExamWindow", [&](QWidget* exam) {
             auto* timer = exam->findChild<QTimer*>(QStringLiteral("Timer1"));
             clockRunning = timer->isActive() && timer->interval() == 1000;
             timer->stop();  // the test ticks
-            Click(exam, "RadioButton1");
+            ClickIn(exam, QStringLiteral("RadioButton1"));
             auto* window = static_cast<ExamWindow*>(exam);
             for (int tick = 1; tick <= 89; ++tick)
                 window->Timer1Timer();
-            before = TextOf(exam, "lblTestTime");
+            before = TextIn(exam, QStringLiteral("lblTestTime"));
             shownAfter89 = exam->isVisible();
             window->Timer1Timer();
-            after = TextOf(exam, "lblTestTime");
+            after = TextIn(exam, QStringLiteral("lblTestTime"));
         });
-        Click(signIn, "Button1");
+        ClickIn(signIn, QStringLiteral("Button1"));
     });
     program.Start();
 

@@ -1,24 +1,18 @@
 // The exam window's set-up, clock, hand-in and window-wide services.
 #include "ExamRig.h"
 
-#include "exam/ObjectiveSection.h"
 #include "ui_common/Colors.h"
 #include "ui_common/Termination.h"
 #include "ui_common/Widgets.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QGroupBox>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTimer>
 
 namespace {
-
-const QString kFirstQuestion =
-    QStringLiteral("第1题 :  通常认为世界上第一台电子计算机ENIAC诞生于哪一年？");
 
 // A window that records what reaches it.
 class Recorder : public QWidget {
@@ -32,6 +26,10 @@ class Recorder : public QWidget {
     void contextMenuEvent(QContextMenuEvent*) override { ++menus; }
 };
 
+QProgressBar* Bar(const ExamRig& rig) {
+    return rig.Find<QProgressBar>("pb1");
+}
+
 }  // namespace
 
 class ExamPaperTest : public QObject {
@@ -39,10 +37,8 @@ class ExamPaperTest : public QObject {
   private slots:
     void startShowsFirstQuestionOfEachObjectiveSection();
     void countsComeFromTheBanks();
-    void singleChoiceCountIsTheLastTestId();
     void examStartRecountsSingleChoice();
     void emptyMultipleChoiceBankStopsTheExamStart();
-    void pointsWithADecimalPoint();
     void contentIsCentredOnTheScreen_data();
     void contentIsCentredOnTheScreen();
     void sectionButtonsSwitchBoxes();
@@ -51,15 +47,13 @@ class ExamPaperTest : public QObject {
     void timeOutOnTheNinetiethTick();
     void failedTimeOutSaveIsRetried();
     void durationThatIsNoTimeIsReportedOnce();
-    void handInAsksWithTheTimeLeft();
-    void handInSavesBeforeCongratulating();
+    void handIn();
     void handInWithFailedSaveGoesOn();
     void emptyCandidateNumberFails();
     void closeAndEscDoNotEndTheExam();
 
     void rightButtonDoesNothingInAnyWindow();
     void inputMethodMenu();
-    void emptyInputMethodMenu();
     void hoverColours();
 };
 
@@ -67,83 +61,63 @@ void ExamPaperTest::startShowsFirstQuestionOfEachObjectiveSection() {
     ExamRig rig;
     rig.Start();
     QVERIFY(rig.prompts.shown.isEmpty());
-    QVERIFY(rig.Shown("GroupBox1"));
-    QVERIFY(!rig.Shown("GroupBox2") && !rig.Shown("GroupBox3") && !rig.Shown("GroupBox4"));
+    QVERIFY(rig.Shown("GroupBox1") && !rig.Shown("GroupBox2") && !rig.Shown("GroupBox4"));
     QVERIFY(!rig.Shown("BBn"));
-    QCOMPARE(rig.Text("mmoRequest"), kFirstQuestion);
-    QCOMPARE(rig.Text("LabAX1"), QStringLiteral("1946年"));
+    QCOMPARE(rig.Text("mmoRequest"),
+             QStringLiteral("第1题 :  通常认为世界上第一台电子计算机ENIAC诞生于哪一年？"));
     QCOMPARE(rig.Text("LabAX4"), QStringLiteral("1964年"));
-    for (const char* radio : {"RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4"})
-        QVERIFY(!rig.Checked(radio));
+    QVERIFY(!rig.Checked("RadioButton1"));
     QCOMPARE(rig.Text("mmoRequest2"), QStringLiteral("第1题 :  下列属于计算机外存储器的有？"));
     QCOMPARE(rig.Text("LabAX42"), QStringLiteral("光盘"));
     QCOMPARE(rig.Text("mmoRequest3"),
              QStringLiteral("第1题 :  计算机断电后，内存（RAM）中的数据会全部丢失。"));
-    QVERIFY(!rig.Checked("RadioButton13") && !rig.Checked("RadioButton23"));
-    QCOMPARE(rig.Text("MemoRQ"), QString());  // the subjective section loads when first shown
+    QCOMPARE(rig.Text("MemoRQ"), QString());  // loaded when the section is first shown
     QCOMPARE(rig.Color("Panel1"), kLime);
     QCOMPARE(rig.Color("Panel151"), kLime);
     QCOMPARE(rig.Color("Panel201"), kLime);
     QCOMPARE(rig.Color("Panel2"), kLightSkyBlue);
-    QCOMPARE(rig.Color("Panel251"), kLightSkyBlue);
     QCOMPARE(rig.Color("p1p1"), ButtonFace());
-    QCOMPARE(rig.Text("Lbelks4"), QStringLiteral("110101"));
-    QCOMPARE(rig.Text("Lbelks5"), QStringLiteral("张三"));
-    QCOMPARE(rig.Text("lblTestTime"), QStringLiteral("01:10:00"));
+    QCOMPARE(rig.Text("Lbelks4") + rig.Text("Lbelks5"), QStringLiteral("110101张三"));
     QCOMPARE(rig.State().CandidateNo, QStringLiteral("110101"));
-    QCOMPARE(rig.State().CurrentNoText, QStringLiteral("1"));  // true/false question 1, loaded last
-    // Full marks are known from the start: 50 × 1 + 10 × 3 + 20 × 1.
+    QCOMPARE(rig.State().CurrentNoText, QStringLiteral("1"));
+    // Full marks are known before any answer: 50 × 1 + 10 × 3 + 20 × 1.
     QCOMPARE(rig.State().FullMarks, 100.0);
-    QCOMPARE(rig.State().AchievedScore, 0.0);
 }
 
 void ExamPaperTest::countsComeFromTheBanks() {
     ExamRig rig;
-    // 25 multiple-choice rows: 20 get a grid row; a true/false bank of 7; no subjective bank rows.
+    // All 50 single-choice rows come back, TestID 12 last; 25 multiple-choice rows; 7 true/false;
+    // no subjective questions; a point and a half.
+    rig.dir.Sql(
+        "drop view KaoShi; create view KaoShi as select TestID, Request, Axx, Bxx, Cxx, "
+        "Dxx, DDx, Score from Test order by TestID = 12;"
+        "update Test set Score = '1.5' where TestID = 2;"
+        "delete from KaoShi3 where TestID > 7; delete from KaoShi4;");
     for (int n = 11; n <= 25; ++n)
-        rig.dir.Sql(QStringLiteral("insert into KaoShi2 values (%1, 'q%1', 'a', 'b', 'c', 'd', "
-                                   "'A', '2')")
+        rig.dir.Sql(QStringLiteral("insert into KaoShi2 values (%1, 'q', 'a', 'b', 'c', 'd', 'A', "
+                                   "'2');")
                         .arg(n));
-    rig.dir.Sql("delete from KaoShi3 where TestID > 7; delete from KaoShi4;");
     rig.Start();
     const ExamState& state = rig.State();
-    QCOMPARE(state.SingleCount, 50);
+    QCOMPARE(state.SingleCount, 12);
     QCOMPARE(state.MultiCount, 25);
     QCOMPARE(state.TrueFalseCount, 7);
     QCOMPARE(state.SubjectiveCount, 0);
-    QCOMPARE(state.MultiScore[20], 2.0);
-    QVERIFY(rig.Shown("Panel50") && rig.Shown("Panel170") && rig.Shown("Panel207"));
-    QVERIFY(!rig.Shown("Panel208") && !rig.Shown("Panel220") && !rig.Shown("Panel251"));
-    QVERIFY(rig.Shown("c8c1"));  // cells stay, unanswerable
-    QCOMPARE(state.TrueFalseScore[8], 0.0);
-    QCOMPARE(state.FullMarks, 50 + 10 * 3 + 10 * 2 + 7.0);
-}
-
-void ExamPaperTest::singleChoiceCountIsTheLastTestId() {
-    ExamRig rig;
-    // All 50 rows come back, the one with TestID 12 last.
-    rig.dir.Sql(
-        "drop view KaoShi; create view KaoShi as select TestID, Request, Axx, Bxx, Cxx, "
-        "Dxx, DDx, Score from Test order by TestID = 12;");
-    rig.Start();
-    QCOMPARE(rig.State().SingleCount, 12);
-    QVERIFY(rig.Shown("Panel12"));
-    QVERIFY(!rig.Shown("Panel13"));
-    QCOMPARE(rig.State().SingleScore[13], 0.0);
-    QCOMPARE(rig.State().FullMarks, 12 + 30 + 20.0);
+    QCOMPARE(state.SingleScore[2], 1.5);
+    QVERIFY(rig.Shown("Panel12") && rig.Shown("Panel170") && rig.Shown("Panel207"));
+    QVERIFY(!rig.Shown("Panel13") && !rig.Shown("Panel208") && !rig.Shown("Panel251"));
+    QVERIFY(rig.Shown("c8c1"));  // the cells stay
+    QCOMPARE(state.FullMarks, 12.5 + 10 * 3 + 10 * 2 + 7);
 }
 
 void ExamPaperTest::examStartRecountsSingleChoice() {
     ExamRig rig;
     rig.Create();
-    // The back office takes ten questions out before the candidate begins.
-    rig.dir.Sql("delete from Test where TestID > 40;");
+    rig.dir.Sql("delete from Test where TestID > 40;");  // in the back office, before the exam
     rig.Start();
     QCOMPARE(rig.State().SingleCount, 40);
-    QVERIFY(rig.Shown("Panel40"));
-    QVERIFY(!rig.Shown("Panel41"));
-    // Their points no longer count.
-    QCOMPARE(rig.State().SingleScore[41], 0.0);
+    QVERIFY(rig.Shown("Panel40") && !rig.Shown("Panel41"));
+    QCOMPARE(rig.State().SingleScore[41], 0.0);  // their points no longer count
     QCOMPARE(rig.State().FullMarks, 90.0);
 }
 
@@ -151,25 +125,13 @@ void ExamPaperTest::emptyMultipleChoiceBankStopsTheExamStart() {
     ExamRig rig;
     rig.dir.Sql("delete from KaoShi2;");
     rig.Start();
-    QCOMPARE(rig.prompts.Errors().size(), 1);
-    QVERIFY(rig.prompts.Errors().first().contains(QStringLiteral("TestID")));
-    QCOMPARE(rig.Text("mmoRequest"), kFirstQuestion);
+    QCOMPARE(rig.prompts.Errors(),
+             QStringList{QStringLiteral("Field TestID Not found. Empty dataset")});
+    QVERIFY(!rig.Text("mmoRequest").isEmpty());
     QCOMPARE(rig.Text("mmoRequest3"), QString());  // never reached
-    // The candidate is known, so the exam can still be handed in.
-    rig.Click("lblEndTest");
+    rig.Click("lblEndTest");  // the candidate is known: the exam can be handed in
     QCOMPARE(rig.Chengji(), QStringLiteral("0"));
     QVERIFY(TerminateRequested());
-}
-
-void ExamPaperTest::pointsWithADecimalPoint() {
-    ExamRig rig;
-    rig.dir.Sql("update Test set Score = '2.5' where TestID = 1;");
-    rig.Start();
-    QCOMPARE(rig.State().SingleScore[1], 2.5);
-    rig.Click("RadioButton1");
-    QCOMPARE(rig.State().AchievedScore, 2.5);
-    rig.Click("lblNext");
-    QCOMPARE(rig.Chengji(), QStringLiteral("2.5"));
 }
 
 void ExamPaperTest::contentIsCentredOnTheScreen_data() {
@@ -177,7 +139,7 @@ void ExamPaperTest::contentIsCentredOnTheScreen_data() {
     QTest::addColumn<QPoint>("topLeft");
     QTest::newRow("1024x768") << QSize(1024, 768) << QPoint(112, 34);
     QTest::newRow("1366x768") << QSize(1366, 768) << QPoint(283, 34);
-    QTest::newRow("1025x769") << QSize(1025, 769) << QPoint(112, 34);
+    QTest::newRow("odd sizes") << QSize(1025, 769) << QPoint(112, 34);
     QTest::newRow("smaller than the content") << QSize(640, 480) << QPoint(-80, -110);
 }
 
@@ -187,31 +149,25 @@ void ExamPaperTest::contentIsCentredOnTheScreen() {
     ExamRig rig;
     rig.platform.screen = screen;
     rig.Start();
-    QCOMPARE(rig.Find("zz1")->pos(), topLeft);
-    QCOMPARE(rig.Find("zz1")->size(), QSize(810, 600));
+    QCOMPARE(rig.Find("zz1")->geometry(), QRect(topLeft, QSize(810, 600)));
     QCOMPARE(rig.Window().size(), screen);
 }
 
 void ExamPaperTest::sectionButtonsSwitchBoxes() {
     ExamRig rig;
     rig.Start();
+    rig.Click("Panel3");
     rig.Click("LabBt2");
-    QVERIFY(rig.Shown("GroupBox2"));
-    QVERIFY(!rig.Shown("GroupBox1") && !rig.Shown("GroupBox3") && !rig.Shown("GroupBox4"));
-    QCOMPARE(rig.Text("mmoRequest2"), QStringLiteral("第1题 :  下列属于计算机外存储器的有？"));
+    QVERIFY(rig.Shown("GroupBox2") && !rig.Shown("GroupBox1") && !rig.Shown("GroupBox3"));
+    QVERIFY(rig.Text("mmoRequest2").startsWith(QStringLiteral("第1题 :  ")));
     rig.Click("LabBt4");
     QVERIFY(rig.Shown("GroupBox4") && !rig.Shown("GroupBox2"));
-    QCOMPARE(rig.Text("MemoRQ"),
-             QStringLiteral("第1题 :  计算机硬件系统由哪五大部分组成？请简述各部分的主要作用。"));
     QCOMPARE(rig.Color("Panel251"), kLime);
-    rig.Click("LabBt3");
-    QVERIFY(rig.Shown("GroupBox3") && !rig.Shown("GroupBox4"));
-    // A single-choice number panel brings its section back with that question.
-    rig.Click("Panel7");
-    QVERIFY(rig.Shown("GroupBox1") && !rig.Shown("GroupBox3"));
+    rig.Click("Panel7");  // a single-choice number panel brings its section back
+    QVERIFY(rig.Shown("GroupBox1") && !rig.Shown("GroupBox4"));
     QVERIFY(rig.Text("mmoRequest").startsWith(QStringLiteral("第7题 :  ")));
-    QCOMPARE(rig.Find<QGroupBox>("GroupBox4")->title(), QStringLiteral("四、客观题"));
-    QCOMPARE(rig.Text("LabBt4"), QStringLiteral("四、主观题"));
+    rig.Click("LabBt1");
+    QVERIFY(rig.Text("mmoRequest").startsWith(QStringLiteral("第1题 :  ")));
 }
 
 void ExamPaperTest::clockRunsFromTheExamStart() {
@@ -223,10 +179,10 @@ void ExamPaperTest::clockRunsFromTheExamStart() {
     rig.Start();
     QVERIFY(timer->isActive());
     QCOMPARE(timer->interval(), 1000);
-    QCOMPARE(rig.Find<QProgressBar>("pb1")->maximum(), 4200);
-    QCOMPARE(rig.Find<QProgressBar>("pb1")->value(), 0);
+    QCOMPARE(Bar(rig)->maximum(), 4200);
+    QCOMPARE(Bar(rig)->value(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(rig.Text("lblTestTime"), QStringLiteral("01:09:59"), 3000);
-    QCOMPARE(rig.Find<QProgressBar>("pb1")->value(), 1);
+    QCOMPARE(Bar(rig)->value(), 1);
 }
 
 void ExamPaperTest::timeOutOnTheNinetiethTick() {
@@ -244,12 +200,12 @@ void ExamPaperTest::timeOutOnTheNinetiethTick() {
     QCOMPARE(rig.Chengji(), QString());
     rig.Window().Timer1Timer();
     QCOMPARE(rig.Text("lblTestTime"), QStringLiteral("00:00:00"));
-    QCOMPARE(rig.Find<QProgressBar>("pb1")->value(), 90);
+    QCOMPARE(Bar(rig)->value(), 90);
     QCOMPARE(rig.Chengji(), QStringLiteral("1"));
     QVERIFY(!rig.Window().isVisible());
     QCOMPARE(rig.mainWindowShown, 1);
     QVERIFY(!rig.Find<QTimer>("Timer1")->isActive());
-    QVERIFY(rig.prompts.shown.isEmpty());  // no message at a time-out
+    QVERIFY(rig.prompts.shown.isEmpty());
     QVERIFY(!TerminateRequested());
 }
 
@@ -262,11 +218,10 @@ void ExamPaperTest::failedTimeOutSaveIsRetried() {
     rig.LockCandidates();
     for (int tick = 1; tick <= 5; ++tick)
         rig.Window().Timer1Timer();
-    QCOMPARE(rig.prompts.Errors().size(), 1);  // shown once, not once a second
+    QCOMPARE(rig.prompts.Errors().size(), 1);  // once, not once a second
     QVERIFY(rig.prompts.Errors().first().contains(QStringLiteral("database is locked")));
-    QCOMPARE(rig.Text("lblTestTime"), QStringLiteral("00:00:00"));  // the countdown stays at zero
+    QCOMPARE(rig.Text("lblTestTime"), QStringLiteral("00:00:00"));
     QVERIFY(rig.Window().isVisible());
-    QCOMPARE(rig.mainWindowShown, 0);
     rig.Unlock();
     rig.Window().Timer1Timer();
     QCOMPARE(rig.Chengji(), QStringLiteral("1"));
@@ -281,40 +236,30 @@ void ExamPaperTest::durationThatIsNoTimeIsReportedOnce() {
     rig.Start();
     QCOMPARE(rig.prompts.Errors(), QStringList{QStringLiteral("'70 分钟' is not a valid time")});
     QVERIFY(!rig.Find<QTimer>("Timer1")->isActive());
-    QCOMPARE(rig.Text("lblTestTime"), QStringLiteral("70 分钟"));
-    // The rest of the exam start ran: the paper is there and the exam can be handed in.
-    QCOMPARE(rig.Text("mmoRequest3").left(5), QStringLiteral("第1题 :"));
+    // The rest of the exam start ran: the paper is there and can be handed in.
+    QVERIFY(!rig.Text("mmoRequest3").isEmpty());
     rig.Click("lblEndTest");
     QVERIFY(TerminateRequested());
-    QCOMPARE(rig.prompts.Errors().size(), 1);
 }
 
-void ExamPaperTest::handInAsksWithTheTimeLeft() {
+void ExamPaperTest::handIn() {
     ExamRig rig;
     rig.Start();
     rig.StopClock();
     rig.Window().Timer1Timer();
+    rig.Click("RadioButton1");
+    rig.Click("LabBt2");
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox4"})
+        rig.Click(box);  // ABD: 3 points
     rig.prompts.confirmAnswers.enqueue(false);
     rig.Click("lblEndTest");
     QCOMPARE(rig.prompts.shown.size(), 1);
     QCOMPARE(rig.prompts.shown[0].caption, QStringLiteral("提示"));
     QCOMPARE(rig.prompts.shown[0].text,
              QStringLiteral("您好，确定要结束考试吗?\r你还剩：01:09:59时间。"));
-    // Cancelled: nothing saved, the exam goes on.
-    QCOMPARE(rig.Chengji(), QString());
+    QCOMPARE(rig.Chengji(), QString());  // cancelled: the exam goes on
     QVERIFY(!TerminateRequested());
-    QVERIFY(rig.Window().isVisible());
-}
 
-void ExamPaperTest::handInSavesBeforeCongratulating() {
-    ExamRig rig;
-    rig.Start();
-    rig.Click("RadioButton2");  // wrong
-    rig.Click("RadioButton1");  // right after all: the latest answer counts
-    rig.Click("LabBt2");
-    rig.Click("CheckBox1");
-    rig.Click("CheckBox2");
-    rig.Click("CheckBox4");  // ABD, 3 points
     QString savedWhenAnnounced;
     rig.prompts.onShown = [&](const ScriptedPrompts::Shown& shown) {
         if (shown.kind == ScriptedPrompts::Kind::Message) savedWhenAnnounced = rig.Chengji();
@@ -328,7 +273,6 @@ void ExamPaperTest::handInSavesBeforeCongratulating() {
 void ExamPaperTest::handInWithFailedSaveGoesOn() {
     ExamRig rig;
     rig.Start();
-    rig.Click("RadioButton1");
     rig.LockCandidates();
     rig.Click("lblEndTest");
     QCOMPARE(rig.prompts.Errors().size(), 1);
@@ -336,18 +280,15 @@ void ExamPaperTest::handInWithFailedSaveGoesOn() {
     QVERIFY(!TerminateRequested());
     rig.Unlock();
     rig.Click("lblEndTest");
-    QCOMPARE(rig.prompts.Messages(), QStringList{QStringLiteral("总分为100分恭喜您考了1分!再见")});
-    QCOMPARE(rig.Chengji(), QStringLiteral("1"));
+    QCOMPARE(rig.prompts.Messages(), QStringList{QStringLiteral("总分为100分恭喜您考了0分!再见")});
 }
 
 void ExamPaperTest::emptyCandidateNumberFails() {
     ExamRig rig;
     rig.numberBox.clear();
     rig.Start();
-    rig.Click("RadioButton1");
     rig.Click("lblNext");
     QCOMPARE(rig.prompts.Errors().size(), 1);
-    QVERIFY(rig.Text("mmoRequest").startsWith(QStringLiteral("第2题")));
     QCOMPARE(rig.ScrollOf(1), 0);  // the rest of "下一题" was skipped
     rig.Click("lblEndTest");
     QCOMPARE(rig.prompts.Errors().size(), 2);
@@ -360,7 +301,6 @@ void ExamPaperTest::closeAndEscDoNotEndTheExam() {
     ExamRig rig;
     rig.Start();
     QVERIFY(!rig.Window().close());
-    QVERIFY(rig.Window().isVisible());
     QTest::keyClick(&rig.Window(), Qt::Key_Escape);
     QTest::keyClick(rig.Find("MeRequest"), Qt::Key_Escape);
     QVERIFY(rig.Window().isVisible());
@@ -376,18 +316,15 @@ void ExamPaperTest::rightButtonDoesNothingInAnyWindow() {
     // Through the window system, where a right press also raises the context menu.
     QTest::mouseClick(other.windowHandle(), Qt::RightButton, {}, QPoint(50, 50));
     QTest::mouseDClick(other.windowHandle(), Qt::RightButton, {}, QPoint(50, 50));
+    QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
     QCOMPARE(other.rightPresses, 0);
     QCOMPARE(other.menus, 0);
-    QTest::mouseClick(other.windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
     QCOMPARE(other.leftPresses, 1);
-
-    // In the exam window the answer memo opens no menu.
+    // The answer memo of the exam window opens no menu, whoever raises it.
     rig.Click("LabBt4");
-    QWidget* answer = rig.Find("MeRequest");
-    const QPoint at = answer->mapTo(&rig.Window(), answer->rect().center());
-    QTest::mouseClick(rig.Window().windowHandle(), Qt::RightButton, {}, at);
-    QVERIFY(!QApplication::activePopupWidget());
     QWidget* page = rig.Find<QPlainTextEdit>("MeRequest")->viewport();
+    QTest::mouseClick(rig.Window().windowHandle(), Qt::RightButton, {},
+                      page->mapTo(&rig.Window(), page->rect().center()));
     QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), page->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(page, &menu);
     QVERIFY(!QApplication::activePopupWidget());
@@ -402,49 +339,33 @@ void ExamPaperTest::inputMethodMenu() {
     auto* menu = rig.Find<QMenu>("PopupMenu1");
     QCOMPARE(menu->actions().size(), 3);
     QCOMPARE(menu->actions()[1]->text(), QStringLiteral("拼音"));
-    QCOMPARE(menu->actions()[2]->data().toInt(), 2);
     rig.Click("Label1");
-    QVERIFY(menu->isVisible());
     QCOMPARE(menu->pos(), QPoint(300, 200));
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions()[2]).center());
     QCOMPARE(rig.platform.activated, QList<int>{2});
-    QVERIFY(!menu->isVisible());
-}
 
-void ExamPaperTest::emptyInputMethodMenu() {
-    ExamRig rig;
-    rig.Start();
-    auto* menu = rig.Find<QMenu>("PopupMenu1");
-    QVERIFY(menu->actions().isEmpty());
-    rig.Click("Label1");
-    menu->close();
-    QVERIFY(rig.platform.activated.isEmpty());
+    ExamRig none;  // no input-method framework: an empty menu
+    none.Start();
+    QVERIFY(none.Find<QMenu>("PopupMenu1")->actions().isEmpty());
 }
 
 void ExamPaperTest::hoverColours() {
     ExamRig rig;
     rig.Start();
-    const auto enter = [&](const char* name) {
-        QEnterEvent event(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-        QApplication::sendEvent(rig.Find(name), &event);
-    };
-    const auto leave = [&](const char* name) {
-        QEvent event(QEvent::Leave);
-        QApplication::sendEvent(rig.Find(name), &event);
+    const auto pass = [&](const char* name) {
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(rig.Find(name), &enter);
+        const QColor under = rig.Color(name);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(rig.Find(name), &leave);
+        return std::make_pair(under, rig.Color(name));
     };
     for (const char* name : {"lblPre", "lblNext", "lblMarkTest", "lblEndTest", "Label1"}) {
         QCOMPARE(rig.Color(name), kLightSkyBlue);
-        enter(name);
-        QCOMPARE(rig.Color(name), kSkyBlue);
-        leave(name);
-        QCOMPARE(rig.Color(name), kWhite);  // not back to light sky blue
+        QCOMPARE(pass(name), std::make_pair(kSkyBlue, kWhite));  // white, not light sky blue
     }
-    // The other sections' buttons keep their colour.
-    for (const char* name : {"Labddh", "Labddq3", "Labee4"}) {
-        enter(name);
-        leave(name);
-        QCOMPARE(rig.Color(name), kLightSkyBlue);
-    }
+    for (const char* name : {"Labddh", "Labddq3", "Labee4", "LabBt1"})
+        QCOMPARE(pass(name), std::make_pair(kLightSkyBlue, kLightSkyBlue));
 }
 
 QTEST_MAIN(ExamPaperTest)
