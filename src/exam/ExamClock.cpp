@@ -11,17 +11,21 @@
 #include <QProgressBar>
 #include <QTimer>
 
-// The countdown runs from the exam start: the bar starts empty, and a duration that is no time of
-// day is reported once and leaves the clock still.
-void ExamWindow::StartClock() {
+// The countdown runs from the exam start with the duration read afresh, the bar empty. A duration
+// that cannot be read or is no time of day is reported once and leaves the clock still; the exam
+// start goes on, so that the paper is there and can be handed in.
+void ExamWindow::StartClock(Database& db) {
     timer1_->stop();
     timeOutPending_ = false;
     timeOutErrorShown_ = false;
     int seconds = 0;
     try {
+        state_.ExamTimeText =
+            db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));
+        lblTestTime_->setText(state_.ExamTimeText);
         seconds = StrToTime(state_.ExamTimeText);
-    } catch (const ConversionError& error) {
-        ShowDefaultError(error.Message());
+    } catch (const std::exception& error) {
+        ShowDefaultError(QString::fromUtf8(error.what()));
         return;
     }
     pb1_->setRange(0, seconds);

@@ -217,10 +217,7 @@ void ExamWindow::BBnClick() {
     bbn_->hide();
 
     Database db(kDatabasePath);
-    state_.ExamTimeText =
-        db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));
-    lblTestTime_->setText(state_.ExamTimeText);
-    StartClock();
+    StartClock(db);
     PlaceContent();
     state_.CandidateNo = context_.numberBoxText ? context_.numberBoxText() : QString();
 

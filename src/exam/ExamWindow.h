@@ -57,7 +57,7 @@ class ExamWindow : public FormDialog, private SectionHost {
     void BuildCandidatePanel(QWidget* content);
     void PlaceContent();
     void LoadSingleChoicePaper(Database& db);
-    void StartClock();
+    void StartClock(Database& db);
     void TimeOut();
     void Hover(ColorLabel* label);
 

@@ -46,6 +46,7 @@ class ExamPaperTest : public QObject {
     void clockRunsFromTheExamStart();
     void timeOutOnTheNinetiethTick();
     void failedTimeOutSaveIsRetried();
+    void durationThatIsNoTimeIsReportedOnce_data();
     void durationThatIsNoTimeIsReportedOnce();
     void handIn();
     void handInWithFailedSaveGoesOn();
@@ -230,15 +231,28 @@ void ExamPaperTest::failedTimeOutSaveIsRetried() {
     QCOMPARE(rig.prompts.Errors().size(), 1);
 }
 
+void ExamPaperTest::durationThatIsNoTimeIsReportedOnce_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("no time of day") << QStringLiteral("update Time set TimeN = '70 分钟';")
+                                    << QStringLiteral("'70 分钟' is not a valid time");
+    QTest::newRow("no duration") << QStringLiteral("delete from Time;")
+                                 << QStringLiteral("Field TimeN Not found. Empty dataset");
+}
+
 void ExamPaperTest::durationThatIsNoTimeIsReportedOnce() {
+    QFETCH(QString, change);
+    QFETCH(QString, error);
     ExamRig rig;
-    rig.dir.Sql("update Time set TimeN = '70 分钟';");
+    rig.Create();
+    rig.dir.Sql(change);
     rig.Start();
-    QCOMPARE(rig.prompts.Errors(), QStringList{QStringLiteral("'70 分钟' is not a valid time")});
+    QCOMPARE(rig.prompts.Errors(), QStringList{error});
     QVERIFY(!rig.Find<QTimer>("Timer1")->isActive());
     // The rest of the exam start ran: the paper is there and can be handed in.
     QVERIFY(!rig.Text("mmoRequest3").isEmpty());
     rig.Click("lblEndTest");
+    QCOMPARE(rig.Chengji(), QStringLiteral("0"));
     QVERIFY(TerminateRequested());
 }
 
