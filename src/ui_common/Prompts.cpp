@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -23,6 +24,13 @@ int Run(QMessageBox& box) {
         box.setEscapeButton(cancel);
     }
     return box.exec();
+}
+
+// The extension of the filter's first pattern ("xlsx" for "Excel文档(*.xlsx)"), empty when none.
+QString FirstSuffix(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
 }
 
 }  // namespace
@@ -55,5 +63,11 @@ QString QtPrompts::OpenFileName(const QString& filter) {
 }
 
 QString QtPrompts::SaveFileName(const QString& filter) {
-    return QFileDialog::getSaveFileName(Owner(), QString(), QString(), filter);
+    // A name typed without an extension gets the filter's, so the file is listed again by an
+    // open dialog with the same filter.
+    QFileDialog dialog(Owner(), QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(FirstSuffix(filter));
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    return dialog.selectedFiles().value(0);
 }

@@ -19,6 +19,7 @@ class Prompts {
     // A question with OK and Cancel and the question icon; true when OK was chosen.
     virtual bool Confirm(const QString& caption, const QString& text) = 0;
     // File dialogs; an empty text when cancelled. `filter` is in Qt's form: "caption(*.a *.b)".
+    // A name typed in the save dialog without an extension gets the filter's first one.
     virtual QString OpenFileName(const QString& filter) = 0;
     virtual QString SaveFileName(const QString& filter) = 0;
 };
