@@ -1,5 +1,7 @@
 #include "back_office/BankTab.h"
 
+#include "back_office/SheetExchange.h"
+
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/Renumbering.h"
@@ -112,6 +114,9 @@ void BankTab::BuildButtons(int top) {
     exportButton_ = AddButton(traits_.exportSheet, &x, top);
     importButton_ = AddButton(traits_.importSheet, &x, top);
     saveButton_ = AddButton(traits_.saveSheet, &x, top);
+    auto* exchange = new SheetExchange(
+        ExchangeOf(traits_.bank), prompts_, list_, [this] { Refresh(); }, this);
+    exchange->Connect(exportButton_, importButton_, saveButton_);
 }
 
 void BankTab::Refresh() {

@@ -1,0 +1,118 @@
+#include "back_office/SheetExchange.h"
+
+#include "back_office/workbook/Workbook.h"
+#include "data_store/Database.h"
+#include "data_store/Schema.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Prompts.h"
+#include "ui_common/ReportList.h"
+
+#include <QDir>
+#include <QPushButton>
+
+namespace {
+
+// Ends every message of a failed import or save.
+const QString kUnchanged = QStringLiteral("\n数据库中的数据没有改动。");
+
+QString Shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+}  // namespace
+
+SheetExchange::SheetExchange(Exchange member, Prompts& prompts, ReportList* list,
+                             std::function<void()> refresh, QWidget* tab)
+    : QObject(tab),
+      rule_(RuleOf(member)),
+      prompts_(prompts),
+      list_(list),
+      refresh_(std::move(refresh)) {}
+
+void SheetExchange::Connect(QPushButton* exportButton, QPushButton* importButton,
+                            QPushButton* saveButton) {
+    const auto connect = [this](QPushButton* button, void (SheetExchange::*handler)()) {
+        if (button)
+            guardedConnect(button, &QPushButton::clicked, this,
+                           [this, handler] { (this->*handler)(); });
+    };
+    connect(exportButton, &SheetExchange::ExportClick);
+    connect(importButton, &SheetExchange::ImportClick);
+    connect(saveButton, &SheetExchange::SaveClick);
+}
+
+QString SheetExchange::AskFile(bool forSaving) const {
+    // A dialog may change the working directory; the database is found relative to it.
+    const QString kept = QDir::currentPath();
+    const QString file =
+        forSaving ? prompts_.SaveFileName(kExportFilter) : prompts_.OpenFileName(kImportFilter);
+    QDir::setCurrent(kept);
+    return file;
+}
+
+void SheetExchange::ExportClick() {
+    const QString file = AskFile(true);
+    if (file.isEmpty()) return;
+    // Row 1 the captions, then one sheet row per list row; an empty list fills no cell at all.
+    SheetCells cells;
+    if (list_->RowCount() > 0) {
+        cells.reserve(list_->RowCount() + 1);
+        cells << list_->Captions();
+        for (int r = 0; r < list_->RowCount(); ++r)
+            cells << list_->Row(r);
+    }
+    try {
+        WriteSheet(file, cells);
+    } catch (const WorkbookError& error) {
+        prompts_.Error(QStringLiteral("导出失败：") + error.Message());
+    }
+}
+
+void SheetExchange::ImportClick() {
+    const QString file = AskFile(false);
+    if (file.isEmpty()) return;
+    SheetCells cells;
+    try {
+        cells = ReadSheet(file, QStringLiteral("Sheet1"));
+    } catch (const WorkbookError& error) {
+        prompts_.Error(error.Message() + kUnchanged);
+        return;
+    }
+    // Sheet row 2 is the first list row.
+    Store(RowsOfSheet(cells), QStringLiteral("文件 %1 ").arg(Shown(file)), 2);
+}
+
+void SheetExchange::SaveClick() {
+    ListRows rows;
+    rows.reserve(list_->RowCount());
+    for (int r = 0; r < list_->RowCount(); ++r)
+        rows << list_->Row(r);
+    Store(rows, QStringLiteral("列表"), 1);
+}
+
+bool SheetExchange::Store(const ListRows& rows, const QString& source, int firstRow) {
+    // Every row is checked before anything changes: one bad row must not cost the whole table.
+    try {
+        CheckRows(rule_, rows, source, firstRow);
+    } catch (const RowError& error) {
+        prompts_.Error(error.Message() + kUnchanged);
+        return false;
+    }
+    if (rule_.member == Exchange::Candidates) {
+        bool holdResults = false;
+        {
+            Database db(kDatabasePath);
+            holdResults = CandidatesHoldResults(db);
+        }
+        if (holdResults && !prompts_.Confirm(kReplaceCaption, kReplaceCandidates)) return false;
+    }
+    try {
+        Database db(kDatabasePath);
+        StoreRows(db, rule_, rows);
+    } catch (const DatabaseError& error) {
+        prompts_.Error(QStringLiteral("写入数据库时出错：") + error.Message() + kUnchanged);
+        return false;
+    }
+    refresh_();
+    return true;
+}
