@@ -1,5 +1,7 @@
 #include "back_office/CandidatesTab.h"
 
+#include "back_office/SheetExchange.h"
+
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/Renumbering.h"
@@ -92,6 +94,9 @@ CandidatesTab::CandidatesTab(Prompts& prompts, QWidget* parent)
     butk2_ = MakeButton(this, QStringLiteral("Butk2"), QStringLiteral("导入"), 210, y, 90, 30);
     butk3_ = MakeButton(this, QStringLiteral("Butk3"), QStringLiteral("保存"), 310, y, 90, 30);
     butk3_->hide();
+    auto* exchange = new SheetExchange(
+        Exchange::Candidates, prompts_, listView3_, [this] { Button4Click(); }, this);
+    exchange->Connect(butk1_, butk2_, butk3_);
 }
 
 void CandidatesTab::AddCandidateRow(const ResultTable& row) {

@@ -71,16 +71,33 @@ class SheetExchangeTest : public QObject {
 void SheetExchangeTest::roundTripKeepsTheTable_data() {
     QTest::addColumn<Exchange>("member");
     QTest::addColumn<QString>("textColumn");
-    QTest::newRow("single-choice") << Exchange::SingleChoice << QStringLiteral("Request");
-    QTest::newRow("multiple-choice") << Exchange::MultiChoice << QStringLiteral("Request");
-    QTest::newRow("true/false") << Exchange::TrueFalse << QStringLiteral("Request");
-    QTest::newRow("subjective") << Exchange::Subjective << QStringLiteral("Request");
+    QTest::addColumn<QString>("setUp");
+    QTest::addColumn<int>("boxes");  // shown by the import
+    // Candidates with scores: replacing them is confirmed first.
+    QTest::newRow("candidates")
+        << Exchange::Candidates << QStringLiteral("Xingmin")
+        << QStringLiteral(
+               "Insert into Userxinxi (UserID,Xuehao,Xingmin,Chengji,Chengji1,Chengji2) "
+               "values (2,'110102','李四','87.5','10','97'), (3,'110103','王五','60',"
+               "NULL,NULL), (4,'999999','赵六',NULL,NULL,NULL)")
+        << 2;
+    QTest::newRow("single-choice")
+        << Exchange::SingleChoice << QStringLiteral("Request") << QString() << 1;
+    QTest::newRow("multiple-choice")
+        << Exchange::MultiChoice << QStringLiteral("Request") << QString() << 1;
+    QTest::newRow("true/false") << Exchange::TrueFalse << QStringLiteral("Request") << QString()
+                                << 1;
+    QTest::newRow("subjective") << Exchange::Subjective << QStringLiteral("Request") << QString()
+                                << 1;
 }
 
 void SheetExchangeTest::roundTripKeepsTheTable() {
     QFETCH(Exchange, member);
     QFETCH(QString, textColumn);
+    QFETCH(QString, setUp);
+    QFETCH(int, boxes);
     TestWorkdir dir;
+    if (!setUp.isEmpty()) dir.Sql(setUp);
     const QString table = NameOf(member);
     // Quotes and line breaks go out and come back as they stand.
     dir.Sql(QStringLiteral("Update %1 Set %2='他说\"对\"，也说''错''\n第二行' where rowid=2")
@@ -108,7 +125,7 @@ void SheetExchangeTest::roundTripKeepsTheTable() {
     h.Import(member, file);
     QVERIFY(h.WorkdirKept());
     QCOMPARE(Shown(h.prompts, ScriptedPrompts::Kind::OpenFile), QStringList{kImportFilter});
-    QCOMPARE(h.prompts.shown.size(), 1);
+    QCOMPARE(h.prompts.shown.size(), boxes);
     QCOMPARE(TableRows(dir, member), before);
     QCOMPARE(h.ListedRows(member), listed);
 }
