@@ -24,17 +24,10 @@ struct MemberControls {
 };
 
 inline MemberControls ControlsOf(Exchange member) {
-    switch (member) {
-        case Exchange::Candidates:
-            return {QStringLiteral("TabSheet1"), QStringLiteral("ListView3"),
-                    QStringLiteral("Butk1"),     QStringLiteral("Butk2"),
-                    QStringLiteral("Butk3"),     QStringLiteral("Userxinxi")};
-        case Exchange::SingleChoice:
-        case Exchange::MultiChoice:
-        case Exchange::TrueFalse:
-        case Exchange::Subjective:
-            break;
-    }
+    if (member == Exchange::Candidates)
+        return {QStringLiteral("TabSheet1"), QStringLiteral("ListView3"),
+                QStringLiteral("Butk1"),     QStringLiteral("Butk2"),
+                QStringLiteral("Butk3"),     QStringLiteral("Userxinxi")};
     const Bank bank = member == Exchange::SingleChoice  ? Bank::SingleChoice
                       : member == Exchange::MultiChoice ? Bank::MultiChoice
                       : member == Exchange::TrueFalse   ? Bank::TrueFalse

@@ -60,6 +60,7 @@ class SheetExchangeFailuresTest : public QObject {
 
 void SheetExchangeFailuresTest::cancelledDialogsChangeNothing_data() {
     QTest::addColumn<Exchange>("member");
+    QTest::newRow("candidates") << Exchange::Candidates;
     QTest::newRow("single-choice") << Exchange::SingleChoice;
     QTest::newRow("multiple-choice") << Exchange::MultiChoice;
     QTest::newRow("true/false") << Exchange::TrueFalse;
