@@ -1,0 +1,52 @@
+// One classroom workstation acted out in its own process against the shared database: a candidate
+// taking the exam (questions read, the score saved on every "下一题", subjective answers of a few
+// KB saved), or the back office refreshing its candidate list. Each action is one handler: its own
+// connection, its statements, then the connection goes, as the windows do it.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// What a workstation process is told on its command line.
+struct WorkstationPlan {
+    int index = 0;              // candidate number 0..N-1 (unused by the back office)
+    int busyTimeoutMs = 10000;  // 0: no busy timeout at all
+    qint64 startAtMs = 0;       // wall-clock start (ms since the epoch), the same for every process
+    int seconds = 3;            // how long to act
+    quint32 seed = 1;
+};
+
+// What it reports back on its standard output when it ends.
+struct WorkstationReport {
+    int statements = 0;
+    int failed = 0;
+    int saves = 0;  // score and answer saves that succeeded
+    // The sequence number of the last successful save of the score and of answers 1..3 (-1: none).
+    qint64 lastScore = -1;
+    std::array<qint64, 3> lastAnswer{-1, -1, -1};
+    std::vector<qint64> latenciesUs;  // one per statement, failed ones included
+    QString firstFailure;
+
+    QByteArray Serialize() const;
+    static WorkstationReport Parse(const QByteArray& line);
+};
+
+// The candidate rows of the load: student number and the texts their saves store.
+QString CandidateNumber(int index);
+QString ScoreText(qint64 sequence);
+QString AnswerText(int index, int question, qint64 sequence);
+
+// Adds `count` candidates to the database, numbered so that the first refresh renumbers them all.
+void AddCandidates(const QString& fileName, int count);
+
+// The acts; both work on the database in the working directory and return when the time is up.
+WorkstationReport ActCandidate(const WorkstationPlan& plan);
+WorkstationReport ActOffice(const WorkstationPlan& plan);
+
+// Compares the database with the candidates' last successful saves: the number of saves that are
+// not there (each candidate's score and answers 1..3 count one each).
+int LostSaves(const QString& fileName, const std::vector<WorkstationReport>& candidates);

@@ -1,0 +1,30 @@
+// The process behind one workstation of the load tool. Works on data/Maindb.db in its
+// working directory, as the program does. Arguments:
+//   candidate <index> <busy timeout ms> <start at, ms since the epoch> <seconds> <seed>
+//   office <busy timeout ms> <start at> <seconds> <seed>
+#include "reliability/Workstation.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const QString role = args.value(0);
+    if (role == QLatin1String("candidate") && args.size() == 6) {
+        WorkstationPlan plan{args[1].toInt(), args[2].toInt(), args[3].toLongLong(),
+                             args[4].toInt(), args[5].toUInt()};
+        std::fputs(ActCandidate(plan).Serialize().constData(), stdout);
+        return 0;
+    }
+    if (role == QLatin1String("office") && args.size() == 5) {
+        WorkstationPlan plan{0, args[1].toInt(), args[2].toLongLong(), args[3].toInt(),
+                             args[4].toUInt()};
+        std::fputs(ActOffice(plan).Serialize().constData(), stdout);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: reliability_worker candidate|office ...\n");
+    return 2;
+}

@@ -1,0 +1,154 @@
+// A classroom on one shared database: N candidate processes (N = 2, 8, 32) and one back-office
+// process refreshing the candidate list, with the busy timeout and without it, side by side.
+//   workstations [--seconds S] [--counts 2,8,32]   the benchmark
+//   workstations --short                            2 candidates for 3 s; exit code 1 on any failed
+//                                                   statement or lost save (run by the test suite)
+#include "data_store/Database.h"
+#include "data_store/Schema.h"
+#include "reliability/Workstation.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct Figures {
+    int processes = 0;
+    int statements = 0;
+    int failed = 0;
+    int saves = 0;
+    int lost = 0;
+    double savesPerSecond = 0;
+    double p50Ms = 0;
+    double p99Ms = 0;
+    QString firstFailure;
+};
+
+double Percentile(std::vector<qint64> values, double share) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(share * double(values.size())));
+    return double(values[index]) / 1000.0;
+}
+
+Figures Run(int candidates, int busyTimeoutMs, int seconds) {
+    Figures figures;
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("data"));
+    const QString file = dir.path() + QStringLiteral("/") + kDatabasePath;
+    QFile::copy(QStringLiteral(CX_DELIVERED_DB), file);
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    AddCandidates(file, candidates);
+
+    // Every process waits for the same moment, so they all overlap from the first action.
+    const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + 800 + 60 * candidates;
+    std::vector<std::unique_ptr<QProcess>> processes;
+    const auto launch = [&](const QStringList& arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setWorkingDirectory(dir.path());
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QStringLiteral(CX_WORKER), arguments);
+        processes.push_back(std::move(process));
+    };
+    const QString timeout = QString::number(busyTimeoutMs);
+    const QString start = QString::number(startAt);
+    const QString length = QString::number(seconds);
+    for (int i = 0; i < candidates; ++i)
+        launch({QStringLiteral("candidate"), QString::number(i), timeout, start, length,
+                QString::number(1000 + i)});
+    launch({QStringLiteral("office"), timeout, start, length, QStringLiteral("7")});
+
+    std::vector<WorkstationReport> reports;
+    std::vector<qint64> latencies;
+    for (auto& process : processes) {
+        process->waitForFinished(seconds * 1000 + 120000);
+        WorkstationReport report = WorkstationReport::Parse(process->readAllStandardOutput());
+        if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0) {
+            ++report.failed;
+            if (report.firstFailure.isEmpty())
+                report.firstFailure = QStringLiteral("a workstation process ended abnormally");
+        }
+        figures.statements += report.statements;
+        figures.failed += report.failed;
+        figures.saves += report.saves;
+        if (figures.firstFailure.isEmpty()) figures.firstFailure = report.firstFailure;
+        latencies.insert(latencies.end(), report.latenciesUs.begin(), report.latenciesUs.end());
+        reports.push_back(std::move(report));
+    }
+    reports.pop_back();  // the back office saves nothing
+    figures.processes = candidates + 1;
+    figures.lost = LostSaves(file, reports);
+    figures.savesPerSecond = double(figures.saves) / seconds;
+    figures.p50Ms = Percentile(latencies, 0.50);
+    figures.p99Ms = Percentile(latencies, 0.99);
+    return figures;
+}
+
+QString Cells(const Figures& f) {
+    return QString::asprintf("%6d %6d %6d %5d %8.1f %7.1f %7.1f", f.statements, f.failed, f.saves,
+                             f.lost, f.savesPerSecond, f.p50Ms, f.p99Ms);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--short"))) {
+        const Figures f = Run(2, Database::kDefaultBusyTimeoutMs, 3);
+        std::printf("2 candidates + 1 back office, 3 s, busy timeout 10 s\n");
+        std::printf("%6s %6s %6s %5s %8s %7s %7s\n", "stmts", "failed", "saves", "lost", "saves/s",
+                    "p50 ms", "p99 ms");
+        std::printf("%s\n", qPrintable(Cells(f)));
+        if (!f.firstFailure.isEmpty())
+            std::printf("first failure: %s\n", qPrintable(f.firstFailure));
+        const bool sound = f.failed == 0 && f.lost == 0 && f.saves > 0;
+        std::printf("%s\n", sound ? "no failed statement, no lost save" : "FAILED");
+        return sound ? 0 : 1;
+    }
+    int seconds = 10;
+    QList<int> counts{2, 8, 32};
+    for (qsizetype i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--seconds")) seconds = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--counts")) {
+            counts.clear();
+            for (const QString& n : args[i + 1].split(u','))
+                counts << n.toInt();
+        }
+    }
+    std::printf(
+        "N candidate processes + 1 back-office refresh process on one database file, %d s "
+        "each, pauses 0-200 ms\n",
+        seconds);
+    std::printf("latency: one statement (a refresh's renumbering pass counts as one)\n\n");
+    const char* head = "%6s %6s %6s %5s %8s %7s %7s";
+    std::printf("%3s | %-50s | %s\n", "", "busy timeout 10 s", "busy timeout off");
+    std::printf("%3s | ", "N");
+    std::printf(head, "stmts", "failed", "saves", "lost", "saves/s", "p50 ms", "p99 ms");
+    std::printf(" | ");
+    std::printf(head, "stmts", "failed", "saves", "lost", "saves/s", "p50 ms", "p99 ms");
+    std::printf("\n");
+    QStringList failures;
+    for (int n : counts) {
+        const Figures with = Run(n, Database::kDefaultBusyTimeoutMs, seconds);
+        const Figures without = Run(n, 0, seconds);
+        std::printf("%3d | %s | %s\n", n, qPrintable(Cells(with)), qPrintable(Cells(without)));
+        std::fflush(stdout);
+        if (!with.firstFailure.isEmpty())
+            failures << QStringLiteral("N=%1 with timeout: %2").arg(n).arg(with.firstFailure);
+        if (!without.firstFailure.isEmpty())
+            failures << QStringLiteral("N=%1 without timeout: %2").arg(n).arg(without.firstFailure);
+    }
+    for (const QString& failure : failures)
+        std::printf("first failure, %s\n", qPrintable(failure));
+    return 0;
+}
