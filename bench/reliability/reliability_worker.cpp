@@ -1,7 +1,9 @@
-// The process behind one workstation of the load tool. Works on data/Maindb.db in its
-// working directory, as the program does. Arguments:
+// The process behind one workstation of the load tool, and behind one crash trial. Works on
+// data/Maindb.db in its working directory, as the program does. Arguments:
 //   candidate <index> <busy timeout ms> <start at, ms since the epoch> <seconds> <seed>
 //   office <busy timeout ms> <start at> <seconds> <seed>
+//   change <kind>
+#include "reliability/CrashTrials.h"
 #include "reliability/Workstation.h"
 
 #include <QCoreApplication>
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
         std::fputs(ActOffice(plan).Serialize().constData(), stdout);
         return 0;
     }
-    std::fprintf(stderr, "usage: reliability_worker candidate|office ...\n");
+    if (role == QLatin1String("change") && args.size() == 2) return RunChange(args[1]);
+    std::fprintf(stderr, "usage: reliability_worker candidate|office|change ...\n");
     return 2;
 }
