@@ -4,6 +4,7 @@
 #include "data_store/Database.h"
 #include "data_store/Renumbering.h"
 #include "data_store/Schema.h"
+#include "exam/ExamState.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -197,7 +198,7 @@ WorkstationReport ActCandidate(const WorkstationPlan& plan) {
                     recorder.Timed([&] {
                         db.RunStatement(
                             QStringLiteral("Update Userxinxi Set Chengji=? where Xuehao=?"),
-                            {ScoreText(save), number});
+                            {ScoreText(save), CandidateKey(number)});
                     });
                 })) {
                 report.lastScore = save;
@@ -214,7 +215,7 @@ WorkstationReport ActCandidate(const WorkstationPlan& plan) {
                 });
                 recorder.Timed([&] {
                     return db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
-                                        {number});
+                                        {CandidateKey(number)});
                 });
             });
             recorder.Pause();
@@ -223,7 +224,7 @@ WorkstationReport ActCandidate(const WorkstationPlan& plan) {
                         db.RunStatement(
                             QStringLiteral("Update Userxinxi Set Tt%1=?  where Xuehao=?")
                                 .arg(question),
-                            {AnswerText(plan.index, question, save), number});
+                            {AnswerText(plan.index, question, save), CandidateKey(number)});
                     });
                 })) {
                 report.lastAnswer[size_t(question - 1)] = save;

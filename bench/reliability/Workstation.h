@@ -1,7 +1,8 @@
 // One classroom workstation acted out in its own process against the shared database: a candidate
 // taking the exam (questions read, the score saved on every "下一题", subjective answers of a few
-// KB saved), or the back office refreshing its candidate list. Each action is one handler: its own
-// connection, its statements, then the connection goes, as the windows do it.
+// KB saved, with the exam's statements and its binding of the student number), or the back office
+// refreshing its candidate list. Each action is one handler: its own connection, its statements,
+// then the connection goes, as the windows do it.
 #pragma once
 
 #include <QByteArray>
