@@ -1,5 +1,7 @@
 #include "reliability/CrashTrials.h"
 
+#include "back_office/ExchangeRules.h"
+#include "back_office/workbook/Workbook.h"
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/Renumbering.h"
@@ -79,6 +81,34 @@ std::function<void(Database&)> RenumberBank(const QString& table) {
     };
 }
 
+// The spreadsheet import as the back office runs it once the file is chosen: read "Sheet1",
+// check every row, store them all in one transaction.
+const QString kSheet = QStringLiteral("sheet.xlsx");
+
+void ImportSheet(Database& db, Exchange member) {
+    const ExchangeRule& rule = RuleOf(member);
+    const ListRows rows = RowsOfSheet(ReadSheet(kSheet));
+    CheckRows(rule, rows, kSheet, 2);
+    StoreRows(db, rule, rows);
+}
+
+// A workbook of `count` rows below the captions; row i's cells made by `cells`.
+std::function<void()> WriteWorkbook(int count, const std::function<QStringList(int)>& cells) {
+    return [count, cells] {
+        SheetCells sheet{{QStringLiteral("题号")}};
+        for (int i = 0; i < count; ++i)
+            sheet << cells(i);
+        WriteSheet(kSheet, sheet);
+    };
+}
+
+QStringList BankRow(int i, int texts) {
+    QStringList row{QString::number(i + 1)};
+    for (int c = 0; c < texts; ++c)
+        row << QStringLiteral("导入第%1题 '%2' \"栏\"").arg(i + 1).arg(c + 1);
+    return row;
+}
+
 void CopyDatabase(const QString& from, const QString& dir) {
     QDir().mkpath(dir + QStringLiteral("/data"));
     const QString to = dir + QStringLiteral("/") + kDatabasePath;
@@ -129,6 +159,26 @@ const std::vector<CrashKind>& CrashKinds() {
         {QStringLiteral("renumber KaoShi4"),
          [](Database& db) { FillBank(db, QStringLiteral("KaoShi4"), kBank4Columns, 10000); },
          RenumberBank(QStringLiteral("KaoShi4"))},
+        {QStringLiteral("import candidates"), [](Database& db) { FillCandidates(db, 500); },
+         [](Database& db) { ImportSheet(db, Exchange::Candidates); }, false,
+         WriteWorkbook(1000,
+                       [](int i) {
+                           return QStringList{QString::number(i + 1),
+                                              QString::number(400001 + i),
+                                              QStringLiteral("导入考生%1").arg(i),
+                                              QString::number(i % 60 + 40),
+                                              QStringLiteral("20"),
+                                              QString::number(i % 60 + 60)};
+                       })},
+        {QStringLiteral("import KaoShi2 (replaced)"), [](Database&) {},
+         [](Database& db) { ImportSheet(db, Exchange::MultiChoice); }, false,
+         WriteWorkbook(25, [](int i) { return BankRow(i, 7); })},
+        {QStringLiteral("import KaoShi4 (replaced)"), [](Database&) {},
+         [](Database& db) { ImportSheet(db, Exchange::Subjective); }, false,
+         WriteWorkbook(12, [](int i) { return BankRow(i, 1); })},
+        {QStringLiteral("import Test (by position)"), [](Database&) {},
+         [](Database& db) { ImportSheet(db, Exchange::SingleChoice); }, false,
+         WriteWorkbook(50, [](int i) { return BankRow(i, 7); })},
         {QStringLiteral("control: Userxinxi without transaction"),
          [](Database& db) { FillCandidates(db, 60); }, RenumberWithoutTransaction, true},
     };
@@ -143,6 +193,7 @@ int RunChange(const QString& name) {
         std::fprintf(stderr, "unknown change: %s\n", qPrintable(name));
         return 2;
     }
+    if (kind->setUp) kind->setUp();
     Database db(kDatabasePath);
     std::fputs("ready\n", stdout);
     std::fflush(stdout);

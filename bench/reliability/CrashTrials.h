@@ -19,9 +19,12 @@ struct CrashKind {
     std::function<void(Database&)> change;
     // A kind that is known not to be all-or-nothing: it shows the trials can see a half change.
     bool control = false;
+    // Run by the worker before the change (and before the kill can come): writes the workbook an
+    // import reads.
+    std::function<void()> setUp = {};
 };
 
-// Every kind, the controls last.
+// Every kind: the renumbering refreshes, the spreadsheet imports, the controls last.
 const std::vector<CrashKind>& CrashKinds();
 
 // Worker side: runs the change of `kind`, announcing "ready" on standard output first.

@@ -1,6 +1,7 @@
-// A worker process making each change of several statements is killed with SIGKILL at random
-// moments; the database must pass its integrity check and hold the complete old or the complete
-// new content. bench/crash_trials runs the same trials fifty times per change.
+// A worker process making each change of several statements (the renumbering refreshes and the
+// spreadsheet imports) is killed with SIGKILL at random moments; the database must pass its
+// integrity check and hold the complete old or the complete new content. bench/crash_trials runs
+// the same trials fifty times per change.
 #include "reliability/CrashTrials.h"
 
 #include <QTest>
