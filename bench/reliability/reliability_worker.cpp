@@ -3,8 +3,12 @@
 //   candidate <index> <busy timeout ms> <start at, ms since the epoch> <seconds> <seed>
 //   office <busy timeout ms> <start at> <seconds> <seed>
 //   change <kind>
+//   lock: holds the database locked (BEGIN EXCLUSIVE) until its standard input ends
 #include "reliability/CrashTrials.h"
 #include "reliability/Workstation.h"
+
+#include "data_store/Database.h"
+#include "data_store/Schema.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -28,6 +32,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (role == QLatin1String("change") && args.size() == 2) return RunChange(args[1]);
-    std::fprintf(stderr, "usage: reliability_worker candidate|office|change ...\n");
+    if (role == QLatin1String("lock") && args.size() == 1) {
+        Database db(kDatabasePath);
+        db.RunStatement(QStringLiteral("BEGIN EXCLUSIVE"));
+        std::fputs("locked\n", stdout);
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+        return 0;
+    }
+    std::fprintf(stderr, "usage: reliability_worker candidate|office|change|lock ...\n");
     return 2;
 }

@@ -176,6 +176,8 @@ struct StatementGuard {
     ~StatementGuard() { sqlite3_finalize(statement); }
 };
 
+Database::ConnectionHook connectionHook = nullptr;
+
 ColumnKind KindFromDeclaredType(const char* declared) {
     // The declared type is compared as a whole and with exact letter case.
     if (!std::strcmp(declared, "INTEGER") || !std::strcmp(declared, "BOOLEAN"))
@@ -206,6 +208,11 @@ Database::Database(const QString& fileName, int busyTimeoutMs) {
     }
     handle_ = handle;
     if (busyTimeoutMs > 0) sqlite3_busy_timeout(handle_, busyTimeoutMs);
+    if (connectionHook) connectionHook(handle_);
+}
+
+void Database::SetConnectionHook(ConnectionHook hook) {
+    connectionHook = hook;
 }
 
 Database::~Database() {

@@ -99,6 +99,11 @@ class Database {
 
     sqlite3* Handle() const { return handle_; }
 
+    // Tests only: a function run on every connection once it is open and has its busy timeout, to
+    // shorten the timeout or limit the file's size. None in the program.
+    using ConnectionHook = void (*)(sqlite3*);
+    static void SetConnectionHook(ConnectionHook hook);
+
     [[noreturn]] void RaiseError(const QString& message, const QString& sql) const;
 
   private:
