@@ -85,20 +85,21 @@ void ExamSection::HideNumberPanels() {
         panel->hide();
 }
 
-void ExamSection::ShowQuestion(Database& db, const QString& statement) {
-    auto row = db.OpenQuery(statement);
-    state_.CurrentNoText = row->Value(QStringLiteral("TestID"));
+void ExamSection::ShowQuestion(const ResultTable& row) {
+    state_.CurrentNoText = row.Value(QStringLiteral("TestID"));
     memo_->setPlainText(
-        QuestionCaption(state_.CurrentNoText, row->Value(QStringLiteral("Request"))));
-    ShowRowDetails(*row);
+        QuestionCaption(state_.CurrentNoText, row.Value(QStringLiteral("Request"))));
+    ShowRowDetails(row);
 }
 
 // Number panel N: show question N of this section.
 void ExamSection::PanelClick(int n) {
-    host_.ShowSection(spec_.section);
     NumberPanel(n)->setColor(kLime);
     Database db(kDatabasePath);
-    ShowQuestion(db, QuestionStatement(spec_.panelStatement) + QString::number(n));
+    ShowQuestion(*db.OpenQuery(QuestionStatement(spec_.panelStatement) + QString::number(n)));
+    // Shown only once its question is: a failed read leaves the section on screen whose question
+    // the shared question number belongs to, so a pick or a save cannot land on another question.
+    host_.ShowSection(spec_.section);
     Restore(db, n);
 }
 
@@ -116,10 +117,15 @@ void ExamSection::Step(int delta) {
     const bool moves =
         delta < 0 ? state_.CurrentNo > 1 : state_.CurrentNo < state_.Count(spec_.section);
     if (moves) {
-        state_.CurrentNo += delta;
-        state_.CurrentNoText = QString::number(state_.CurrentNo);
+        const QString next = QString::number(state_.CurrentNo + delta);
         Database db(kDatabasePath);
-        ShowQuestion(db, QuestionStatement(spec_.stepStatement) + state_.CurrentNoText);
+        // Read before the number moves on: a file that cannot be read (locked past the busy
+        // timeout) leaves the number on the question still on screen, so the next pick is that
+        // question's; a question missing from the bank is paged past as before.
+        auto row = db.OpenQuery(QuestionStatement(spec_.stepStatement) + next);
+        state_.CurrentNo += delta;
+        state_.CurrentNoText = next;
+        ShowQuestion(*row);
         const int n = StrToInt(state_.CurrentNoText);
         if (InGrid(n)) {
             NumberPanel(n)->setColor(kLime);

@@ -60,9 +60,9 @@ class ExamSection : public QObject {
     // The section's statements; the single-choice section names its bank by SingleTableName.
     QString CountStatement() const;
     QString QuestionStatement(const char16_t* fixed) const;
-    // Runs the question query, takes its TestID into CurrentNoText and shows the caption and
-    // whatever else the section shows of the row.
-    void ShowQuestion(Database& db, const QString& statement);
+    // Takes the question row's TestID into CurrentNoText and shows the caption and whatever else
+    // the section shows of the row.
+    void ShowQuestion(const ResultTable& row);
     // Places "上一题", "下一题", "标识本题" (and "保  存") on a small panel of the box; the fourth
     // label runs `fourth`.
     void BuildNavigation(int x, int y, int width, const std::function<void()>& fourth = {});

@@ -234,7 +234,7 @@ void ExamWindow::BBnClick() {
 }
 
 void ExamWindow::LabBtClick(int k) {
-    ShowSection(k - 1);
+    // Question 1's panel shows the section once the question is read.
     sections_[k - 1]->PanelClick(1);
 }
 

@@ -90,7 +90,7 @@ void ObjectiveSection::ShowRowDetails(const ResultTable& row) {
 void ObjectiveSection::LoadFirstQuestion(Database& db) {
     SetChoices(spec_.startClearsChoices ? 0 : 1);
     NumberPanel(1)->setColor(kLime);
-    ShowQuestion(db, QuestionStatement(spec_.setUpStatement) + QStringLiteral("1"));
+    ShowQuestion(*db.OpenQuery(QuestionStatement(spec_.setUpStatement) + QStringLiteral("1")));
     state_.EarnedSlot(spec_.section, 1) = 0;
 }
 

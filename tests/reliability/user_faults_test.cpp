@@ -275,6 +275,31 @@ class UserFaultsTest : public QObject {
                  QStringList{QStringLiteral("1|") + LongText()});
     }
 
+    // A read that fails while the candidate moves on leaves the program on the question still on
+    // screen: the next pick is that question's, the next save goes to the question shown.
+    void failedReadLeavesTheQuestionOnScreen() {
+        ExamRig rig;
+        rig.Start();
+        rig.StopClock();
+        {
+            LockedByAnotherProcess lock(rig.dir.Path());
+            rig.Click(QStringLiteral("lblNext"));  // question 2 cannot be read
+            rig.Click(QStringLiteral("LabBt4"));   // nor the subjective question 1
+        }
+        QCOMPARE(rig.prompts.Errors().size(), 2);
+        QVERIFY(rig.Text(QStringLiteral("mmoRequest")).startsWith(QStringLiteral("第1题")));
+        QVERIFY(rig.Shown(QStringLiteral("GroupBox1")));
+        QVERIFY(!rig.Shown(QStringLiteral("GroupBox4")));
+        rig.Click(QStringLiteral("RadioButton1"));  // question 1's key: A
+        QCOMPARE(rig.Color(QStringLiteral("p1p1")), QColor(0x0000FF));
+        QVERIFY(rig.Color(QStringLiteral("p2p1")) != QColor(0x0000FF));
+        QCOMPARE(rig.State().AchievedScore, 1.0);
+        rig.Click(QStringLiteral("lblNext"));
+        QVERIFY(rig.Text(QStringLiteral("mmoRequest")).startsWith(QStringLiteral("第2题")));
+        QCOMPARE(rig.Chengji(), QStringLiteral("1"));
+        QCOMPARE(rig.prompts.Errors().size(), 2);
+    }
+
   private:
     static QString IntegrityOf(const TestWorkdir& dir) {
         return dir.Scalar(QStringLiteral("PRAGMA integrity_check"));
