@@ -9,6 +9,28 @@
 #include "ui_common/ErrorRouting.h"
 
 #include <QApplication>
+#include <QStringList>
+
+namespace {
+
+// The creation steps' errors, shown in one box once every window is created: one cause (no data
+// folder, a file that is not a database, a file locked past the busy timeout) fails every step
+// that reads the database, and the user meets it once. Repeated messages are shown once.
+class CreationErrors {
+  public:
+    void Run(const std::function<void()>& step) {
+        const std::optional<QString> error = CaughtError(step);
+        if (error && !messages_.contains(*error)) messages_ << *error;
+    }
+    void Show() const {
+        if (!messages_.isEmpty()) ShowDefaultError(messages_.join(QStringLiteral("\n\n")));
+    }
+
+  private:
+    QStringList messages_;
+};
+
+}  // namespace
 
 Program::Program(Prompts& prompts, Platform& platform, bool fullScreenExam,
                  const std::function<void(const QString&)>& onCreated) {
@@ -18,8 +40,9 @@ Program::Program(Prompts& prompts, Platform& platform, bool fullScreenExam,
     const auto created = [&](const QString& name) {
         if (onCreated) onCreated(name);
     };
+    CreationErrors errors;
     windows_.main = new MainWindow(prompts, windows_);
-    RunGuarded([&] { windows_.main->FormCreate(); });
+    errors.Run([&] { windows_.main->FormCreate(); });
     created(QStringLiteral("MainWindow"));
 
     windows_.signIn = new CandidateSignIn(prompts, platform, windows_);
@@ -31,7 +54,7 @@ Program::Program(Prompts& prompts, Platform& platform, bool fullScreenExam,
     context.numberBoxText = [this] { return windows_.signIn->NumberText(); };
     context.showMainWindow = [this] { windows_.main->show(); };
     windows_.exam = new ExamWindow(prompts, platform, std::move(context), fullScreenExam);
-    RunGuarded([&] { windows_.exam->FormCreate(); });
+    errors.Run([&] { windows_.exam->FormCreate(); });
     created(QStringLiteral("ExamWindow"));
 
     // The administrator sign-in, the back office and the help open over the candidate sign-in: as
@@ -40,11 +63,12 @@ Program::Program(Prompts& prompts, Platform& platform, bool fullScreenExam,
     created(QStringLiteral("AdminSignIn"));
 
     windows_.backOffice = new BackOffice(prompts, windows_.signIn);
-    RunGuarded([&] { windows_.backOffice->FormCreate(); });
+    errors.Run([&] { windows_.backOffice->FormCreate(); });
     created(QStringLiteral("BackOffice"));
 
     windows_.help = new HelpWindow(platform, windows_.signIn);
     created(QStringLiteral("HelpWindow"));
+    errors.Show();
 }
 
 Program::~Program() {

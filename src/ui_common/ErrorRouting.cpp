@@ -24,14 +24,19 @@ void ShowDefaultError(const QString& message) {
     }
 }
 
-bool RunGuarded(const std::function<void()>& step) {
+std::optional<QString> CaughtError(const std::function<void()>& step) {
     try {
         step();
-        return true;
+        return std::nullopt;
     } catch (const std::exception& error) {
-        ShowDefaultError(QString::fromUtf8(error.what()));
+        return QString::fromUtf8(error.what());
     } catch (...) {
-        ShowDefaultError(QStringLiteral("Unknown error"));
+        return QStringLiteral("Unknown error");
     }
-    return false;
+}
+
+bool RunGuarded(const std::function<void()>& step) {
+    const std::optional<QString> error = CaughtError(step);
+    if (error) ShowDefaultError(*error);
+    return !error;
 }

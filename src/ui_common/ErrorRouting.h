@@ -11,6 +11,7 @@
 
 #include <concepts>
 #include <functional>
+#include <optional>
 #include <type_traits>
 #include <utility>
 
@@ -26,6 +27,10 @@ void ShowDefaultError(const QString& message);
 // Runs `step`; an exception is shown in the default error box and swallowed. Returns true when the
 // step ran to its end.
 bool RunGuarded(const std::function<void()>& step);
+
+// Runs `step`; returns the message of the exception that ended it, or nothing when it ran to its
+// end (the caller decides how the message reaches the user).
+std::optional<QString> CaughtError(const std::function<void()>& step);
 
 // Connects a signal to a handler that takes no arguments.
 template <typename Sender, typename Signal, typename Handler>

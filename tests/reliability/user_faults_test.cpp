@@ -300,6 +300,22 @@ class UserFaultsTest : public QObject {
         QCOMPARE(rig.prompts.Errors().size(), 2);
     }
 
+    // Start-up: every creation step that reads the database meets the same fault; the user meets
+    // it in one box, and the sign-in window still comes.
+    void startUpMeetsTheFault_data() { AddFaultRows(); }
+    void startUpMeetsTheFault() {
+        QFETCH(Fault, fault);
+        TestWorkdir dir;
+        FaultScope scope(fault, dir);
+        const QByteArray before = Bytes(dir, fault);
+        QStringList created;
+        Program program(prompts_, platform_, false, [&](const QString& name) { created << name; });
+        QCOMPARE(created.size(), 6);
+        QCOMPARE(prompts_.shown.size(), scope.ReadsWork() ? 0 : 1);
+        QCOMPARE(prompts_.Errors().size(), prompts_.shown.size());
+        QCOMPARE(Bytes(dir, fault), before);
+    }
+
   private:
     static QString IntegrityOf(const TestWorkdir& dir) {
         return dir.Scalar(QStringLiteral("PRAGMA integrity_check"));
