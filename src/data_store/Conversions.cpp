@@ -12,7 +12,9 @@ ConversionError::ConversionError(const QString& message)
     : std::runtime_error(message.toUtf8().toStdString()) {}
 
 QString DecodeUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A leading byte-order mark is kept as the character it is (Qt drops it by default).
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (decoder.hasError()) return QString();
     return text;

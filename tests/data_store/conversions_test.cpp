@@ -95,6 +95,12 @@ class ConversionsTest : public QObject {
         QCOMPARE(DecodeUtf8(QByteArray("\xf0\x9f\x98\x80")),
                  QStringLiteral("😀"));  // outside the BMP
         QCOMPARE(DecodeUtf8(QByteArray()), QString());
+        // A byte-order mark is a character like any other: a text stored with one keeps it.
+        QCOMPARE(DecodeUtf8(QByteArray("\xef\xbb\xbf"
+                                       "abc")),
+                 QStringLiteral("\uFEFFabc"));
+        QCOMPARE(DecodeUtf8(QStringLiteral("\uFEFF名").toUtf8()).toUtf8(),
+                 QStringLiteral("\uFEFF名").toUtf8());
     }
 
     void times() {
