@@ -62,7 +62,9 @@ class SheetBuilder {
 
 // Format readers, called by ReadSheet once the first bytes told the format apart.
 SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString& sheetName);
+// ReadXls runs ReadXlsInProcess in a child process (FreeXL is not safe on damaged files).
 SheetCells ReadXls(const QString& path, const QString& sheetName);
+SheetCells ReadXlsInProcess(const QString& path, const QString& sheetName);
 
 // The sheet of names whose name is sheetName: an exact match first, then one that differs only in
 // letter case; -1 when there is none.
