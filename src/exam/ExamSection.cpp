@@ -16,29 +16,29 @@ namespace {
 constexpr int kRowHeight = 25;
 }
 
-ExamSection::ExamSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+ExamSection::ExamSection(const SectionData& data, ExamState& state, SectionHost& host,
                          QWidget* content)
-    : QObject(content), spec_(spec), state_(state), host_(host) {
-    const int number = spec.section + 1;
-    box_ = new QGroupBox(QString::fromUtf16(spec.boxTitle), content);
+    : QObject(content), data_(data), state_(state), host_(host) {
+    const int number = data.section + 1;
+    box_ = new QGroupBox(QString::fromUtf16(data.boxTitle), content);
     box_->setObjectName(QStringLiteral("GroupBox%1").arg(number));
-    box_->resize(spec.boxSize);
-    if (spec.boxFontPixels > 0)
-        box_->setFont(PixelFont(spec.boxFontPixels, true, QStringLiteral("宋体")));
+    box_->resize(data.boxSize);
+    if (data.boxFontPixels > 0)
+        box_->setFont(PixelFont(data.boxFontPixels, true, QStringLiteral("宋体")));
 
     grid_ = new QScrollArea(content);
     grid_->setObjectName(QStringLiteral("ScrollBox%1").arg(number));
-    grid_->resize(spec.gridSize);
+    grid_->resize(data.gridSize);
     grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid_->setWidgetResizable(false);
     sheet_ = new QWidget;
     sheet_->setObjectName(QStringLiteral("ScrollBox%1Sheet").arg(number));
-    sheet_->resize(spec.gridSize.width() - grid_->verticalScrollBar()->sizeHint().width() - 2,
-                   RowTop(spec, spec.limit) + kRowHeight);
-    for (int n = 1; n <= spec.limit; ++n) {
-        auto* panel = new ColorLabel(sheet_, PanelName(spec, n), QString::number(n), kLightSkyBlue);
-        panel->setGeometry(0, RowTop(spec, n), 25, 25);
+    sheet_->resize(data.gridSize.width() - grid_->verticalScrollBar()->sizeHint().width() - 2,
+                   RowTop(data, data.limit) + kRowHeight);
+    for (int n = 1; n <= data.limit; ++n) {
+        auto* panel = new ColorLabel(sheet_, PanelName(data, n), QString::number(n), kLightSkyBlue);
+        panel->setGeometry(0, RowTop(data, n), 25, 25);
         panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
         panel->setCursor(Qt::PointingHandCursor);
         panel->hide();  // shown for the questions the paper has
@@ -49,23 +49,23 @@ ExamSection::ExamSection(const SectionSpec& spec, ExamState& state, SectionHost&
 }
 
 QString ExamSection::CountStatement() const {
-    if (spec_.section == kSingleChoice)
+    if (data_.section == kSingleChoice)
         return QStringLiteral("Select * from ") + state_.SingleTableName;
-    return QString::fromUtf16(spec_.countStatement);
+    return QString::fromUtf16(data_.countStatement);
 }
 
 QString ExamSection::QuestionStatement(const char16_t* fixed) const {
-    if (spec_.section == kSingleChoice)
+    if (data_.section == kSingleChoice)
         return QStringLiteral("Select * from ") + state_.SingleTableName +
                QStringLiteral(" where TestID=");
     return QString::fromUtf16(fixed);
 }
 
 void ExamSection::LoadPaper(Database& db) {
-    int& count = state_.Count(spec_.section);
+    int& count = state_.Count(data_.section);
     {
         auto table = db.OpenQuery(CountStatement());
-        if (spec_.countsByLastTestId) {
+        if (data_.countsByLastTestId) {
             table->MoveLast();
             state_.CurrentNoText = table->Value(QStringLiteral("TestID"));
             count = StrToInt(state_.CurrentNoText);
@@ -73,8 +73,8 @@ void ExamSection::LoadPaper(Database& db) {
             count = table->RowCount();
         }
     }
-    for (int n = 1; n <= spec_.limit && n <= count; ++n) {
-        auto row = db.OpenQuery(QuestionStatement(spec_.setUpStatement) + QString::number(n));
+    for (int n = 1; n <= data_.limit && n <= count; ++n) {
+        auto row = db.OpenQuery(QuestionStatement(data_.setUpStatement) + QString::number(n));
         LoadSlot(*row, n);
         NumberPanel(n)->show();
     }
@@ -96,10 +96,10 @@ void ExamSection::ShowQuestion(const ResultTable& row) {
 void ExamSection::PanelClick(int n) {
     NumberPanel(n)->setColor(kLime);
     Database db(kDatabasePath);
-    ShowQuestion(*db.OpenQuery(QuestionStatement(spec_.panelStatement) + QString::number(n)));
+    ShowQuestion(*db.OpenQuery(QuestionStatement(data_.panelStatement) + QString::number(n)));
     // Shown only once its question is: a failed read leaves the section on screen whose question
     // the shared question number belongs to, so a pick or a save cannot land on another question.
-    host_.ShowSection(spec_.section);
+    host_.ShowSection(data_.section);
     Restore(db, n);
 }
 
@@ -115,14 +115,14 @@ void ExamSection::NextClick() {
 void ExamSection::Step(int delta) {
     state_.CurrentNo = StrToInt(state_.CurrentNoText);
     const bool moves =
-        delta < 0 ? state_.CurrentNo > 1 : state_.CurrentNo < state_.Count(spec_.section);
+        delta < 0 ? state_.CurrentNo > 1 : state_.CurrentNo < state_.Count(data_.section);
     if (moves) {
         const QString next = QString::number(state_.CurrentNo + delta);
         Database db(kDatabasePath);
         // Read before the number moves on: a file that cannot be read (locked past the busy
         // timeout) leaves the number on the question still on screen, so the next pick is that
         // question's; a question missing from the bank is paged past as before.
-        auto row = db.OpenQuery(QuestionStatement(spec_.stepStatement) + next);
+        auto row = db.OpenQuery(QuestionStatement(data_.stepStatement) + next);
         state_.CurrentNo += delta;
         state_.CurrentNoText = next;
         ShowQuestion(*row);
@@ -132,7 +132,7 @@ void ExamSection::Step(int delta) {
             Restore(db, n);
         }
     }
-    if (delta > 0 && spec_.nextWritesScore) host_.SaveScore();
+    if (delta > 0 && data_.nextWritesScore) host_.SaveScore();
     Scroll(delta * kRowHeight);
 }
 
@@ -152,19 +152,19 @@ void ExamSection::BuildNavigation(int x, int y, int width, const std::function<v
     bar->setObjectName(box_->objectName() + QStringLiteral("Buttons"));
     bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
     static const char16_t* const kCaptions[4] = {u"上一题", u"下一题", u"标识本题", u"保  存"};
-    const int labels = spec_.navNames[3] ? 4 : 3;
+    const int labels = data_.navNames[3] ? 4 : 3;
     const int cell = (width - 8) / labels;
     bar->setGeometry(x, y, width, 34);
     const std::function<void()> actions[4] = {[this] { PreClick(); }, [this] { NextClick(); },
                                               [this] { MarkClick(); }, fourth};
     for (int i = 0; i < labels; ++i) {
-        auto* label = new ColorLabel(bar, QString::fromUtf16(spec_.navNames[i]),
+        auto* label = new ColorLabel(bar, QString::fromUtf16(data_.navNames[i]),
                                      QString::fromUtf16(kCaptions[i]), kLightSkyBlue);
         label->setFont(PixelFont(16, true, QStringLiteral("宋体")));
         label->setGeometry(4 + i * cell + 4, 4, cell - 8, 26);
         label->setCursor(Qt::PointingHandCursor);
         guardedConnect(label, &ColorLabel::clicked, this, actions[i]);
-        if (spec_.navHover) {
+        if (data_.navHover) {
             guardedConnect(label, &ColorLabel::entered, this,
                            [label] { label->setColor(kSkyBlue); });
             guardedConnect(label, &ColorLabel::left, this, [label] { label->setColor(kWhite); });

@@ -36,9 +36,9 @@ class ExamSection : public QObject {
     Q_OBJECT
   public:
     // Builds the group box and the answer sheet on `content` (the window's panel zz1).
-    ExamSection(const SectionSpec& spec, ExamState& state, SectionHost& host, QWidget* content);
+    ExamSection(const SectionData& data, ExamState& state, SectionHost& host, QWidget* content);
 
-    const SectionSpec& Spec() const { return spec_; }
+    const SectionData& Data() const { return data_; }
     QGroupBox* Box() const { return box_; }
     QScrollArea* Grid() const { return grid_; }
     ColorLabel* NumberPanel(int n) const { return panels_[size_t(n - 1)]; }
@@ -56,7 +56,7 @@ class ExamSection : public QObject {
     void MarkClick();
 
   protected:
-    bool InGrid(int n) const { return n >= 1 && n <= spec_.limit; }
+    bool InGrid(int n) const { return n >= 1 && n <= data_.limit; }
     // The section's statements; the single-choice section names its bank by SingleTableName.
     QString CountStatement() const;
     QString QuestionStatement(const char16_t* fixed) const;
@@ -72,7 +72,7 @@ class ExamSection : public QObject {
     virtual void Restore(Database& db, int n) = 0;
     // Keeps what the set-up reads of question N.
     virtual void LoadSlot(const ResultTable& row, int n) = 0;
-    const SectionSpec& spec_;
+    const SectionData& data_;
     ExamState& state_;
     SectionHost& host_;
     QGroupBox* box_ = nullptr;

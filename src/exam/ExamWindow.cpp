@@ -56,12 +56,12 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
     // in the right column, then "选择输入法".
     int y = kColumnTop;
     for (int s = 0; s < kSectionCount; ++s) {
-        const SectionSpec& spec = SectionOf(s);
+        const SectionData& data = SectionOf(s);
         if (s == kSubjective) {
-            subjective_ = new SubjectiveSection(spec, state_, *this, zz1_);
+            subjective_ = new SubjectiveSection(data, state_, *this, zz1_);
             sections_[s] = subjective_;
         } else {
-            objective_[s] = new ObjectiveSection(spec, state_, *this, zz1_);
+            objective_[s] = new ObjectiveSection(data, state_, *this, zz1_);
             sections_[s] = objective_[s];
         }
         ExamSection* section = sections_[s];
@@ -69,14 +69,14 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
         section->Box()->setVisible(s == kSingleChoice);
 
         auto* button = new ColorLabel(zz1_, QStringLiteral("LabBt%1").arg(s + 1),
-                                      QString::fromUtf16(spec.button), kLightSkyBlue);
+                                      QString::fromUtf16(data.button), kLightSkyBlue);
         button->setFont(PixelFont(16, true));
         button->setGeometry(kColumnLeft, y, kColumnWidth, kButtonHeight);
         button->setCursor(Qt::PointingHandCursor);
         guardedConnect(button, &ColorLabel::clicked, this, [this, s] { LabBtClick(s + 1); });
         y += kButtonHeight;
         section->Grid()->move(kColumnLeft, y);
-        y += spec.gridSize.height() + 1;
+        y += data.gridSize.height() + 1;
     }
     auto* chooser =
         new ColorLabel(zz1_, QStringLiteral("Label1"), QStringLiteral("选择输入法"), kLightSkyBlue);

@@ -33,44 +33,44 @@ const QString kOptionColumns[4] = {QStringLiteral("AXX"), QStringLiteral("BXX"),
 
 }  // namespace
 
-ObjectiveSection::ObjectiveSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+ObjectiveSection::ObjectiveSection(const SectionData& data, ExamState& state, SectionHost& host,
                                    QWidget* content)
-    : ExamSection(spec, state, host, content) {
+    : ExamSection(data, state, host, content) {
     // Answer sheet: the cells beside each number panel show the answer and react to nothing.
-    for (int n = 1; n <= spec.limit; ++n) {
-        for (int k = 1; k <= spec.cellCount; ++k) {
-            auto* cell = new ColorLabel(sheet_, CellName(spec, n, k),
-                                        QString::fromUtf16(spec.cellCaptions[k - 1]), ButtonFace());
-            cell->setGeometry(spec.cellX[k - 1], RowTop(spec, n), 25, 25);
+    for (int n = 1; n <= data.limit; ++n) {
+        for (int k = 1; k <= data.cellCount; ++k) {
+            auto* cell = new ColorLabel(sheet_, CellName(data, n, k),
+                                        QString::fromUtf16(data.cellCaptions[k - 1]), ButtonFace());
+            cell->setGeometry(data.cellX[k - 1], RowTop(data, n), 25, 25);
             cell->setFrameStyle(QFrame::Panel | QFrame::Raised);
             cells_.push_back(cell);
         }
     }
 
-    const BoxLayout& layout = kLayouts[spec.section];
-    memo_ = MakeQuestionMemo(box_, QString::fromUtf16(spec.memo), layout.memo, true);
-    if (spec.boxFontPixels == 0) memo_->setFont(PixelFont(16, true, QStringLiteral("宋体")));
-    for (int k = 1; k <= spec.cellCount; ++k) {
+    const BoxLayout& layout = kLayouts[data.section];
+    memo_ = MakeQuestionMemo(box_, QString::fromUtf16(data.memo), layout.memo, true);
+    if (data.boxFontPixels == 0) memo_->setFont(PixelFont(16, true, QStringLiteral("宋体")));
+    for (int k = 1; k <= data.cellCount; ++k) {
         const int y = layout.choiceY + (k - 1) * layout.choiceStep;
         QAbstractButton* choice = nullptr;
-        const QString caption = QString::fromUtf16(spec.choiceCaptions[k - 1]);
-        if (spec.answer == AnswerKind::AnyOfCells)
+        const QString caption = QString::fromUtf16(data.choiceCaptions[k - 1]);
+        if (data.answer == AnswerKind::AnyOfCells)
             choice = new QCheckBox(caption, box_);
         else
             choice = new QRadioButton(caption, box_);  // one group: the box
-        choice->setObjectName(QString::fromUtf16(spec.choices[k - 1]));
+        choice->setObjectName(QString::fromUtf16(data.choices[k - 1]));
         choice->setGeometry(layout.choiceX, y, layout.choiceWidth, 28);
-        if (spec.boxFontPixels == 0) choice->setFont(PixelFont(14, true));
+        if (data.boxFontPixels == 0) choice->setFont(PixelFont(14, true));
         guardedConnect(choice, &QAbstractButton::clicked, this, [this, k] { ChoiceClick(k); });
         choices_[k - 1] = choice;
-        if (spec.optionLabels[k - 1]) {
-            options_[k - 1] = MakeLabel(box_, QString::fromUtf16(spec.optionLabels[k - 1]),
+        if (data.optionLabels[k - 1]) {
+            options_[k - 1] = MakeLabel(box_, QString::fromUtf16(data.optionLabels[k - 1]),
                                         QString(), layout.optionX, y, layout.optionWidth, 28);
             options_[k - 1]->setFont(PixelFont(14));
             options_[k - 1]->setTextFormat(Qt::PlainText);  // texts from the bank, tags and all
         }
     }
-    key_ = MakeLabel(box_, QString::fromUtf16(spec.keyLabel), QString(), 0, 0, 40, 20);
+    key_ = MakeLabel(box_, QString::fromUtf16(data.keyLabel), QString(), 0, 0, 40, 20);
     key_->setTextFormat(Qt::PlainText);
     key_->hide();  // the correct answer of the question shown
     BuildNavigation(layout.navigation.x(), layout.navigation.y(), layout.navigation.width());
@@ -78,7 +78,7 @@ ObjectiveSection::ObjectiveSection(const SectionSpec& spec, ExamState& state, Se
 
 void ObjectiveSection::LoadSlot(const ResultTable& row, int n) {
     state_.FieldScratch = row.Value(QStringLiteral("Score"));
-    state_.ScoreSlot(spec_.section, n) = StrToFloat(state_.FieldScratch);
+    state_.ScoreSlot(data_.section, n) = StrToFloat(state_.FieldScratch);
 }
 
 void ObjectiveSection::ShowRowDetails(const ResultTable& row) {
@@ -88,10 +88,10 @@ void ObjectiveSection::ShowRowDetails(const ResultTable& row) {
 }
 
 void ObjectiveSection::LoadFirstQuestion(Database& db) {
-    SetChoices(spec_.startClearsChoices ? 0 : 1);
+    SetChoices(data_.startClearsChoices ? 0 : 1);
     NumberPanel(1)->setColor(kLime);
-    ShowQuestion(*db.OpenQuery(QuestionStatement(spec_.setUpStatement) + QStringLiteral("1")));
-    state_.EarnedSlot(spec_.section, 1) = 0;
+    ShowQuestion(*db.OpenQuery(QuestionStatement(data_.setUpStatement) + QStringLiteral("1")));
+    state_.EarnedSlot(data_.section, 1) = 0;
 }
 
 void ObjectiveSection::Restore(Database&, int n) {
@@ -100,12 +100,12 @@ void ObjectiveSection::Restore(Database&, int n) {
 
 void ObjectiveSection::SetChoices(int n) {
     // Radio buttons of one box exclude each other; clearing them all needs that rule off a moment.
-    for (int k = 1; k <= spec_.cellCount; ++k)
+    for (int k = 1; k <= data_.cellCount; ++k)
         choices_[k - 1]->setAutoExclusive(false);
-    for (int k = 1; k <= spec_.cellCount; ++k)
+    for (int k = 1; k <= data_.cellCount; ++k)
         choices_[k - 1]->setChecked(n > 0 && Cell(n, k)->color() == kBlue);
-    if (spec_.answer == AnswerKind::OneOfCells)
-        for (int k = 1; k <= spec_.cellCount; ++k)
+    if (data_.answer == AnswerKind::OneOfCells)
+        for (int k = 1; k <= data_.cellCount; ++k)
             choices_[k - 1]->setAutoExclusive(true);
 }
 
@@ -113,29 +113,29 @@ void ObjectiveSection::SetChoices(int n) {
 // RadioButton23Click: the candidate answers the question shown.
 void ObjectiveSection::ChoiceClick(int k) {
     QString answer;
-    if (spec_.answer == AnswerKind::AnyOfCells) {
+    if (data_.answer == AnswerKind::AnyOfCells) {
         // The ticked letters, always in the order A, B, C, D.
         QString* picks[4] = {&state_.MultiPickA, &state_.MultiPickB, &state_.MultiPickC,
                              &state_.MultiPickD};
-        for (int j = 0; j < spec_.cellCount; ++j)
+        for (int j = 0; j < data_.cellCount; ++j)
             *picks[j] =
-                choices_[j]->isChecked() ? QString::fromUtf16(spec_.cellCaptions[j]) : QString();
+                choices_[j]->isChecked() ? QString::fromUtf16(data_.cellCaptions[j]) : QString();
         state_.MultiAnswer =
             state_.MultiPickA + state_.MultiPickB + state_.MultiPickC + state_.MultiPickD;
         answer = state_.MultiAnswer;
     } else {
-        answer = QString::fromUtf16(spec_.cellCaptions[k - 1]);
+        answer = QString::fromUtf16(data_.cellCaptions[k - 1]);
     }
     const int n = StrToInt(state_.CurrentNoText);
     if (InGrid(n)) {
-        if (spec_.answer == AnswerKind::AnyOfCells) {
+        if (data_.answer == AnswerKind::AnyOfCells) {
             Cell(n, k)->setColor(choices_[k - 1]->isChecked() ? kBlue : ButtonFace());
         } else {
-            for (int j = 1; j <= spec_.cellCount; ++j)
+            for (int j = 1; j <= data_.cellCount; ++j)
                 Cell(n, j)->setColor(j == k ? kBlue : ButtonFace());
         }
-        state_.EarnedSlot(spec_.section, n) =
-            key_->text() == answer ? state_.ScoreSlot(spec_.section, n) : 0;
+        state_.EarnedSlot(data_.section, n) =
+            key_->text() == answer ? state_.ScoreSlot(data_.section, n) : 0;
     }
     state_.SumScores();
 }

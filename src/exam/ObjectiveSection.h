@@ -11,11 +11,11 @@ class QLabel;
 class ObjectiveSection : public ExamSection {
     Q_OBJECT
   public:
-    ObjectiveSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+    ObjectiveSection(const SectionData& data, ExamState& state, SectionHost& host,
                      QWidget* content);
 
     ColorLabel* Cell(int n, int k) const {
-        return cells_[size_t((n - 1) * spec_.cellCount + k - 1)];
+        return cells_[size_t((n - 1) * data_.cellCount + k - 1)];
     }
 
     // Exam start: question 1 into the display, its number panel lime, its earned points 0.

@@ -3,7 +3,7 @@
 namespace {
 
 // clang-format off
-const SectionSpec kSpecs[kSectionCount] = {
+const SectionData kSpecs[kSectionCount] = {
     {kSingleChoice, AnswerKind::OneOfCells, kSingleChoiceLimit,
      u"一、单项选择题", u"一、单项选择题", {593, 345}, 0,
      u"", u"", u"", u"", true,
@@ -48,21 +48,21 @@ constexpr int kSubjectiveTops[kSubjectiveLimit] = {0, 25, 48, 72, 96, 121, 146, 
 
 }  // namespace
 
-const SectionSpec& SectionOf(int section) {
+const SectionData& SectionOf(int section) {
     return kSpecs[section];
 }
 
-int RowTop(const SectionSpec& spec, int n) {
-    if (spec.section == kSubjective) return kSubjectiveTops[n - 1];
+int RowTop(const SectionData& data, int n) {
+    if (data.section == kSubjective) return kSubjectiveTops[n - 1];
     return 25 * (n - 1);
 }
 
-QString PanelName(const SectionSpec& spec, int n) {
-    return QStringLiteral("Panel%1").arg(spec.panelBase + n);
+QString PanelName(const SectionData& data, int n) {
+    return QStringLiteral("Panel%1").arg(data.panelBase + n);
 }
 
-QString CellName(const SectionSpec& spec, int n, int k) {
-    const QChar letter(spec.cellLetter);
+QString CellName(const SectionData& data, int n, int k) {
+    const QChar letter(data.cellLetter);
     return QStringLiteral("%1%2%1%3").arg(letter).arg(n).arg(k);
 }
 

@@ -14,7 +14,7 @@ enum class AnswerKind {
     FreeText,    // a memo saved into the candidate's row
 };
 
-struct SectionSpec {
+struct SectionData {
     Section section;
     AnswerKind answer;
     int limit;                 // questions with a grid row and score slots
@@ -56,14 +56,14 @@ struct SectionSpec {
     bool startClearsChoices;  // exam start unticks the answers (else mirrors the cells of row 1)
 };
 
-const SectionSpec& SectionOf(int section);
+const SectionData& SectionOf(int section);
 
 // Top of row N of the section's answer sheet.
-int RowTop(const SectionSpec& spec, int n);
+int RowTop(const SectionData& data, int n);
 
 // Name of number panel N and of answer cell k of row N.
-QString PanelName(const SectionSpec& spec, int n);
-QString CellName(const SectionSpec& spec, int n, int k);
+QString PanelName(const SectionData& data, int n);
+QString CellName(const SectionData& data, int n, int k);
 
 // "第" + number + "题 :  " + question text.
 QString QuestionCaption(const QString& number, const QString& request);

@@ -8,19 +8,19 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-SubjectiveSection::SubjectiveSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+SubjectiveSection::SubjectiveSection(const SectionData& data, ExamState& state, SectionHost& host,
                                      QWidget* content)
-    : ExamSection(spec, state, host, content) {
+    : ExamSection(data, state, host, content) {
     // Answer sheet: the question text beside each number panel.
-    for (int n = 1; n <= spec.limit; ++n) {
-        QLabel* label = MakeLabel(sheet_, QStringLiteral("Lab%1").arg(spec.panelBase + n),
-                                  QString(), 32, RowTop(spec, n), sheet_->width() - 34, 25);
+    for (int n = 1; n <= data.limit; ++n) {
+        QLabel* label = MakeLabel(sheet_, QStringLiteral("Lab%1").arg(data.panelBase + n),
+                                  QString(), 32, RowTop(data, n), sheet_->width() - 34, 25);
         label->setFont(PixelFont(12));
         label->setTextFormat(Qt::PlainText);
         labels_.push_back(label);
     }
 
-    memo_ = MakeQuestionMemo(box_, QString::fromUtf16(spec.memo), QRect(24, 22, 553, 49), false);
+    memo_ = MakeQuestionMemo(box_, QString::fromUtf16(data.memo), QRect(24, 22, 553, 49), false);
     QLabel* title = MakeLabel(box_, QStringLiteral("Labtm2"), QStringLiteral("答题区："), 24, 78);
     answer_ = new QPlainTextEdit(box_);
     title->setBuddy(answer_);

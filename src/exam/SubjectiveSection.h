@@ -9,7 +9,7 @@ class QLabel;
 class SubjectiveSection : public ExamSection {
     Q_OBJECT
   public:
-    SubjectiveSection(const SectionSpec& spec, ExamState& state, SectionHost& host,
+    SubjectiveSection(const SectionData& data, ExamState& state, SectionHost& host,
                       QWidget* content);
 
     QLabel* QuestionLabel(int n) const { return labels_[size_t(n - 1)]; }
