@@ -5,6 +5,7 @@
 #include "back_office/CandidatesTab.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
+#include "support/TestWorkdir.h"
 #include "ui_common/Prompts.h"
 #include "ui_common/ReportList.h"
 
@@ -81,15 +82,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("data"));
-    const QString file = dir.path() + QStringLiteral("/data/Maindb.db");
-    if (!QFile::copy(QStringLiteral(CX_DELIVERED_DB), file)) {
-        std::printf("cannot copy the delivered database\n");
-        return 1;
-    }
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    QDir::setCurrent(dir.path());
+    TestWorkdir workdir;  // a copy of the delivered database, worked in as the program does
+    const QString file = workdir.DatabaseFile();
     {
         Database db(kDatabasePath);
         db.RunStatement(QStringLiteral("DELETE FROM Userxinxi"));

@@ -7,6 +7,7 @@
 #include "back_office/workbook/Workbook.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
+#include "support/TestWorkdir.h"
 #include "ui_common/Prompts.h"
 #include "ui_common/ReportList.h"
 
@@ -79,17 +80,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("data"));
-    const QString database = dir.path() + QStringLiteral("/data/Maindb.db");
-    if (!QFile::copy(QStringLiteral(CX_DELIVERED_DB), database)) {
-        std::printf("cannot copy the delivered database\n");
-        return 1;
-    }
-    QFile::setPermissions(database, QFile::ReadOwner | QFile::WriteOwner);
-    QDir::setCurrent(dir.path());
+    TestWorkdir workdir;  // a copy of the delivered database, worked in as the program does
+    const QString database = workdir.DatabaseFile();
 
-    const QString workbook = dir.path() + QStringLiteral("/考生名单.xlsx");
+    const QString workbook = workdir.Path() + QStringLiteral("/考生名单.xlsx");
     WriteSheet(workbook, CandidatesSheet());
     std::printf("%d candidates in %s (%lld bytes)\n", kCandidates, qPrintable(workbook),
                 qint64(QFileInfo(workbook).size()));
