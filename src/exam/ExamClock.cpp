@@ -36,6 +36,7 @@ void ExamWindow::StartClock(Database& db) {
 // One second less; at "00:00:00" the score is saved and the window closes. A save that fails is
 // reported once and tried again on every following tick.
 void ExamWindow::Timer1Timer() {
+    EnsureBuilt();
     if (!timeOutPending_) {
         const int left = StrToTime(lblTestTime_->text()) - StrToTime(QStringLiteral("00:00:01"));
         lblTestTime_->setText(FormatTime(qMax(left, 0)));
@@ -72,6 +73,7 @@ void ExamWindow::SaveScore() {
 // The candidate hands in: asked with the time left; the score is saved before it is announced, so
 // a failed save leaves the exam running.
 void ExamWindow::lblEndTestClick() {
+    EnsureBuilt();
     const QString question = QStringLiteral("您好，确定要结束考试吗?\r你还剩：") +
                              lblTestTime_->text() + QStringLiteral("时间。");
     if (!prompts_.Confirm(QStringLiteral("提示"), question)) return;

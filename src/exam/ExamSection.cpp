@@ -17,8 +17,12 @@ constexpr int kRowHeight = 25;
 }
 
 ExamSection::ExamSection(const SectionData& data, ExamState& state, SectionHost& host,
-                         QWidget* content)
-    : QObject(content), data_(data), state_(state), host_(host) {
+                         QObject* owner)
+    : QObject(owner), data_(data), state_(state), host_(host) {}
+
+void ExamSection::Build(QWidget* content) {
+    if (Built()) return;
+    const SectionData& data = data_;
     const int number = data.section + 1;
     box_ = new QGroupBox(QString::fromUtf16(data.boxTitle), content);
     box_->setObjectName(QStringLiteral("GroupBox%1").arg(number));
@@ -46,6 +50,13 @@ ExamSection::ExamSection(const SectionData& data, ExamState& state, SectionHost&
         panels_.push_back(panel);
     }
     grid_->setWidget(sheet_);
+    BuildContents();
+    for (int n = 1; n <= loaded_; ++n)
+        ShowSlot(n);
+}
+
+void ExamSection::ShowSlot(int n) {
+    NumberPanel(n)->show();
 }
 
 QString ExamSection::CountStatement() const {
@@ -76,11 +87,13 @@ void ExamSection::LoadPaper(Database& db) {
     for (int n = 1; n <= data_.limit && n <= count; ++n) {
         auto row = db.OpenQuery(QuestionStatement(data_.setUpStatement) + QString::number(n));
         LoadSlot(*row, n);
-        NumberPanel(n)->show();
+        loaded_ = n;
+        if (Built()) ShowSlot(n);
     }
 }
 
 void ExamSection::HideNumberPanels() {
+    loaded_ = 0;
     for (ColorLabel* panel : panels_)
         panel->hide();
 }

@@ -35,8 +35,12 @@ class SectionHost {
 class ExamSection : public QObject {
     Q_OBJECT
   public:
-    // Builds the group box and the answer sheet on `content` (the window's panel zz1).
-    ExamSection(const SectionData& data, ExamState& state, SectionHost& host, QWidget* content);
+    ExamSection(const SectionData& data, ExamState& state, SectionHost& host, QObject* owner);
+
+    // Builds the group box and the answer sheet on `content` (the window's panel zz1), showing
+    // what the set-up has loaded so far.
+    void Build(QWidget* content);
+    bool Built() const { return box_ != nullptr; }
 
     const SectionData& Data() const { return data_; }
     QGroupBox* Box() const { return box_; }
@@ -44,7 +48,7 @@ class ExamSection : public QObject {
     ColorLabel* NumberPanel(int n) const { return panels_[size_t(n - 1)]; }
 
     // Counts the bank and loads what the set-up keeps of questions 1..min(count, limit), showing
-    // their number panels.
+    // their number panels (once built).
     void LoadPaper(Database& db);
     void HideNumberPanels();
 
@@ -67,6 +71,10 @@ class ExamSection : public QObject {
     // label runs `fourth`.
     void BuildNavigation(int x, int y, int width, const std::function<void()>& fourth = {});
 
+    // The section's own controls in its box and answer sheet.
+    virtual void BuildContents() = 0;
+    // Shows what the set-up loaded of question N: its number panel, and whatever else.
+    virtual void ShowSlot(int n);
     virtual void ShowRowDetails(const ResultTable& row) = 0;
     // Brings the answer of question N (in the grid) back into the answer controls.
     virtual void Restore(Database& db, int n) = 0;
@@ -82,6 +90,7 @@ class ExamSection : public QObject {
     std::vector<ColorLabel*> panels_;
 
   private:
+    int loaded_ = 0;  // questions 1..loaded_ loaded by the set-up, their number panels shown
     void Step(int delta);
     void Scroll(int pixels);
 };

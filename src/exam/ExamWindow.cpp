@@ -47,6 +47,33 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
     setWindowTitle(QStringLiteral("澄溪标准化考试系统8.01"));
     resize(810, 600);
 
+    for (int s = 0; s < kSectionCount; ++s) {
+        if (s == kSubjective) {
+            subjective_ = new SubjectiveSection(SectionOf(s), state_, *this, this);
+            sections_[s] = subjective_;
+        } else {
+            objective_[s] = new ObjectiveSection(SectionOf(s), state_, *this, this);
+            sections_[s] = objective_[s];
+        }
+    }
+    inputMethods_ = new InputMethodMenu(platform_, this);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(1000);
+    guardedConnect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+    // The right button does nothing anywhere in the program from now on.
+    new RightButtonFilter(this);
+}
+
+void ExamWindow::setVisible(bool visible) {
+    if (visible) EnsureBuilt();
+    FormDialog::setVisible(visible);
+}
+
+// The panel zz1 and everything on it, showing what the creation step has read so far.
+void ExamWindow::BuildContent() {
     zz1_ = new QFrame(this);
     zz1_->setObjectName(QStringLiteral("zz1"));
     zz1_->resize(810, 600);
@@ -57,14 +84,8 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
     int y = kColumnTop;
     for (int s = 0; s < kSectionCount; ++s) {
         const SectionData& data = SectionOf(s);
-        if (s == kSubjective) {
-            subjective_ = new SubjectiveSection(data, state_, *this, zz1_);
-            sections_[s] = subjective_;
-        } else {
-            objective_[s] = new ObjectiveSection(data, state_, *this, zz1_);
-            sections_[s] = objective_[s];
-        }
         ExamSection* section = sections_[s];
+        section->Build(zz1_);
         section->Box()->move(kLeft, kBoxTop);
         section->Box()->setVisible(s == kSingleChoice);
 
@@ -83,7 +104,6 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
     chooser->setFont(PixelFont(14, true));
     chooser->setGeometry(kColumnLeft, y + 1, kColumnWidth, 20);
     chooser->setCursor(Qt::PointingHandCursor);
-    inputMethods_ = new InputMethodMenu(platform_, this);
     guardedConnect(chooser, &ColorLabel::clicked, this, [this] { inputMethods_->Popup(); });
     Hover(chooser);
 
@@ -94,13 +114,8 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
     bbn_->setStyleSheet(QStringLiteral("color: #FF0000;"));
     guardedConnect(bbn_, &QPushButton::clicked, this, [this] { BBnClick(); });
 
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(1000);
-    guardedConnect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
-
-    // The right button does nothing anywhere in the program from now on.
-    new RightButtonFilter(this);
+    lblTestTime_->setText(state_.ExamTimeText);
+    if (created_) PlaceContent();
 }
 
 void ExamWindow::BuildHeader(QWidget* content) {
@@ -188,8 +203,11 @@ void ExamWindow::FormCreate() {
     state_.ExamTimeText =
         db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));
     // The countdown shows the duration; it starts running with the exam.
-    lblTestTime_->setText(state_.ExamTimeText);
-    PlaceContent();
+    created_ = true;
+    if (content_.Done()) {
+        lblTestTime_->setText(state_.ExamTimeText);
+        PlaceContent();
+    }
     LoadSingleChoicePaper(db);
     for (int s = kMultiChoice; s < kSectionCount; ++s)
         sections_[s]->LoadPaper(db);
@@ -212,6 +230,7 @@ void ExamWindow::FormShow() {
 // The exam start: the candidate, a fresh countdown, the single-choice paper counted again, and
 // question 1 of the objective sections.
 void ExamWindow::BBnClick() {
+    EnsureBuilt();
     lbelks4_->setText(context_.signedInNumber ? context_.signedInNumber() : QString());
     lbelks5_->setText(context_.signedInName ? context_.signedInName() : QString());
     bbn_->hide();
@@ -234,6 +253,7 @@ void ExamWindow::BBnClick() {
 }
 
 void ExamWindow::LabBtClick(int k) {
+    EnsureBuilt();
     // Question 1's panel shows the section once the question is read.
     sections_[k - 1]->PanelClick(1);
 }

@@ -6,6 +6,7 @@
 #include "exam/ExamContext.h"
 #include "exam/ExamSection.h"
 #include "exam/ExamState.h"
+#include "ui_common/BuildOnce.h"
 #include "ui_common/FormDialog.h"
 
 class ColorLabel;
@@ -28,6 +29,10 @@ class ExamWindow : public FormDialog, private SectionHost {
 
     // Creation step, run once at start-up: duration, counts, points, number panels.
     void FormCreate();
+    // The window's controls; built on the first show, or here for a caller that needs them
+    // before. What the creation step read is shown in them either way.
+    void EnsureBuilt() { content_.Ensure(); }
+    void setVisible(bool visible) override;
     // Show step: the exam start, each time the window is shown.
     void FormShow();
     // "开始考试": the exam start.
@@ -43,8 +48,6 @@ class ExamWindow : public FormDialog, private SectionHost {
     void SaveScore() override;
 
     const ExamState& State() const { return state_; }
-    ObjectiveSection& Objective(int section) const { return *objective_[section]; }
-    SubjectiveSection& Subjective() const { return *subjective_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -53,6 +56,7 @@ class ExamWindow : public FormDialog, private SectionHost {
     void reject() override {}
 
   private:
+    void BuildContent();
     void BuildHeader(QWidget* content);
     void BuildCandidatePanel(QWidget* content);
     void PlaceContent();
@@ -69,6 +73,8 @@ class ExamWindow : public FormDialog, private SectionHost {
     ExamContext context_;
     bool fullScreen_;
     ExamState state_;
+    BuildOnce content_{[this] { BuildContent(); }};
+    bool created_ = false;  // the creation step has placed the window on the screen
 
     QWidget* zz1_ = nullptr;
     QLabel* lblTestTime_ = nullptr;

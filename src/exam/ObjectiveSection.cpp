@@ -33,9 +33,8 @@ const QString kOptionColumns[4] = {QStringLiteral("AXX"), QStringLiteral("BXX"),
 
 }  // namespace
 
-ObjectiveSection::ObjectiveSection(const SectionData& data, ExamState& state, SectionHost& host,
-                                   QWidget* content)
-    : ExamSection(data, state, host, content) {
+void ObjectiveSection::BuildContents() {
+    const SectionData& data = data_;
     // Answer sheet: the cells beside each number panel show the answer and react to nothing.
     for (int n = 1; n <= data.limit; ++n) {
         for (int k = 1; k <= data.cellCount; ++k) {

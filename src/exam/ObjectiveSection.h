@@ -11,8 +11,8 @@ class QLabel;
 class ObjectiveSection : public ExamSection {
     Q_OBJECT
   public:
-    ObjectiveSection(const SectionData& data, ExamState& state, SectionHost& host,
-                     QWidget* content);
+    ObjectiveSection(const SectionData& data, ExamState& state, SectionHost& host, QObject* owner)
+        : ExamSection(data, state, host, owner) {}
 
     ColorLabel* Cell(int n, int k) const {
         return cells_[size_t((n - 1) * data_.cellCount + k - 1)];
@@ -25,6 +25,7 @@ class ObjectiveSection : public ExamSection {
     void ChoiceClick(int k);
 
   protected:
+    void BuildContents() override;
     void ShowRowDetails(const ResultTable& row) override;
     void Restore(Database& db, int n) override;
     void LoadSlot(const ResultTable& row, int n) override;

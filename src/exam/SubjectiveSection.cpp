@@ -9,8 +9,11 @@
 #include <QPlainTextEdit>
 
 SubjectiveSection::SubjectiveSection(const SectionData& data, ExamState& state, SectionHost& host,
-                                     QWidget* content)
-    : ExamSection(data, state, host, content) {
+                                     QObject* owner)
+    : ExamSection(data, state, host, owner), requests_(size_t(data.limit)) {}
+
+void SubjectiveSection::BuildContents() {
+    const SectionData& data = data_;
     // Answer sheet: the question text beside each number panel.
     for (int n = 1; n <= data.limit; ++n) {
         QLabel* label = MakeLabel(sheet_, QStringLiteral("Lab%1").arg(data.panelBase + n),
@@ -35,7 +38,12 @@ SubjectiveSection::SubjectiveSection(const SectionData& data, ExamState& state, 
 }
 
 void SubjectiveSection::LoadSlot(const ResultTable& row, int n) {
-    const QString request = row.Value(QStringLiteral("Request"));
+    requests_[size_t(n - 1)] = row.Value(QStringLiteral("Request"));
+}
+
+void SubjectiveSection::ShowSlot(int n) {
+    ExamSection::ShowSlot(n);
+    const QString& request = requests_[size_t(n - 1)];
     QuestionLabel(n)->setText(request);
     QuestionLabel(n)->setToolTip(request);
 }

@@ -9,8 +9,7 @@ class QLabel;
 class SubjectiveSection : public ExamSection {
     Q_OBJECT
   public:
-    SubjectiveSection(const SectionData& data, ExamState& state, SectionHost& host,
-                      QWidget* content);
+    SubjectiveSection(const SectionData& data, ExamState& state, SectionHost& host, QObject* owner);
 
     QLabel* QuestionLabel(int n) const { return labels_[size_t(n - 1)]; }
 
@@ -18,12 +17,16 @@ class SubjectiveSection : public ExamSection {
     void SaveSubjectiveAnswer();
 
   protected:
+    void BuildContents() override;
+    // The number panel and the question text beside it.
+    void ShowSlot(int n) override;
     void ShowRowDetails(const ResultTable& row) override;
     // LoadSubjectiveQuestion's second half: the saved answer into MeRequest.
     void Restore(Database& db, int n) override;
     void LoadSlot(const ResultTable& row, int n) override;
 
   private:
+    std::vector<QString> requests_;  // question N's text, as the set-up read it
     std::vector<QLabel*> labels_;
     QPlainTextEdit* answer_ = nullptr;
 };

@@ -36,6 +36,7 @@ class ExamRig {
 
     template <typename T = QWidget>
     T* Find(const QString& name) const {
+        window->EnsureBuilt();
         T* found = window->findChild<T*>(name);
         if (!found) qWarning("no control named %s", qPrintable(name));
         return found;

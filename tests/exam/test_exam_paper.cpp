@@ -2,6 +2,7 @@
 #include "ExamRig.h"
 
 #include "ui_common/Colors.h"
+#include "ui_common/ErrorRouting.h"
 #include "ui_common/Termination.h"
 #include "ui_common/Widgets.h"
 
@@ -37,6 +38,7 @@ class ExamPaperTest : public QObject {
   private slots:
     void startShowsFirstQuestionOfEachObjectiveSection();
     void countsComeFromTheBanks();
+    void controlsBuiltBeforeOrAfterTheCreationStepAgree();
     void examStartRecountsSingleChoice();
     void emptyMultipleChoiceBankStopsTheExamStart();
     void contentIsCentredOnTheScreen_data();
@@ -109,6 +111,43 @@ void ExamPaperTest::countsComeFromTheBanks() {
     QVERIFY(!rig.Shown("Panel13") && !rig.Shown("Panel208") && !rig.Shown("Panel251"));
     QVERIFY(rig.Shown("c8c1"));  // the cells stay
     QCOMPARE(state.FullMarks, 12.5 + 10 * 3 + 10 * 2 + 7);
+}
+
+// The window's controls may be built after its creation step read the paper (start-up) or before
+// it (a caller reaching into them early): either way they show the same paper.
+void ExamPaperTest::controlsBuiltBeforeOrAfterTheCreationStepAgree() {
+    ExamRig rig;
+    rig.dir.Sql(
+        "delete from Test where TestID > 30; delete from KaoShi2 where TestID > 4;"
+        "delete from KaoShi3 where TestID > 7; delete from KaoShi4 where TestID > 2;");
+    ExamWindow& after = rig.Create();
+    ExamWindow before(rig.prompts, rig.platform, rig.context, false);
+    before.EnsureBuilt();
+    RunGuarded([&] { before.FormCreate(); });
+    QVERIFY(rig.prompts.Errors().isEmpty());
+    after.EnsureBuilt();
+    QStringList names{QStringLiteral("lblTestTime"), QStringLiteral("zz1")};
+    for (int n = 1; n <= 50; ++n)
+        names << QStringLiteral("Panel%1").arg(n);
+    for (int n = 151; n <= 170; ++n)
+        names << QStringLiteral("Panel%1").arg(n);
+    for (int n = 201; n <= 220; ++n)
+        names << QStringLiteral("Panel%1").arg(n);
+    for (int n = 251; n <= 260; ++n)
+        names << QStringLiteral("Panel%1").arg(n) << QStringLiteral("Lab%1").arg(n);
+    for (const QString& name : names) {
+        const QWidget* a = after.findChild<QWidget*>(name);
+        const QWidget* b = before.findChild<QWidget*>(name);
+        QVERIFY2(a && b, qPrintable(name));
+        QCOMPARE(a->isVisibleTo(&after), b->isVisibleTo(&before));
+        QCOMPARE(a->pos(), b->pos());
+        QCOMPARE(TextIn(&after, name), TextIn(&before, name));
+    }
+    QVERIFY(rig.Shown("Panel30") && !rig.Shown("Panel31") && rig.Shown("Panel154") &&
+            !rig.Shown("Panel155") && rig.Shown("Panel207") && rig.Shown("Panel252") &&
+            !rig.Shown("Panel253"));
+    QCOMPARE(rig.Text("Lab252"), rig.dir.Scalar("Select Request from KaoShi4 where TestID=2"));
+    QCOMPARE(rig.Text("lblTestTime"), QStringLiteral("01:10:00"));
 }
 
 void ExamPaperTest::examStartRecountsSingleChoice() {
