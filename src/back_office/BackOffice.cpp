@@ -10,8 +10,8 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTabWidget>
 
@@ -22,7 +22,14 @@ BackOffice::BackOffice(Prompts& prompts, QWidget* owner)
     setFixedSize(880, 600);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(880 / 2, 600 / 2));
+}
 
+void BackOffice::setVisible(bool visible) {
+    if (visible) EnsureBuilt();
+    QWidget::setVisible(visible);
+}
+
+void BackOffice::BuildContent() {
     QLabel* title = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("管理员操作"), 16, 10);
     title->setFont(PixelFont(24, true));
     title->adjustSize();
@@ -48,10 +55,16 @@ BackOffice::BackOffice(Prompts& prompts, QWidget* owner)
     pages_->addTab(subjective_, QStringLiteral("主观题"));
     pages_->addTab(grading_, QStringLiteral("教师阅卷"));
     pages_->setCurrentIndex(0);
+    if (gradingRead_) grading_->ShowSetUp(gradingSetUp_);
 }
 
 void BackOffice::FormCreate() {
-    grading_->SetUp();
+    if (content_.Done()) {
+        grading_->SetUp();
+        return;
+    }
+    gradingRead_ = true;
+    GradingTab::ReadSetUp(gradingSetUp_);
 }
 
 void BackOffice::FormShow() {

@@ -1,6 +1,9 @@
 // The back office ("管理员界面"): the teachers' window with seven tabs.
 #pragma once
 
+#include "back_office/GradingTab.h"
+#include "ui_common/BuildOnce.h"
+
 #include <QWidget>
 
 class AdminsTab;
@@ -22,19 +25,16 @@ class BackOffice : public QWidget {
     void FormCreate();
     // Run each time the window is shown: refreshes every list, in tab order.
     void FormShow();
-
-    AdminsTab* Admins() const { return admins_; }
-    CandidatesTab* Candidates() const { return candidates_; }
-    BankTab* SingleChoice() const { return single_; }
-    BankTab* MultiChoice() const { return multi_; }
-    BankTab* TrueFalse() const { return trueFalse_; }
-    BankTab* Subjective() const { return subjective_; }
-    GradingTab* Grading() const { return grading_; }
+    // The title, "退出" and the seven tabs; built on the first show, or here for a caller that
+    // needs them before. The grading tab shows what the creation step read either way.
+    void EnsureBuilt() { content_.Ensure(); }
+    void setVisible(bool visible) override;
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
+    void BuildContent();
     // "退出": ends the whole program.
     void Button2Click();
 
@@ -48,4 +48,7 @@ class BackOffice : public QWidget {
     BankTab* trueFalse_ = nullptr;
     BankTab* subjective_ = nullptr;
     GradingTab* grading_ = nullptr;
+    BuildOnce content_{[this] { BuildContent(); }};
+    GradingSetUp gradingSetUp_;  // read by the creation step while the tabs were not built
+    bool gradingRead_ = false;
 };

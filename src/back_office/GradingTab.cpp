@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 namespace {
 
@@ -142,6 +143,12 @@ void GradingTab::BuildMarksArea(QWidget* panel) {
 // title and mark box; then the candidate list is filled. An access-layer error stops it here and
 // leaves the tab incomplete.
 void GradingTab::SetUp() {
+    GradingSetUp setUp;
+    const auto show = qScopeGuard([&] { ShowSetUp(setUp); });
+    ReadSetUp(setUp);
+}
+
+void GradingTab::ReadSetUp(GradingSetUp& setUp) {
     {
         Database OfficeDb(kDatabasePath);
         int count = 0;
@@ -153,30 +160,49 @@ void GradingTab::SetUp() {
             if (count < n) continue;
             auto OfficeTable =
                 OfficeDb.OpenQuery(QStringLiteral("Select * from KaoShi4 where TestID=%1").arg(n));
-            GradingQuestionText[n - 1] = OfficeTable->Value(QStringLiteral("Request"));
-            pg_[n - 1]->show();
+            setUp.texts[n - 1] = OfficeTable->Value(QStringLiteral("Request"));
+            setUp.questions = n;
         }
     }
-    for (int i = 0; i < kSubjectiveLimit; ++i) {
-        if (pg_[i]->isHidden()) continue;
-        labgg_[i]->show();
-        edgg_[i]->show();
+    setUp.questionsRead = true;
+    setUp.rows = ReadRows();
+    setUp.rowsRead = true;
+}
+
+void GradingTab::ShowSetUp(const GradingSetUp& setUp) {
+    for (int i = 0; i < setUp.questions; ++i) {
+        GradingQuestionText[i] = setUp.texts[i];
+        pg_[i]->show();
+        labgg_[i]->setVisible(setUp.questionsRead);
+        edgg_[i]->setVisible(setUp.questionsRead);
     }
-    Butg1Click();
+    if (setUp.rowsRead) ShowRows(setUp.rows);
 }
 
 // "刷新" (hidden): the list shows the candidates, answers and scores as they are now.
 void GradingTab::Butg1Click() {
     listView7_->ClearRows();
+    ShowRows(ReadRows());
+}
+
+std::vector<QStringList> GradingTab::ReadRows() {
+    std::vector<QStringList> rows;
     Database OfficeDb(kDatabasePath);
     auto OfficeTable = OfficeDb.OpenQuery(QStringLiteral("Select * from Userxinxi"));
     for (int row = 0; row < OfficeTable->RowCount(); ++row) {
         QStringList cells;
         for (const QString& column : kTableColumns)
             cells << OfficeTable->Value(column);
-        listView7_->AddRow(cells);
+        rows.push_back(std::move(cells));
         OfficeTable->MoveNext();
     }
+    return rows;
+}
+
+void GradingTab::ShowRows(const std::vector<QStringList>& rows) {
+    listView7_->ClearRows();
+    for (const QStringList& cells : rows)
+        listView7_->AddRow(cells);
 }
 
 // The teacher clicks in the list: the selected row becomes the chosen candidate. The memos, the

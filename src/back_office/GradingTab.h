@@ -6,8 +6,10 @@
 #include "data_store/Schema.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <vector>
 
 class ColorLabel;
 class Prompts;
@@ -17,12 +19,28 @@ class QPlainTextEdit;
 class QPushButton;
 class ReportList;
 
+// What the set-up reads: the texts of the subjective questions 1..questions, and the candidate
+// list. An error leaves it as far as it got: `questionsRead` false when it stopped among the
+// questions (their mark boxes stay hidden), `rowsRead` false when it stopped before the list.
+struct GradingSetUp {
+    int questions = 0;
+    std::array<QString, kSubjectiveLimit> texts;
+    bool questionsRead = false;
+    bool rowsRead = false;
+    std::vector<QStringList> rows;
+};
+
 class GradingTab : public OfficeTab {
     Q_OBJECT
   public:
     GradingTab(Prompts& prompts, QWidget* parent);
-    // Set-up when the back office is created: question texts, panels, mark boxes, the list.
+    // Set-up when the back office is created: question texts, panels, mark boxes, the list. An
+    // access-layer error stops it and leaves the tab as far as it got.
     void SetUp();
+    // The set-up in two halves, for a back office whose tabs are built after it read: reading
+    // (into `setUp`, as far as it gets before an error) and showing what was read.
+    static void ReadSetUp(GradingSetUp& setUp);
+    void ShowSetUp(const GradingSetUp& setUp);
 
   private:
     // "刷新" (hidden): fill the candidate list from the candidate table.
@@ -37,6 +55,8 @@ class GradingTab : public OfficeTab {
     // "保存": store the subjective and total scores of the chosen candidate.
     void Butg9Click();
 
+    static std::vector<QStringList> ReadRows();
+    void ShowRows(const std::vector<QStringList>& rows);
     void BuildCandidateArea();
     void BuildMarksArea(QWidget* panel);
 

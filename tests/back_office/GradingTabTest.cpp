@@ -2,8 +2,11 @@
 // the key filters, and saving the subjective and total scores.
 #include "GradingFixture.h"
 
+#include "back_office/BackOffice.h"
+
 #include "ui_common/Colors.h"
 
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -38,6 +41,8 @@ class GradingTabTest : public QObject {
     void setUpShowsTheQuestionsThatExist();
     void setUpErrorLeavesTheTabIncomplete_data();
     void setUpErrorLeavesTheTabIncomplete();
+    void setUpReadBeforeTheTabsAreBuilt_data();
+    void setUpReadBeforeTheTabsAreBuilt();
     void listShowsEveryCandidateAsStored();
     void choosingCandidateAndQuestion();
     void choosingAnotherCandidateResetsPanelsButKeepsMemos();
@@ -106,6 +111,50 @@ void GradingTabTest::setUpErrorLeavesTheTabIncomplete() {
         QVERIFY(!ui.Box(n)->isVisible());
     }
     QCOMPARE(ui.List()->RowCount(), 0);
+}
+
+void GradingTabTest::setUpReadBeforeTheTabsAreBuilt_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("delivered paper") << QString() << 3 << true;
+    QTest::newRow("gap in the numbers")
+        << QStringLiteral("Delete From KaoShi4 where TestID=2;") << 1 << false;
+    QTest::newRow("no subjective bank") << QStringLiteral("Drop Table KaoShi4;") << 0 << false;
+}
+
+// The back office reads the grading set-up at start-up and builds its tabs when first shown: the
+// tab then shows what was read then (a candidate added since is not listed), an error included.
+void GradingTabTest::setUpReadBeforeTheTabsAreBuilt() {
+    QFETCH(QString, sql);
+    QFETCH(int, shown);
+    QFETCH(bool, complete);
+    TestWorkdir workdir;
+    if (!sql.isEmpty()) workdir.Sql(sql);
+    ScriptedPrompts prompts;
+    SetErrorPrompts(&prompts);
+    BackOffice office(prompts, nullptr);
+    RunGuarded([&] { office.FormCreate(); });
+    QCOMPARE(prompts.Errors().size(), complete ? 0 : 1);
+    QVERIFY(!office.findChild<QWidget*>(QStringLiteral("TabSheet6")));
+    workdir.Sql(
+        QStringLiteral("Insert Into Userxinxi (UserID, Xuehao, Xingmin) "
+                       "Values (2, '110102', '李四');"));
+    office.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&office));
+    QWidget* tab = Control<QWidget>(&office, QStringLiteral("TabSheet6"));
+    office.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(tab);
+    const GradingDriver ui(tab);
+    for (int n = 1; n <= 10; ++n) {
+        QCOMPARE(ui.Panel(n)->isVisible(), n <= shown);
+        QCOMPARE(ui.Box(n)->isVisible(), complete && n <= shown);
+    }
+    QCOMPARE(ui.List()->RowCount(), complete ? 1 : 0);
+    if (complete) {
+        ui.ChooseQuestion(3);
+        QCOMPARE(ui.Question(), workdir.Scalar("Select Request from KaoShi4 where TestID=3"));
+    }
+    SetErrorPrompts(nullptr);
 }
 
 void GradingTabTest::listShowsEveryCandidateAsStored() {

@@ -32,6 +32,7 @@ class DamagedWorkbookTest : public QObject {
         ScriptedPrompts prompts;
         SetErrorPrompts(&prompts);
         BackOffice office(prompts, nullptr);
+        office.EnsureBuilt();
         auto* tab = office.findChild<QWidget*>(QStringLiteral("TabSheet1"));
         office.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(tab);
         office.show();

@@ -169,6 +169,7 @@ class UserFaultsTest : public QObject {
         dir.Sql(QStringLiteral("update Userxinxi set UserID = 5"));  // the refresh renumbers
         ScriptedPrompts& prompts = prompts_;
         BackOffice office(prompts, nullptr);
+        office.EnsureBuilt();
         auto* tab = office.findChild<QWidget*>(QStringLiteral("TabSheet1"));
         office.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentWidget(tab);
         const QString sheet = dir.Path() + QStringLiteral("/in.xlsx");
