@@ -65,6 +65,14 @@ HelpWindow::HelpWindow(Platform& platform, QWidget* parent)
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("软件帮助"));
     setFixedSize(kWidth, kHeight);
+}
+
+void HelpWindow::setVisible(bool visible) {
+    if (visible) EnsureBuilt();
+    FormDialog::setVisible(visible);
+}
+
+void HelpWindow::BuildContent() {
     const QString family = RegularScriptFamily();
 
     QLabel* label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("澄溪标准化考试系统"),

@@ -2,6 +2,7 @@
 // web shop.
 #pragma once
 
+#include "ui_common/BuildOnce.h"
 #include "ui_common/FormDialog.h"
 
 class Platform;
@@ -15,9 +16,16 @@ class HelpWindow : public FormDialog {
   public:
     HelpWindow(Platform& platform, QWidget* parent = nullptr);
 
+    // The title, the invitation and the text; built on the first show, or here for a caller that
+    // needs them before.
+    void EnsureBuilt() { content_.Ensure(); }
+    void setVisible(bool visible) override;
+
   private:
+    void BuildContent();
     // The user presses a mouse button on the shop invitation: open the shop's page.
     void Label2Click();
 
     Platform& platform_;
+    BuildOnce content_{[this] { BuildContent(); }};
 };

@@ -23,7 +23,7 @@ struct PanelLayout {
     int width;
 };
 constexpr PanelLayout kPanels[6] = {{u"提示：", 100}, {u"学号", 50}, {u"", 150},
-                                  {u"姓名", 50},    {u"", 200},    {u"", 50}};
+                                    {u"姓名", 50},    {u"", 200},    {u"", 50}};
 }  // namespace
 
 MainWindow::MainWindow(Prompts& prompts, AppWindows& windows)
@@ -33,7 +33,15 @@ MainWindow::MainWindow(Prompts& prompts, AppWindows& windows)
     setFixedSize(689, 435);
     if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->geometry().center() - QPoint(689 / 2, 435 / 2));
+}
 
+void MainWindow::setVisible(bool visible) {
+    if (visible) EnsureBuilt();
+    QMainWindow::setVisible(visible);
+}
+
+// The backdrop, the hidden Edit1, "开始考试" and the status bar, with what the creation step read.
+void MainWindow::BuildContent() {
     auto* client = new QWidget(this);
     client->setAutoFillBackground(true);
     QPalette palette = client->palette();
@@ -60,23 +68,29 @@ MainWindow::MainWindow(Prompts& prompts, AppWindows& windows)
         bar->addWidget(panel);
         panels_[i] = panel;
     }
+    panels_[5]->setText(startTime_);
+    edit1_->setText(examIdText_);
 }
 
-QString MainWindow::PanelText(int index) const {
+QString MainWindow::PanelText(int index) {
+    EnsureBuilt();
     return panels_[index]->text();
 }
 
 void MainWindow::SetPanelText(int index, const QString& text) {
+    EnsureBuilt();
     panels_[index]->setText(text);
 }
 
 void MainWindow::FormCreate() {
-    SetPanelText(5, QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    startTime_ = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
+    if (content_.Done()) panels_[5]->setText(startTime_);
     Database db(kDatabasePath);
     auto table = db.OpenQuery(QStringLiteral("Select * from Exam"));
     table->MoveLast();
-    edit1_->setText(table->Value(QStringLiteral("ExamID")));
-    examIdValue_ = StrToInt(edit1_->text());
+    examIdText_ = table->Value(QStringLiteral("ExamID"));
+    if (content_.Done()) edit1_->setText(examIdText_);
+    examIdValue_ = StrToInt(examIdText_);
 }
 
 void MainWindow::FormShow() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "shell/AppWindows.h"
+#include "ui_common/BuildOnce.h"
 
 #include <QMainWindow>
 
@@ -21,8 +22,12 @@ class MainWindow : public QMainWindow {
     // Show step: sign-in (modal), then the exam (modal), then the main window itself.
     void FormShow();
 
-    QString PanelText(int index) const;
+    // The status bar's panels (building the window's controls if need be).
+    QString PanelText(int index);
     void SetPanelText(int index, const QString& text);
+    // The window's controls; built on the first show, or when a panel is first used, or here.
+    void EnsureBuilt() { content_.Ensure(); }
+    void setVisible(bool visible) override;
 
     int ExamIdValue() const { return examIdValue_; }
 
@@ -30,10 +35,15 @@ class MainWindow : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void BuildContent();
+
     Prompts& prompts_;
     AppWindows& windows_;
     QLabel* panels_[6] = {};
     QLineEdit* edit1_ = nullptr;
     QPushButton* button11_ = nullptr;
     int examIdValue_ = 0;
+    QString startTime_;   // panel 5, written once by the creation step
+    QString examIdText_;  // Edit1, as the creation step read it
+    BuildOnce content_{[this] { BuildContent(); }};
 };

@@ -11,6 +11,7 @@
 #include "shell/AdminSignIn.h"
 #include "shell/CandidateSignIn.h"
 #include "shell/HelpWindow.h"
+#include "shell/MainWindow.h"
 #include "shell/Startup.h"
 #include "support/FakePlatform.h"
 #include "support/ScriptedPrompts.h"
@@ -45,6 +46,9 @@ struct Classroom {
         windows.adminSignIn->show();
         windows.help->show();
         windows.backOffice->show();
+        // The windows not shown get their controls too, so that every box is there.
+        windows.main->EnsureBuilt();
+        windows.exam->EnsureBuilt();
         prompts.Clear();
     }
     ~Classroom() { SetErrorPrompts(nullptr); }
@@ -431,7 +435,7 @@ void HostileInputTest::subjectiveAnswerIsStoredAsTyped() {
 void HostileInputTest::everyEditBoxIsCovered() {
     Classroom c;
     ExamRig rig;
-    rig.Create();
+    rig.Create().EnsureBuilt();
     QSet<QString> covered{QStringLiteral("ExamWindow/MeRequest"),
                           QStringLiteral("MainWindow/Edit1")};
     for (const StoringBox& box : StoringBoxes())

@@ -20,6 +20,7 @@ class HelpWindowTest : public QObject {
 
 namespace {
 QPlainTextEdit* Memo(HelpWindow& window) {
+    window.EnsureBuilt();
     return window.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
 }
 }  // namespace
@@ -29,6 +30,7 @@ void HelpWindowTest::windowAndTitle() {
     HelpWindow window(platform);
     QCOMPARE(window.windowTitle(), QStringLiteral("软件帮助"));
     QCOMPARE(window.size(), QSize(882, 555));
+    window.EnsureBuilt();
     auto* label1 = window.findChild<QLabel*>(QStringLiteral("Label1"));
     QVERIFY(label1);
     QCOMPARE(label1->text(), QStringLiteral("澄溪标准化考试系统"));
