@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    app.setFont(PixelFont(12));
+    app.setFont(ProgramFont());
 
     QtPrompts prompts;
     SetErrorPrompts(&prompts);

@@ -85,7 +85,7 @@ int RunBare(int argc, char** argv, bool withText) {
     QWidget window;
     window.resize(592, 403);
     if (withText) {
-        app.setFont(PixelFont(12));
+        app.setFont(ProgramFont());
         auto* caption = new QLabel(QStringLiteral("登录澄溪标准化考试系统"), &window);
         caption->setFont(PixelFont(29, true));
         caption->move(20, 60);
@@ -107,7 +107,7 @@ int RunStartUp(int argc, char** argv) {
     };
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    app.setFont(PixelFont(12));
+    app.setFont(ProgramFont());
     QtPrompts prompts;
     SetErrorPrompts(&prompts);
     DesktopPlatform platform;
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    app.setFont(PixelFont(12));
+    app.setFont(ProgramFont());
 
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("data"));

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -47,6 +48,14 @@ void ColorLabel::enterEvent(QEnterEvent* event) {
 void ColorLabel::leaveEvent(QEvent* event) {
     emit left();
     QLabel::leaveEvent(event);
+}
+
+QFont ProgramFont() {
+    QFont font = QApplication::font();
+    const QString family = QString::fromLatin1(kProgramFamily);
+    if (QFontDatabase::hasFamily(family)) font.setFamilies({family, font.family()});
+    font.setPixelSize(12);
+    return font;
 }
 
 QFont PixelFont(int pixelSize, bool bold, const QString& family) {

@@ -32,6 +32,12 @@ class ColorLabel : public QLabel {
     QColor color_;
 };
 
+// The program's font: 12 pixels, in the CJK family installed with the program where there is one
+// (it has Latin letters too, so no text needs a second face looked up and loaded), else the
+// desktop's family.
+QFont ProgramFont();
+inline constexpr char kProgramFamily[] = "WenQuanYi Micro Hei";
+
 // A pixel-sized font; `family` empty keeps the application's family.
 QFont PixelFont(int pixelSize, bool bold = false, const QString& family = QString());
 

@@ -4,6 +4,9 @@
 // system (QT_QPA_PLATFORM=xcb) to see the real placement.
 #include "ExamRig.h"
 
+#include "ui_common/Widgets.h"
+
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -20,6 +23,7 @@ class ExamScreens : public QObject {
 void ExamScreens::screens() {
     const QString folder = qEnvironmentVariable("CX_SCREENSHOTS");
     if (folder.isEmpty()) QSKIP("CX_SCREENSHOTS not set");
+    QApplication::setFont(ProgramFont());  // as the program shows it
     QScreen* screen = QGuiApplication::primaryScreen();
     const QString size =
         QStringLiteral("%1x%2").arg(screen->size().width()).arg(screen->size().height());
