@@ -25,14 +25,7 @@ CandidateSignIn::CandidateSignIn(Prompts& prompts, Platform& platform, AppWindow
     setWindowTitle(QStringLiteral("澄溪标准化考试系统8.01"));
     setFixedSize(592, 403);
 
-    auto* shop = new ColorLabel(this, QStringLiteral("Label4"), kShopCaption,
-                                palette().color(QPalette::Window));
-    shop->setFont(PixelFont(12));
-    shop->setAutoFillBackground(false);
-    shop->setStyleSheet(QStringLiteral("color: #0000FF;"));
-    shop->setCursor(Qt::PointingHandCursor);
-    shop->adjustSize();
-    shop->move(592 - shop->width() - 8, 6);
+    ColorLabel* shop = MakeShopLink(this, QStringLiteral("Label4"));
     guardedConnect(shop, &ColorLabel::clicked, this, [this] { platform_.OpenUrl(kShopAddress); });
 
     QLabel* title = MakeLabel(this, QStringLiteral("Label1"),

@@ -80,15 +80,7 @@ void HelpWindow::BuildContent() {
     label1->setFont(PixelFont(27, false, family));
     label1->setAlignment(Qt::AlignCenter);
 
-    // The shop invitation, blue like a link, at the top right.
-    auto* label2 = new ColorLabel(this, QStringLiteral("Label2"), kShopCaption,
-                                  palette().color(QPalette::Window));
-    label2->setFont(PixelFont(12));
-    label2->setAutoFillBackground(false);
-    label2->setStyleSheet(QStringLiteral("color: #0000FF;"));
-    label2->setCursor(Qt::PointingHandCursor);
-    label2->adjustSize();
-    label2->move(kWidth - label2->width() - 8, 6);
+    ColorLabel* label2 = MakeShopLink(this, QStringLiteral("Label2"));
     guardedConnect(label2, &ColorLabel::clicked, this, [this] { Label2Click(); });
 
     // Not read-only: a user may type here, but nothing is kept.

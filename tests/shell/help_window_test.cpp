@@ -56,6 +56,7 @@ void HelpWindowTest::shopInvitationOpensTheShop() {
     auto* label2 = window.findChild<ColorLabel*>(QStringLiteral("Label2"));
     QVERIFY(label2);
     QCOMPARE(label2->text(), kShopCaption);
+    QCOMPARE(label2->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0xFF));
     // Top right, wholly inside the window, above the text box.
     QVERIFY(window.rect().contains(label2->geometry()));
     QVERIFY(label2->geometry().right() > window.width() * 3 / 4);
