@@ -1,6 +1,7 @@
 // Exam window figures, in one run:
 //  (a) start-up until the candidate sign-in is on screen (six windows, every creation step against
-//      the delivered database) against a bare Qt application showing one empty window;
+//      the delivered database) against a bare Qt application showing one empty window
+//      (bench_bare_qt, linked with Qt Widgets only);
 //  (b) "下一题" (query, display, score write) against the same SQLite calls made directly;
 //  (c) a pick (no database).
 // Run from anywhere; it works on a temporary copy of the delivered database.
@@ -79,17 +80,16 @@ void ReportWhenExposed(QWidget* window) {
     poll->start(0);
 }
 
-// `withText`: the program's font and one Chinese caption, so that the font system is loaded too.
-int RunBare(int argc, char** argv, bool withText) {
+// For reference: one window with the program's font and one Chinese caption, so that the font
+// system is loaded too.
+int RunBareText(int argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window;
     window.resize(592, 403);
-    if (withText) {
-        app.setFont(ProgramFont());
-        auto* caption = new QLabel(QStringLiteral("登录澄溪标准化考试系统"), &window);
-        caption->setFont(PixelFont(29, true));
-        caption->move(20, 60);
-    }
+    app.setFont(ProgramFont());
+    auto* caption = new QLabel(QStringLiteral("登录澄溪标准化考试系统"), &window);
+    caption->setFont(PixelFont(29, true));
+    caption->move(20, 60);
     window.show();
     ReportWhenExposed(&window);
     return app.exec();
@@ -118,13 +118,14 @@ int RunStartUp(int argc, char** argv) {
     return app.exec();
 }
 
-double TimeChild(const QString& mode, const QString& workdir) {
+// Starts `program` (with `arguments`) and waits until it reports its window shown.
+double TimeChild(const QString& program, const QStringList& arguments, const QString& workdir) {
     QProcess child;
     child.setWorkingDirectory(workdir);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer clock;
     clock.start();
-    child.start(QCoreApplication::applicationFilePath(), {mode});
+    child.start(program, arguments);
     while (child.state() != QProcess::NotRunning || child.bytesAvailable()) {
         child.waitForReadyRead(20000);
         if (child.readAll().contains("shown")) break;
@@ -176,8 +177,7 @@ void DirectNext(int n) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && QByteArray(argv[1]) == "--bare") return RunBare(argc, argv, false);
-    if (argc > 1 && QByteArray(argv[1]) == "--bare-text") return RunBare(argc, argv, true);
+    if (argc > 1 && QByteArray(argv[1]) == "--bare-text") return RunBareText(argc, argv);
     if (argc > 1 && QByteArray(argv[1]) == "--startup") return RunStartUp(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -193,12 +193,13 @@ int main(int argc, char** argv) {
     std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
 
     // (a) start-up, alternating the programs.
-    constexpr int kStarts = 11;
+    constexpr int kStarts = 21;
     std::vector<double> bare, bareText, startUp;
     for (int i = 0; i < kStarts; ++i) {
-        bare.push_back(TimeChild(QStringLiteral("--bare"), dir.path()));
-        bareText.push_back(TimeChild(QStringLiteral("--bare-text"), dir.path()));
-        startUp.push_back(TimeChild(QStringLiteral("--startup"), dir.path()));
+        const QString self = QCoreApplication::applicationFilePath();
+        bare.push_back(TimeChild(QStringLiteral(CX_BARE_QT), {}, dir.path()));
+        bareText.push_back(TimeChild(self, {QStringLiteral("--bare-text")}, dir.path()));
+        startUp.push_back(TimeChild(self, {QStringLiteral("--startup")}, dir.path()));
     }
     std::printf(
         "(a) start-up to window shown, median of %d: bare Qt %.1f ms, sign-in %.1f ms, "
