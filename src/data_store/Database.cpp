@@ -352,6 +352,15 @@ Transaction::~Transaction() {
     if (open_) sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+ReadTransaction::ReadTransaction(Database& db) : db_(db) {
+    db_.RunStatement(QStringLiteral("BEGIN"));
+}
+
+ReadTransaction::~ReadTransaction() {
+    // Nothing was written: ending it cannot lose anything, and a failed read has been reported.
+    sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 void Transaction::Commit() {
     db_.RunStatement(QStringLiteral("COMMIT"));
     open_ = false;

@@ -126,3 +126,17 @@ class Transaction {
     Database& db_;
     bool open_ = true;
 };
+
+// Several reads from one snapshot of the file: BEGIN (deferred) on construction, its end when it
+// goes out of scope. The first read takes the file's shared lock and it is held to the end, so the
+// reads agree with each other and none has to take the lock and check the file again.
+class ReadTransaction {
+  public:
+    explicit ReadTransaction(Database& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+  private:
+    Database& db_;
+};

@@ -200,6 +200,7 @@ void ExamWindow::FormCreate() {
     resize(screen);
 
     Database db(kDatabasePath);
+    const ReadTransaction paper(db);  // the whole paper from one state of the file
     state_.ExamTimeText =
         db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));
     // The countdown shows the duration; it starts running with the exam.
@@ -236,6 +237,7 @@ void ExamWindow::BBnClick() {
     bbn_->hide();
 
     Database db(kDatabasePath);
+    const ReadTransaction paper(db);
     StartClock(db);
     PlaceContent();
     state_.CandidateNo = context_.numberBoxText ? context_.numberBoxText() : QString();

@@ -266,6 +266,30 @@ class AccessLayerTest : public QObject {
         QCOMPARE(db.OpenQuery(QStringLiteral("select * from t"))->RowCount(), 2);
     }
 
+    // The reads of a read transaction come from one state of the file: no other connection can
+    // commit a change between them. It ends with its scope, also when a read fails.
+    void readTransactionHoldsOneStateOfTheFile() {
+        Database db(QStringLiteral("data/t.db"));
+        db.RunStatement(QStringLiteral("create table t (a INTEGER)"));
+        db.RunStatement(QStringLiteral("insert into t values (1)"));
+        Database other(QStringLiteral("data/t.db"), 0);
+        {
+            const ReadTransaction snapshot(db);
+            QCOMPARE(db.OpenQuery(QStringLiteral("select * from t"))->RowCount(), 1);
+            QVERIFY(ErrorOf([&] {
+                        other.RunStatement(QStringLiteral("insert into t values (2)"));
+                    }).contains(QStringLiteral("The database file is locked")));
+            QCOMPARE(db.OpenQuery(QStringLiteral("select * from t"))->RowCount(), 1);
+        }
+        other.RunStatement(QStringLiteral("insert into t values (2)"));
+        QVERIFY(!ErrorOf([&] {
+                     const ReadTransaction snapshot(db);
+                     db.OpenQuery(QStringLiteral("select * from missing"));
+                 }).isEmpty());
+        const ReadTransaction again(db);  // the failed one has ended
+        QCOMPARE(db.OpenQuery(QStringLiteral("select * from t"))->RowCount(), 2);
+    }
+
     void renumberingClosesGapsAndStopsOnABadKey() {
         Database db(QStringLiteral("data/t.db"));
         db.RunStatement(
