@@ -1,6 +1,7 @@
 // 澄溪标准化考试系统: creates the application and its windows, then runs the candidate flow.
 #include "shell/Startup.h"
 #include "ui_common/ErrorRouting.h"
+#include "ui_common/FontWarmUp.h"
 #include "ui_common/Platform.h"
 #include "ui_common/Prompts.h"
 #include "ui_common/Widgets.h"
@@ -9,7 +10,9 @@
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    FontWarmUp fonts;
     QApplication app(argc, argv);
+    fonts.Wait();
     app.setFont(ProgramFont());
 
     QtPrompts prompts;

@@ -10,6 +10,7 @@
 #include "shell/CandidateSignIn.h"
 #include "shell/Startup.h"
 #include "ui_common/ErrorRouting.h"
+#include "ui_common/FontWarmUp.h"
 #include "ui_common/Platform.h"
 #include "ui_common/Prompts.h"
 #include "ui_common/Widgets.h"
@@ -105,7 +106,9 @@ int RunStartUp(int argc, char** argv) {
             std::fprintf(stderr, "  %-16s %6.1f ms\n", qPrintable(name),
                          clock.nsecsElapsed() / 1e6);
     };
+    FontWarmUp fonts;
     QApplication app(argc, argv);
+    fonts.Wait();
     app.setQuitOnLastWindowClosed(false);
     app.setFont(ProgramFont());
     QtPrompts prompts;
