@@ -55,7 +55,7 @@ void BackOffice::BuildContent() {
     pages_->addTab(subjective_, QStringLiteral("主观题"));
     pages_->addTab(grading_, QStringLiteral("教师阅卷"));
     pages_->setCurrentIndex(0);
-    if (gradingRead_) grading_->ShowSetUp(gradingSetUp_);
+    if (gradingSetUp_) grading_->ShowSetUp(*gradingSetUp_);
 }
 
 void BackOffice::FormCreate() {
@@ -63,8 +63,7 @@ void BackOffice::FormCreate() {
         grading_->SetUp();
         return;
     }
-    gradingRead_ = true;
-    GradingTab::ReadSetUp(gradingSetUp_);
+    GradingTab::ReadSetUp(gradingSetUp_.emplace());
 }
 
 void BackOffice::FormShow() {

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class AdminsTab;
 class BankTab;
 class CandidatesTab;
@@ -49,6 +51,6 @@ class BackOffice : public QWidget {
     BankTab* subjective_ = nullptr;
     GradingTab* grading_ = nullptr;
     BuildOnce content_{[this] { BuildContent(); }};
-    GradingSetUp gradingSetUp_;  // read by the creation step while the tabs were not built
-    bool gradingRead_ = false;
+    // What the creation step read while the tabs were not built, as far as it got.
+    std::optional<GradingSetUp> gradingSetUp_;
 };

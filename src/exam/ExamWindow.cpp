@@ -115,7 +115,7 @@ void ExamWindow::BuildContent() {
     guardedConnect(bbn_, &QPushButton::clicked, this, [this] { BBnClick(); });
 
     lblTestTime_->setText(state_.ExamTimeText);
-    if (created_) PlaceContent();
+    PlaceContent();
 }
 
 void ExamWindow::BuildHeader(QWidget* content) {
@@ -204,7 +204,6 @@ void ExamWindow::FormCreate() {
     state_.ExamTimeText =
         db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));
     // The countdown shows the duration; it starts running with the exam.
-    created_ = true;
     if (content_.Done()) {
         lblTestTime_->setText(state_.ExamTimeText);
         PlaceContent();

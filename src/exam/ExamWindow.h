@@ -74,7 +74,6 @@ class ExamWindow : public FormDialog, private SectionHost {
     bool fullScreen_;
     ExamState state_;
     BuildOnce content_{[this] { BuildContent(); }};
-    bool created_ = false;  // the creation step has placed the window on the screen
 
     QWidget* zz1_ = nullptr;
     QLabel* lblTestTime_ = nullptr;
