@@ -34,7 +34,8 @@ QLineEdit* MakeField(QGroupBox* section, const QString& editName, const QString&
 
 }  // namespace
 
-AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent) : OfficeTab(parent), prompts_(prompts) {
+AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent)
+    : OfficeTab(parent), prompts_(prompts, this) {
     setObjectName(QStringLiteral("TabSheet2"));
 
     listView1_ = new ReportList(

@@ -12,7 +12,7 @@ class AdminsTab;
 class BankTab;
 class CandidatesTab;
 class GradingTab;
-class Prompts;
+#include "ui_common/Prompts.h"
 class QPushButton;
 class QTabWidget;
 
@@ -40,7 +40,7 @@ class BackOffice : public QWidget {
     // "退出": ends the whole program.
     void Button2Click();
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     QTabWidget* pages_ = nullptr;
     QPushButton* quit_ = nullptr;
     AdminsTab* admins_ = nullptr;

@@ -48,7 +48,8 @@ constexpr int kMarkRowStep = 32;
 
 }  // namespace
 
-GradingTab::GradingTab(Prompts& prompts, QWidget* parent) : OfficeTab(parent), prompts_(prompts) {
+GradingTab::GradingTab(Prompts& prompts, QWidget* parent)
+    : OfficeTab(parent), prompts_(prompts, this) {
     setObjectName(QStringLiteral("TabSheet6"));
 
     listView7_ = new ReportList(this, QStringLiteral("ListView7"), kListColumns);

@@ -20,7 +20,7 @@
 
 CandidateSignIn::CandidateSignIn(Prompts& prompts, Platform& platform, AppWindows& windows,
                                  QWidget* parent)
-    : FormDialog(parent), prompts_(prompts), platform_(platform), windows_(windows) {
+    : FormDialog(parent), prompts_(prompts, this), platform_(platform), windows_(windows) {
     setObjectName(QStringLiteral("CandidateSignIn"));
     setWindowTitle(QStringLiteral("澄溪标准化考试系统8.01"));
     setFixedSize(592, 403);

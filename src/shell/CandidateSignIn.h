@@ -7,7 +7,7 @@
 
 class ColorLabel;
 class Platform;
-class Prompts;
+#include "ui_common/Prompts.h"
 class QLineEdit;
 class QPushButton;
 
@@ -32,7 +32,7 @@ class CandidateSignIn : public FormDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     Platform& platform_;
     AppWindows& windows_;
     QLineEdit* edit1_ = nullptr;
