@@ -45,6 +45,13 @@ class UiCommonTest : public QObject {
         QCOMPARE(prompts_.Errors().size(), 2);
     }
 
+    void qtsOwnTextsAreChinese() {
+        QVERIFY(LoadQtChinese());
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+        const QString fileName = QCoreApplication::translate("QFileDialog", "File &name:");
+        QVERIFY2(fileName.contains(QStringLiteral("文件")), qPrintable(fileName));
+    }
+
     void handlersMayTakeTheSignalsArguments() {
         QLineEdit edit;
         QString seen;
