@@ -1,5 +1,6 @@
 #include "shell/CandidateSignIn.h"
 
+#include "back_office/BackOffice.h"
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
@@ -90,8 +91,10 @@ void CandidateSignIn::Button1Click() {
     QString storedNumber, storedName;
     {
         Database db(kDatabasePath);
-        auto table = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
-                                  {edit1_->text()});
+        // By the number the check computed, as the exam finds the candidate: a number stored in
+        // another form ("0110101") is nobody's, and blanks around a typed number do not count.
+        auto table =
+            db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"), {qint64(value)});
         if (table->RowCount() == 0) {
             prompts_.Message(QStringLiteral("学号或姓名不存在。"));
             return;
@@ -107,6 +110,14 @@ void CandidateSignIn::Button1Click() {
     accept();
     windows_.main->SetPanelText(2, number);
     windows_.main->SetPanelText(4, name);
+}
+
+// The sign-in succeeded: the back office and the administrator sign-in close with this window, so
+// no back office waits behind the exam; reaching it again takes an administrator sign-in.
+void CandidateSignIn::accept() {
+    if (windows_.adminSignIn) windows_.adminSignIn->close();
+    if (windows_.backOffice) windows_.backOffice->close();
+    FormDialog::accept();
 }
 
 // "退出": end the program whatever the boxes hold.

@@ -28,6 +28,9 @@ class CandidateSignIn : public FormDialog {
     // "软件帮助": the help window, modal.
     void Button4Click();
 
+  public slots:
+    void accept() override;
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
