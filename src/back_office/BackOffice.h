@@ -12,8 +12,8 @@ class AdminsTab;
 class BankTab;
 class CandidatesTab;
 class GradingTab;
+#include "ui_common/Prompts.h"
 class RoomTab;
-class Prompts;
 class QPushButton;
 class QTabWidget;
 
@@ -41,7 +41,7 @@ class BackOffice : public QWidget {
     // "退出": ends the whole program.
     void Button2Click();
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     QTabWidget* pages_ = nullptr;
     QPushButton* quit_ = nullptr;
     AdminsTab* admins_ = nullptr;
