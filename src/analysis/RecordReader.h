@@ -1,0 +1,18 @@
+// Reading the exam record (Kaoshijilu, Datijilu) of one exam into an ExamRecord.
+#pragma once
+
+#include "analysis/ExamRecord.h"
+
+#include <QStringList>
+
+class Database;
+
+// The exams that have attempts in the record (Kaoshijilu.ExamID), the one whose latest attempt
+// started last first.
+QStringList RecordedExams(Database& db);
+
+// The record of exam `examId`: per candidate the latest attempt (highest Cishu) that has ended
+// (handed in or timed out); with `includeInProgress` the latest attempt whatever its state.
+// The questions are those with a row in any counted attempt, with the points and key of their
+// most recently changed row; the candidates' names come from the candidates' list.
+ExamRecord ReadExamRecord(Database& db, const QString& examId, bool includeInProgress);
