@@ -29,7 +29,30 @@ struct Row {
 
 }  // namespace
 
+namespace {
+
+bool HasRecord(Database& db) {
+    return db.OpenQuery(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' "
+                                       "AND name IN ('Kaoshijilu','Datijilu')"))
+               ->ColumnAsInt64(0) == 2;
+}
+
+}  // namespace
+
+QString RecordVersion(Database& db) {
+    if (!HasRecord(db)) return QString();
+    auto table = db.OpenQuery(QStringLiteral(
+        "SELECT (SELECT COUNT(*) FROM Kaoshijilu), (SELECT SUM(Zhuangtai) FROM Kaoshijilu), "
+        "(SELECT MAX(JiluID) FROM Kaoshijilu), (SELECT COUNT(*) FROM Datijilu), "
+        "(SELECT TOTAL(Gengxin) FROM Datijilu), (SELECT TOTAL(Defen) FROM Datijilu)"));
+    QStringList parts;
+    for (int c = 0; c < table->ColumnCount(); ++c)
+        parts << QString::fromUtf8(table->ColumnText(c));
+    return parts.join(u' ');
+}
+
 QStringList RecordedExams(Database& db) {
+    if (!HasRecord(db)) return {};
     auto table = db.OpenQuery(QStringLiteral(
         "SELECT ExamID FROM Kaoshijilu GROUP BY ExamID ORDER BY MAX(Kaishi) DESC, ExamID"));
     QStringList exams;

@@ -8,7 +8,7 @@
 class Database;
 
 // The exams that have attempts in the record (Kaoshijilu.ExamID), the one whose latest attempt
-// started last first.
+// started last first. None when the database has no record yet.
 QStringList RecordedExams(Database& db);
 
 // The record of exam `examId`: per candidate the latest attempt (highest Cishu) that has ended
@@ -16,3 +16,7 @@ QStringList RecordedExams(Database& db);
 // The questions are those with a row in any counted attempt, with the points and key of their
 // most recently changed row; the candidates' names come from the candidates' list.
 ExamRecord ReadExamRecord(Database& db, const QString& examId, bool includeInProgress);
+
+// A text that changes whenever an attempt starts or ends or an answer is recorded: the tab
+// analyses again only when it changed. Empty when the database has no record yet.
+QString RecordVersion(Database& db);
