@@ -105,6 +105,7 @@ AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent) : OfficeTab(parent),
     questionText_->setGeometry(632, 298, 218, 200);
 
     poll_ = new QTimer(this);
+    poll_->setObjectName(QStringLiteral("AnalysisPoll"));
     poll_->setInterval(kPollMs);
     guardedConnect(poll_, &QTimer::timeout, this, [this] { Poll(); });
     guardedConnect(refresh_, &QPushButton::clicked, this, [this] { Refresh(); });
