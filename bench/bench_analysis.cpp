@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
     simulated.multi = 20;
     simulated.trueFalse = 20;
     simulated.subjective = 0;
+    simulated.inProgress = 0;
     {
         Database db(kDatabasePath);
         EnsureRecordTables(db);

@@ -88,7 +88,11 @@ ScoreSummary Summarize(const std::vector<double>& totals, double fullMarks) {
     s.median = Median(totals);
     s.highest = *std::max_element(totals.begin(), totals.end());
     s.lowest = *std::min_element(totals.begin(), totals.end());
-    if (totals.size() >= 2) s.standardDeviation = std::sqrt(Variance(totals, mean));
+    // Totals that differ only in the last bits of their sums count as equal: no spread at all.
+    const double variance = Variance(totals, mean);
+    if (totals.size() >= 2)
+        s.standardDeviation =
+            Varies(variance, std::max(fullMarks, 1.0)) ? std::sqrt(variance) : 0.0;
     if (fullMarks > 0) {
         s.passRate = ShareAtLeast(totals, kPassShare, fullMarks);
         s.excellentRate = ShareAtLeast(totals, kExcellentShare, fullMarks);
@@ -128,10 +132,7 @@ ExamStatistics Analyse(const ExamRecord& record) {
                                       kScoreBands - 1)];
 
     // The upper and lower groups: candidates by total, best first, equal totals in record order.
-    const bool spread =
-        n >= 2 && result.summary.standardDeviation &&
-        Varies(*result.summary.standardDeviation * *result.summary.standardDeviation,
-               std::max(full, 1.0));
+    const bool spread = result.summary.standardDeviation && *result.summary.standardDeviation > 0;
     std::vector<size_t> order(n);
     std::iota(order.begin(), order.end(), size_t(0));
     std::stable_sort(order.begin(), order.end(),

@@ -16,7 +16,8 @@ struct ScoreSummary {
     std::optional<double> mean;    // 平均分
     std::optional<double> median;  // 中位数
     // 标准差: the population standard deviation (divided by the number of candidates): the class
-    // is the whole group described, not a sample of a larger one. Needs two candidates.
+    // is the whole group described, not a sample of a larger one. Needs two candidates; exactly 0
+    // when the totals are the same (the figures that need a spread are then none).
     std::optional<double> standardDeviation;
     std::optional<double> highest;   // 最高分
     std::optional<double> lowest;    // 最低分

@@ -124,8 +124,17 @@ class StatisticsTest : public QObject {
 
     // Equal totals by different answers: no spread, so no groups, correlations or reliability.
     void everyoneTheSameScore() {
-        const ExamStatistics s = Analyse(Class({{1, 0}, {0, 1}, {1, 0}}, 0.1));
-        Near(s.summary.standardDeviation, 0);
+        // Points 0.3, 0.1 and 0.2: 0.1 + 0.2 is not 0.3 in binary, yet the totals are equal.
+        ExamRecord record = Class({{1, 0, 0}, {0, 1, 1}, {1, 0, 0}});
+        const double points[3] = {0.3, 0.1, 0.2};
+        for (int q = 0; q < 3; ++q) {
+            record.questions[q].points = points[q];
+            for (CandidateRecord& c : record.candidates)
+                c.answers[q].earned *= points[q];
+        }
+        const ExamStatistics s = Analyse(record);
+        QVERIFY(s.totals[0] != s.totals[1]);
+        QCOMPARE(s.summary.standardDeviation, 0.0);
         QVERIFY(!s.summary.reliability);
         for (const QuestionStatistics& q : s.questions) {
             QVERIFY(!q.discrimination && !q.pointBiserial);

@@ -106,7 +106,7 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
                                        "((SELECT IFNULL(MAX(UserID),0)+1 FROM Userxinxi),?,?)"),
                         {QString::number(number), Name(c)});
         const double ability = normal(random);
-        const int state = c == simulated.candidates - 1 && c > 0 ? 0 : c % 9 == 4 ? 2 : 1;
+        const int state = c >= simulated.candidates - simulated.inProgress ? 0 : c % 9 == 4 ? 2 : 1;
         db.RunStatement(
             QStringLiteral("INSERT INTO Kaoshijilu (Xuehao,Cishu,Jiqi,ExamID,Kaishi,Huodong,"
                            "Shengyu,Zhuangtai,Tishu) VALUES (?,1,?,?,?,?,?,?,?)"),
