@@ -49,6 +49,9 @@ class ResultTable {
     // The blob's bytes, or nullptr for an absent cell.
     const QByteArray* ColumnBlob(int column) const;
 
+    // The current row's cell is SQL NULL.
+    bool IsNull(int column) const { return !CurrentCell(column).present; }
+
     // ColumnText of the named column, decoded from UTF-8: the read every window uses.
     QString Value(const QString& columnName) const;
 

@@ -14,12 +14,13 @@ class DeliveredDatabaseTest : public QObject {
     void init() { workdir_ = std::make_unique<TestWorkdir>(); }
     void cleanup() { workdir_.reset(); }
 
-    void nineTablesWithKaoShiAViewOfTest() {
+    void tablesWithKaoShiAViewOfTest() {
         QCOMPARE(
             workdir_->Rows(QStringLiteral("select name from sqlite_master where type='table' and "
                                           "name not like 'sqlite_%' order by name")),
-            (QStringList{"Exam", "KaoShi2", "KaoShi3", "KaoShi4", "Test", "Time", "UserGL",
-                         "Userxinxi"}));
+            (QStringList{"Datijilu", "Exam", "KaoShi2", "KaoShi3", "KaoShi4", "Kaoshijilu", "Test",
+                         "Time", "UserGL", "Userxinxi"}));
+        QCOMPARE(workdir_->Scalar(QStringLiteral("pragma user_version")), QStringLiteral("1"));
         QCOMPARE(workdir_->Rows(QStringLiteral("select name from sqlite_master where type='view'")),
                  QStringList{"KaoShi"});
         // A change to the bank reaches the paper.
