@@ -25,7 +25,6 @@ int main(int argc, char** argv) {
     TestWorkdir dir;
     {
         Database db(kDatabasePath);
-        EnsureRecordTables(db);
         FillRecord(db, simulated);
     }
     QtPrompts prompts;

@@ -75,14 +75,13 @@ int main(int argc, char** argv) {
     simulated.inProgress = 0;
     {
         Database db(kDatabasePath);
-        EnsureRecordTables(db);
         FillRecord(db, simulated);
     }
-    ExamRecord record;
+    RecordedExam record;
     ExamStatistics statistics;
     {
         Database db(kDatabasePath);
-        record = ReadExamRecord(db, QStringLiteral("1"), false);
+        record = ReadRecordedExam(db, QStringLiteral("1"), false);
     }
     statistics = Analyse(record);
     std::printf("%zu candidates counted, %zu questions, full marks %g, mean %.2f, alpha %.3f\n",
@@ -91,14 +90,14 @@ int main(int argc, char** argv) {
 
     std::printf("\nAnalysis (goal: under 200 ms)\n");
     Report("baseline: the answer rows, bare SQLite", [] { BareRead(); });
-    Report("read the record (ReadExamRecord)", [&] {
+    Report("read the record (ReadRecordedExam)", [&] {
         Database db(kDatabasePath);
-        record = ReadExamRecord(db, QStringLiteral("1"), false);
+        record = ReadRecordedExam(db, QStringLiteral("1"), false);
     });
     Report("statistics (Analyse)", [&] { statistics = Analyse(record); });
     Report("analysis: read and statistics", [&] {
         Database db(kDatabasePath);
-        statistics = Analyse(ReadExamRecord(db, QStringLiteral("1"), false));
+        statistics = Analyse(ReadRecordedExam(db, QStringLiteral("1"), false));
     });
 
     std::printf("\nExport (goal: under 1 s)\n");

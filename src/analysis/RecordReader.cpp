@@ -61,8 +61,8 @@ QStringList RecordedExams(Database& db) {
     return exams;
 }
 
-ExamRecord ReadExamRecord(Database& db, const QString& examId, bool includeInProgress) {
-    ExamRecord record;
+RecordedExam ReadRecordedExam(Database& db, const QString& examId, bool includeInProgress) {
+    RecordedExam record;
     const QString counted = CountedAttempts(includeInProgress);
 
     // Names by student number; the first candidate row of a number gives its name.

@@ -1,7 +1,7 @@
-// Reading the exam record (Kaoshijilu, Datijilu) of one exam into an ExamRecord.
+// Reading the exam record (Kaoshijilu, Datijilu) of one exam into an RecordedExam.
 #pragma once
 
-#include "analysis/ExamRecord.h"
+#include "analysis/RecordedExam.h"
 
 #include <QStringList>
 
@@ -15,7 +15,7 @@ QStringList RecordedExams(Database& db);
 // (handed in or timed out); with `includeInProgress` the latest attempt whatever its state.
 // The questions are those with a row in any counted attempt, with the points and key of their
 // most recently changed row; the candidates' names come from the candidates' list.
-ExamRecord ReadExamRecord(Database& db, const QString& examId, bool includeInProgress);
+RecordedExam ReadRecordedExam(Database& db, const QString& examId, bool includeInProgress);
 
 // A text that changes whenever an attempt starts or ends or an answer is recorded: the tab
 // analyses again only when it changed. Empty when the database has no record yet.

@@ -102,21 +102,21 @@ ScoreSummary Summarize(const std::vector<double>& totals, double fullMarks) {
 
 }  // namespace
 
-double ObjectiveTotal(const ExamRecord& record, const CandidateRecord& candidate) {
+double ObjectiveTotal(const RecordedExam& record, const CandidateRecord& candidate) {
     double total = 0;
     for (size_t q = 0; q < record.questions.size() && q < candidate.answers.size(); ++q)
         if (IsObjective(record.questions[q].section)) total += candidate.answers[q].earned;
     return total;
 }
 
-double FullMarks(const ExamRecord& record) {
+double FullMarks(const RecordedExam& record) {
     double full = 0;
     for (const RecordedQuestion& q : record.questions)
         if (IsObjective(q.section)) full += q.points;
     return full;
 }
 
-ExamStatistics Analyse(const ExamRecord& record) {
+ExamStatistics Analyse(const RecordedExam& record) {
     ExamStatistics result;
     const size_t n = record.candidates.size();
     const double full = FullMarks(record);

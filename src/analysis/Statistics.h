@@ -4,7 +4,7 @@
 // no spread, a question worth nothing) is an empty optional, never NaN.
 #pragma once
 
-#include "analysis/ExamRecord.h"
+#include "analysis/RecordedExam.h"
 
 #include <array>
 #include <optional>
@@ -62,7 +62,7 @@ struct ExamStatistics {
     std::vector<QuestionStatistics> questions;  // in the record's order, subjective ones included
 };
 
-ExamStatistics Analyse(const ExamRecord& record);
+ExamStatistics Analyse(const RecordedExam& record);
 
 // Thresholds of the summary and the flags.
 inline constexpr double kPassShare = 0.60;

@@ -100,7 +100,7 @@ QList<Figure> QuestionRow(const QuestionStatistics& item) {
     return row;
 }
 
-QList<SheetData> AnalysisWorkbook(const ExamRecord& record, const ExamStatistics& statistics) {
+QList<SheetData> AnalysisWorkbook(const RecordedExam& record, const ExamStatistics& statistics) {
     SheetData summary{QStringLiteral("概况"), {{QStringLiteral("项目"), QStringLiteral("数值")}}};
     for (const SummaryLine& line : SummaryLines(statistics.summary))
         summary.rows.append({line.figure.kind == Figure::Kind::Percent

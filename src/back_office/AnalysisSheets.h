@@ -37,4 +37,4 @@ QStringList QuestionCaptions();
 QList<Figure> QuestionRow(const QuestionStatistics& item);
 
 // The three sheets of "导出分析".
-QList<SheetData> AnalysisWorkbook(const ExamRecord& record, const ExamStatistics& statistics);
+QList<SheetData> AnalysisWorkbook(const RecordedExam& record, const ExamStatistics& statistics);

@@ -150,7 +150,7 @@ void AnalysisTab::Analyse() {
     record_ = {};
     if (exams_->count() > 0) {
         Database db(kDatabasePath);
-        record_ = ReadExamRecord(db, exams_->currentText(), inProgress_->isChecked());
+        record_ = ReadRecordedExam(db, exams_->currentText(), inProgress_->isChecked());
     }
     statistics_ = ::Analyse(record_);
     const ScoreSummary& s = statistics_.summary;

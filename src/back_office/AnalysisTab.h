@@ -54,7 +54,7 @@ class AnalysisTab : public OfficeTab {
     QTextEdit* questionText_ = nullptr;
     QTimer* poll_ = nullptr;
 
-    ExamRecord record_;
+    RecordedExam record_;
     ExamStatistics statistics_;
     QString fingerprint_;
 };

@@ -2,7 +2,6 @@
 #include "analysis/RecordReader.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
-#include "support/SimulatedRecord.h"
 #include "support/TestWorkdir.h"
 
 #include <QtTest>
@@ -30,7 +29,7 @@ void Attempt(const TestWorkdir& dir, qint64 id, int student, int cishu, const QS
     }
 }
 
-QStringList Totals(const ExamRecord& record) {
+QStringList Totals(const RecordedExam& record) {
     QStringList totals;
     for (const CandidateRecord& c : record.candidates)
         totals << QStringLiteral("%1 %2 %3%4")
@@ -49,8 +48,6 @@ class RecordReaderTest : public QObject {
     void countsTheLatestEndedAttempt() {
         TestWorkdir dir;
         Database db(kDatabasePath);
-        EnsureRecordTables(db);
-        EnsureRecordTables(db);  // a second time changes nothing
         // 110101 (张三 in the delivered list) handed in twice, then started a third attempt;
         // 110102 timed out; 110103 only has an attempt in progress; 110104 sat another exam.
         Attempt(dir, 1, 110101, 1, QStringLiteral("7"), 1, {QStringLiteral("1:A:2")});
@@ -62,30 +59,29 @@ class RecordReaderTest : public QObject {
         Attempt(dir, 6, 110104, 1, QStringLiteral("8"), 1, {QStringLiteral("1:A:2")});
 
         QCOMPARE(RecordedExams(db), QStringList({QStringLiteral("8"), QStringLiteral("7")}));
-        const ExamRecord ended = ReadExamRecord(db, QStringLiteral("7"), false);
+        const RecordedExam ended = ReadRecordedExam(db, QStringLiteral("7"), false);
         QCOMPARE(Totals(ended),
                  QStringList({QStringLiteral("110101 张三 2"), QStringLiteral("110102  0")}));
         QCOMPARE(ended.questions.size(), size_t(2));
         QCOMPARE(ended.candidates[0].answers[0].answer, QStringLiteral("B"));
         QCOMPARE(ended.candidates[1].answers[0].answer, QString());  // no row: no answer
 
-        const ExamRecord all = ReadExamRecord(db, QStringLiteral("7"), true);
+        const RecordedExam all = ReadRecordedExam(db, QStringLiteral("7"), true);
         QCOMPARE(Totals(all),
                  QStringList({QStringLiteral("110101 张三 2 未交卷"), QStringLiteral("110102  0"),
                               QStringLiteral("110103  0 未交卷")}));
-        QVERIFY(ReadExamRecord(db, QStringLiteral("9"), true).candidates.empty());
+        QVERIFY(ReadRecordedExam(db, QStringLiteral("9"), true).candidates.empty());
     }
 
     // Points and key are the recorded ones, the latest row's, whatever the bank holds now.
     void keyAndPointsFromTheRecord() {
         TestWorkdir dir;
         Database db(kDatabasePath);
-        EnsureRecordTables(db);
         dir.Sql(QStringLiteral("DELETE FROM Test"));
         Attempt(dir, 1, 110101, 1, QStringLiteral("1"), 1, {QStringLiteral("5:C:0")});
         Attempt(dir, 2, 110102, 1, QStringLiteral("1"), 1, {QStringLiteral("5:C:2")},
                 QStringLiteral("C"));
-        const ExamRecord record = ReadExamRecord(db, QStringLiteral("1"), false);
+        const RecordedExam record = ReadRecordedExam(db, QStringLiteral("1"), false);
         QCOMPARE(record.questions.size(), size_t(1));
         QCOMPARE(record.questions[0].number, 5);
         QCOMPARE(record.questions[0].key, QStringLiteral("C"));

@@ -7,8 +7,8 @@ namespace {
 
 // A class answering single-choice questions of one point each: rows are candidates, 1 right and 0
 // wrong (answered "B"; the key is "A").
-ExamRecord Class(const std::vector<std::vector<int>>& marks, double points = 1) {
-    ExamRecord record;
+RecordedExam Class(const std::vector<std::vector<int>>& marks, double points = 1) {
+    RecordedExam record;
     for (size_t q = 0; q < marks.front().size(); ++q)
         record.questions.push_back({1, int(q) + 1, points, QStringLiteral("A")});
     qint64 number = 110101;
@@ -103,7 +103,7 @@ class StatisticsTest : public QObject {
     }
 
     void noCandidate() {
-        ExamRecord record = Class({{1, 0}});
+        RecordedExam record = Class({{1, 0}});
         record.candidates.clear();
         const ExamStatistics s = Analyse(record);
         QCOMPARE(s.summary.candidates, 0);
@@ -125,7 +125,7 @@ class StatisticsTest : public QObject {
     // Equal totals by different answers: no spread, so no groups, correlations or reliability.
     void everyoneTheSameScore() {
         // Points 0.3, 0.1 and 0.2: 0.1 + 0.2 is not 0.3 in binary, yet the totals are equal.
-        ExamRecord record = Class({{1, 0, 0}, {0, 1, 1}, {1, 0, 0}});
+        RecordedExam record = Class({{1, 0, 0}, {0, 1, 1}, {1, 0, 0}});
         const double points[3] = {0.3, 0.1, 0.2};
         for (int q = 0; q < 3; ++q) {
             record.questions[q].points = points[q];
@@ -144,7 +144,7 @@ class StatisticsTest : public QObject {
 
     // 54 of 90 is 60 %, 76.5 of 90 is 85 %, although neither product is exact in binary.
     void ratesIncludeTheThreshold() {
-        ExamRecord record = Class({{1}, {1}}, 90);
+        RecordedExam record = Class({{1}, {1}}, 90);
         record.candidates[0].answers[0].earned = 54;
         record.candidates[1].answers[0].earned = 76.5;
         const ExamStatistics s = Analyse(record);
@@ -156,7 +156,7 @@ class StatisticsTest : public QObject {
     // Multiple-choice letters counted one by one, true/false, blanks, subjective answers; a
     // question worth nothing has no facility; the subjective points do not count.
     void answersCounted() {
-        ExamRecord record;
+        RecordedExam record;
         record.questions = {{2, 1, 2, QStringLiteral("AC")},
                             {3, 1, 1, QStringLiteral("对")},
                             {3, 2, 0, QStringLiteral("错")},

@@ -25,10 +25,6 @@ class AnalysisTabTest : public QObject {
         Tab() : OfficeFixture("TabSheet9") {}
         QString Notice() const { return Find<QLabel>("AnalysisNotice")->text(); }
         QString Figure(int line) const { return List("AnalysisSummary")->Cell(line, 1); }
-        void Record() const {
-            Database db(kDatabasePath);
-            EnsureRecordTables(db);
-        }
         // An attempt of `exam` with one answer to single-choice question 1 (key A, 2 points).
         void Attempt(int id, int student, const QString& exam, int state, const QString& answer,
                      qint64 started = 100) const {
@@ -55,7 +51,6 @@ class AnalysisTabTest : public QObject {
         tab.Click("AnalysisExport");
         QCOMPARE(tab.prompts.Texts(), QStringList({QStringLiteral("没有可导出的分析。")}));
 
-        tab.Record();
         tab.Attempt(1, 110101, QStringLiteral("1"), 0, QStringLiteral("A"));
         tab.Click("AnalysisRefresh");
         QCOMPARE(tab.Notice(), QStringLiteral("本场考试还没有考生交卷。"));
@@ -79,7 +74,6 @@ class AnalysisTabTest : public QObject {
     // no longer has shows what the record holds.
     void examChoiceAndQuestionText() {
         Tab tab;
-        tab.Record();
         tab.Attempt(1, 110101, QStringLiteral("期中"), 1, QStringLiteral("A"), 100);
         tab.Attempt(2, 110102, QStringLiteral("期末"), 1, QStringLiteral("B"), 200);
         tab.Attempt(3, 110103, QStringLiteral("期末"), 2, QString(), 200);
@@ -119,7 +113,6 @@ class AnalysisTabTest : public QObject {
         simulated.candidates = 12;
         {
             Database db(kDatabasePath);
-            EnsureRecordTables(db);
             FillRecord(db, simulated);
         }
         tab.Click("AnalysisRefresh");
@@ -129,7 +122,7 @@ class AnalysisTabTest : public QObject {
         QVERIFY(tab.prompts.shown.size() == 1 && tab.prompts.Errors().isEmpty());
 
         Database db(kDatabasePath);
-        const ExamRecord record = ReadExamRecord(db, QStringLiteral("1"), false);
+        const RecordedExam record = ReadRecordedExam(db, QStringLiteral("1"), false);
         const QList<SheetData> sheets = AnalysisWorkbook(record, Analyse(record));
         QCOMPARE(sheets[2].rows.size(), 12);  // the heading and the 11 who handed in
         for (const SheetData& sheet : sheets) {

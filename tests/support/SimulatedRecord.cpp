@@ -7,24 +7,6 @@
 #include <cmath>
 #include <random>
 
-void EnsureRecordTables(Database& db) {
-    db.RunStatement(QStringLiteral(
-        "CREATE TABLE IF NOT EXISTS Kaoshijilu(JiluID INTEGER PRIMARY KEY, Xuehao INTEGER NOT "
-        "NULL, "
-        "Cishu INTEGER NOT NULL, Jiqi TEXT NOT NULL DEFAULT '', ExamID TEXT NOT NULL DEFAULT '', "
-        "Kaishi BIGINT NOT NULL, Huodong BIGINT NOT NULL, Shengyu INTEGER NOT NULL, "
-        "Zhuangtai INTEGER NOT NULL DEFAULT 0, Chengji FLOAT, Jieshu BIGINT, "
-        "Tishu INTEGER NOT NULL DEFAULT 0, Bufen INTEGER NOT NULL DEFAULT 1, "
-        "TestID INTEGER NOT NULL DEFAULT 1, UNIQUE(Xuehao, Cishu))"));
-    db.RunStatement(QStringLiteral(
-        "CREATE TABLE IF NOT EXISTS Datijilu(JiluID INTEGER NOT NULL, Bufen INTEGER NOT NULL, "
-        "TestID INTEGER NOT NULL, Daan TEXT NOT NULL DEFAULT '', Caogao TEXT, "
-        "Biaoji INTEGER NOT NULL DEFAULT 0, Xianshi INTEGER NOT NULL DEFAULT 0, "
-        "Fenzhi FLOAT NOT NULL DEFAULT 0, Biaozhun TEXT NOT NULL DEFAULT '', "
-        "Defen FLOAT NOT NULL DEFAULT 0, Gengxin BIGINT NOT NULL, "
-        "PRIMARY KEY(JiluID, Bufen, TestID))"));
-}
-
 namespace {
 
 struct Question {

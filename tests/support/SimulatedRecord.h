@@ -5,9 +5,6 @@
 
 class Database;
 
-// Creates the exam record's tables (Kaoshijilu, Datijilu) where the database has none yet.
-void EnsureRecordTables(Database& db);
-
 struct SimulatedClass {
     int candidates = 40;
     int single = 20;  // questions of each section, numbered 1..n in their banks

@@ -30,12 +30,12 @@ struct CandidateRecord {
     qint64 studentNo = 0;
     QString name;       // from the candidates' list; "" when the candidate is no longer there
     bool ended = true;  // false: an attempt still in progress
-    // One per ExamRecord::questions, in the same order; a question without a record row has an
+    // One per RecordedExam::questions, in the same order; a question without a record row has an
     // empty answer and earned nothing.
     std::vector<RecordedAnswer> answers;
 };
 
-struct ExamRecord {
+struct RecordedExam {
     std::vector<RecordedQuestion> questions;  // by section, then number
     std::vector<CandidateRecord> candidates;  // by student number
 };
@@ -43,6 +43,6 @@ struct ExamRecord {
 // A candidate's total: the points earned on the objective questions of the record (the sum of
 // Defen, which is the attempt's Chengji once the attempt has ended, and is also defined for an
 // attempt still in progress).
-double ObjectiveTotal(const ExamRecord& record, const CandidateRecord& candidate);
+double ObjectiveTotal(const RecordedExam& record, const CandidateRecord& candidate);
 // The full marks: the sum of the recorded points of the objective questions.
-double FullMarks(const ExamRecord& record);
+double FullMarks(const RecordedExam& record);
