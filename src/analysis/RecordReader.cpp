@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -80,8 +81,9 @@ RecordedExam ReadRecordedExam(Database& db, const QString& examId, bool includeI
     QHash<qint64, size_t> attempts;  // JiluID -> candidate
     {
         auto table = db.OpenQuery(
-            QStringLiteral("SELECT JiluID, Xuehao, Zhuangtai FROM Kaoshijilu WHERE JiluID IN (%1) "
-                           "ORDER BY Xuehao")
+            QStringLiteral(
+                "SELECT JiluID, Xuehao, Zhuangtai, Tishu FROM Kaoshijilu WHERE JiluID IN (%1) "
+                "ORDER BY Xuehao")
                 .arg(counted),
             {examId});
         for (; !table->AtEnd(); table->MoveNext()) {
@@ -89,6 +91,7 @@ RecordedExam ReadRecordedExam(Database& db, const QString& examId, bool includeI
             candidate.studentNo = table->ColumnAsInt64(1);
             candidate.name = names.value(candidate.studentNo);
             candidate.ended = table->ColumnAsInt64(2) != 0;
+            record.paperQuestions = std::max(record.paperQuestions, int(table->ColumnAsInt64(3)));
             attempts.insert(table->ColumnAsInt64(0), record.candidates.size());
             record.candidates.push_back(std::move(candidate));
         }

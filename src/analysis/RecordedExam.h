@@ -38,6 +38,10 @@ struct CandidateRecord {
 struct RecordedExam {
     std::vector<RecordedQuestion> questions;  // by section, then number
     std::vector<CandidateRecord> candidates;  // by student number
+    // The questions the paper had (the largest Kaoshijilu.Tishu of the counted attempts): more
+    // than `questions` holds when some question was shown to none of them, so the record cannot
+    // say what it was worth.
+    int paperQuestions = 0;
 };
 
 // A candidate's total: the points earned on the objective questions of the record (the sum of

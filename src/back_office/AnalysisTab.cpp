@@ -165,6 +165,10 @@ void AnalysisTab::Analyse() {
     } else if (s.standardDeviation && *s.standardDeviation == 0) {
         notes << kSameScore;
     }
+    if (record_.paperQuestions > int(record_.questions.size()) && s.candidates > 0)
+        notes << QStringLiteral("试卷共 %1 题，其中 %2 题没有考生看过，不计入满分。")
+                     .arg(record_.paperQuestions)
+                     .arg(record_.paperQuestions - int(record_.questions.size()));
     const auto open = std::count_if(record_.candidates.begin(), record_.candidates.end(),
                                     [](const CandidateRecord& c) { return !c.ended; });
     if (open > 0) notes << QStringLiteral("其中 %1 人尚未交卷。").arg(open);

@@ -85,8 +85,12 @@ class AnalysisTabTest : public QObject {
         QTest::keyClick(exams, Qt::Key_Down);
         QCOMPARE(exams->currentText(), QStringLiteral("期中"));
         QCOMPARE(tab.Figure(0), QStringLiteral("1"));
+        // The paper had 3 questions; the record knows only the one shown.
+        tab.dir.Sql(QStringLiteral("UPDATE Kaoshijilu SET Tishu=3 WHERE JiluID=1"));
         tab.Click("AnalysisRefresh");  // keeps the chosen exam
         QCOMPARE(exams->currentText(), QStringLiteral("期中"));
+        QCOMPARE(tab.Notice(), QStringLiteral("只有一名考生：没有标准差、区分度、相关和信度。 "
+                                              "试卷共 3 题，其中 2 题没有考生看过，不计入满分。"));
         // The look for changes runs only while the tab is on screen.
         auto* pages = tab.window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         QVERIFY(tab.Find<QTimer>("AnalysisPoll")->isActive());
