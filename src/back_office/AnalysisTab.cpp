@@ -66,7 +66,8 @@ int CountStep(int most) {
 
 }  // namespace
 
-AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent) : OfficeTab(parent), prompts_(prompts) {
+AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent)
+    : OfficeTab(parent), prompts_(prompts, this) {
     setObjectName(QStringLiteral("TabSheet9"));
 
     MakeLabel(this, QStringLiteral("AnalysisExamLabel"), QStringLiteral("考试："), 8, 10, 44, 24);

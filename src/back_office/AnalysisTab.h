@@ -4,8 +4,8 @@
 
 #include "analysis/Statistics.h"
 #include "back_office/OfficeTab.h"
+#include "ui_common/Prompts.h"
 
-class Prompts;
 class QCheckBox;
 class QChartView;
 class QComboBox;
@@ -42,7 +42,7 @@ class AnalysisTab : public OfficeTab {
     QString Fingerprint() const;
     void Poll();
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     QComboBox* exams_ = nullptr;
     QCheckBox* inProgress_ = nullptr;
     QPushButton* refresh_ = nullptr;

@@ -5,6 +5,7 @@
 #include "back_office/BankTab.h"
 #include "back_office/CandidatesTab.h"
 #include "back_office/GradingTab.h"
+#include "back_office/RoomTab.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Termination.h"
 #include "ui_common/Widgets.h"
@@ -17,7 +18,7 @@
 #include <QTabWidget>
 
 BackOffice::BackOffice(Prompts& prompts, QWidget* owner)
-    : QWidget(owner, Qt::Window), prompts_(prompts) {
+    : QWidget(owner, Qt::Window), prompts_(prompts, this) {
     setObjectName(QStringLiteral("BackOffice"));
     setWindowTitle(QStringLiteral("管理员界面"));
     setFixedSize(880, 600);
@@ -41,14 +42,15 @@ void BackOffice::BuildContent() {
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
     pages_->setGeometry(8, 50, 880 - 16, 600 - 58);
-    admins_ = new AdminsTab(prompts_, pages_);
-    candidates_ = new CandidatesTab(prompts_, pages_);
-    single_ = new BankTab(Bank::SingleChoice, prompts_, pages_);
-    multi_ = new BankTab(Bank::MultiChoice, prompts_, pages_);
-    trueFalse_ = new BankTab(Bank::TrueFalse, prompts_, pages_);
-    subjective_ = new BankTab(Bank::Subjective, prompts_, pages_);
-    grading_ = new GradingTab(prompts_, pages_);
-    analysis_ = new AnalysisTab(prompts_, pages_);
+    admins_ = new AdminsTab(prompts_.Service(), pages_);
+    candidates_ = new CandidatesTab(prompts_.Service(), pages_);
+    single_ = new BankTab(Bank::SingleChoice, prompts_.Service(), pages_);
+    multi_ = new BankTab(Bank::MultiChoice, prompts_.Service(), pages_);
+    trueFalse_ = new BankTab(Bank::TrueFalse, prompts_.Service(), pages_);
+    subjective_ = new BankTab(Bank::Subjective, prompts_.Service(), pages_);
+    grading_ = new GradingTab(prompts_.Service(), pages_);
+    room_ = new RoomTab(pages_);
+    analysis_ = new AnalysisTab(prompts_.Service(), pages_);
     pages_->addTab(admins_, QStringLiteral("管理员管理"));
     pages_->addTab(candidates_, QStringLiteral("考生信息管理"));
     pages_->addTab(single_, QStringLiteral("单项选择题"));
@@ -56,6 +58,7 @@ void BackOffice::BuildContent() {
     pages_->addTab(trueFalse_, QStringLiteral("判断题"));
     pages_->addTab(subjective_, QStringLiteral("主观题"));
     pages_->addTab(grading_, QStringLiteral("教师阅卷"));
+    pages_->addTab(room_, QStringLiteral("考场监控"));
     pages_->addTab(analysis_, QStringLiteral("成绩分析"));
     pages_->setCurrentIndex(0);
     if (gradingSetUp_) grading_->ShowSetUp(*gradingSetUp_);
@@ -80,7 +83,7 @@ void BackOffice::FormShow() {
 
 void BackOffice::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) RunGuarded([this] { FormShow(); });
+    if (!event->spontaneous()) RunGuarded([this] { FormShow(); }, this);
 }
 
 // "退出": end the whole program, not only this window.

@@ -1,4 +1,5 @@
-// The back office ("管理员界面"): the teachers' window and its tabs.
+// The back office ("管理员界面"): the teachers' window with its tabs: the seven of the office, the
+// room view and the results analysis.
 #pragma once
 
 #include "back_office/GradingTab.h"
@@ -13,7 +14,8 @@ class AnalysisTab;
 class BankTab;
 class CandidatesTab;
 class GradingTab;
-class Prompts;
+#include "ui_common/Prompts.h"
+class RoomTab;
 class QPushButton;
 class QTabWidget;
 
@@ -41,7 +43,7 @@ class BackOffice : public QWidget {
     // "退出": ends the whole program.
     void Button2Click();
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     QTabWidget* pages_ = nullptr;
     QPushButton* quit_ = nullptr;
     AdminsTab* admins_ = nullptr;
@@ -51,6 +53,7 @@ class BackOffice : public QWidget {
     BankTab* trueFalse_ = nullptr;
     BankTab* subjective_ = nullptr;
     GradingTab* grading_ = nullptr;
+    RoomTab* room_ = nullptr;
     AnalysisTab* analysis_ = nullptr;
     BuildOnce content_{[this] { BuildContent(); }};
     // What the creation step read while the tabs were not built, as far as it got.

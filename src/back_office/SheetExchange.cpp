@@ -21,7 +21,7 @@ QString Shown(const QString& path) {
 
 }  // namespace
 
-SheetExchange::SheetExchange(Exchange member, Prompts& prompts, ReportList* list,
+SheetExchange::SheetExchange(Exchange member, const WindowPrompts& prompts, ReportList* list,
                              std::function<void()> refresh, QWidget* tab)
     : QObject(tab),
       rule_(RuleOf(member)),
@@ -41,7 +41,7 @@ void SheetExchange::Connect(QPushButton* exportButton, QPushButton* importButton
     connect(saveButton, &SheetExchange::SaveClick);
 }
 
-QString AskWorkbookFile(Prompts& prompts, bool forSaving) {
+QString AskWorkbookFile(const WindowPrompts& prompts, bool forSaving) {
     // A dialog may change the working directory; the database is found relative to it.
     const QString kept = QDir::currentPath();
     const QString file =

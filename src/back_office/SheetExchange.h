@@ -10,7 +10,7 @@
 
 #include <functional>
 
-class Prompts;
+#include "ui_common/Prompts.h"
 class QPushButton;
 class ReportList;
 
@@ -25,14 +25,14 @@ inline const QString kReplaceCandidates =
 
 // Runs the save (or open) dialog for a workbook with the working directory kept as it was: a dialog
 // may change it, and the database path is relative. Empty when cancelled.
-QString AskWorkbookFile(Prompts& prompts, bool forSaving);
+QString AskWorkbookFile(const WindowPrompts& prompts, bool forSaving);
 
 class SheetExchange : public QObject {
     Q_OBJECT
   public:
     // `list` is the tab's list; `refresh` the tab's refresh, run after every save. The exchange
     // lives as long as `tab`.
-    SheetExchange(Exchange member, Prompts& prompts, ReportList* list,
+    SheetExchange(Exchange member, const WindowPrompts& prompts, ReportList* list,
                   std::function<void()> refresh, QWidget* tab);
 
     // Connects the tab's three buttons (any may be null) to the handlers below.
@@ -54,7 +54,7 @@ class SheetExchange : public QObject {
     bool Store(const ListRows& rows, const QString& source, int firstRow);
 
     const ExchangeRule& rule_;
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     ReportList* list_;
     std::function<void()> refresh_;
 };
