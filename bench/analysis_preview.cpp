@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     BackOffice office(prompts, nullptr);
     office.show();
     auto* pages = office.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
-    pages->setCurrentWidget(office.findChild<QWidget*>(QStringLiteral("TabSheet9")));
+    pages->setCurrentWidget(office.findChild<QWidget*>(QStringLiteral("TabAnalysis")));
     if (args.contains(QStringLiteral("--in-progress")))
         office.findChild<QCheckBox*>(QStringLiteral("AnalysisInProgress"))->setChecked(true);
     const int select = args.indexOf(QStringLiteral("--select"));

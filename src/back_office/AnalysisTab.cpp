@@ -68,7 +68,7 @@ int CountStep(int most) {
 
 AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent)
     : OfficeTab(parent), prompts_(prompts, this) {
-    setObjectName(QStringLiteral("TabSheet9"));
+    setObjectName(QStringLiteral("TabAnalysis"));
 
     MakeLabel(this, QStringLiteral("AnalysisExamLabel"), QStringLiteral("考试："), 8, 10, 44, 24);
     exams_ = new QComboBox(this);

@@ -22,7 +22,7 @@ class AnalysisTabTest : public QObject {
     Q_OBJECT
 
     struct Tab : OfficeFixture {
-        Tab() : OfficeFixture("TabSheet9") {}
+        Tab() : OfficeFixture("TabAnalysis") {}
         QString Notice() const { return Find<QLabel>("AnalysisNotice")->text(); }
         QString Figure(int line) const { return List("AnalysisSummary")->Cell(line, 1); }
         // An attempt of `exam` with one answer to single-choice question 1 (key A, 2 points).
