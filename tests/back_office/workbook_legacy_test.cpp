@@ -114,6 +114,8 @@ void WorkbookLegacyTest::sameTextsFromXlsAndXlsx_data() {
     // Calc stores the text results of formulas in .xlsx; in .xls it stores the number 0.
     QTest::newRow("xls") << QStringLiteral("legacy_cells.xls") << QStringLiteral("0")
                          << QStringLiteral("0");
+    QTest::newRow("xlsx") << QStringLiteral("legacy_cells.xlsx") << QStringLiteral("北京！")
+                          << QString(5000, u'字');
 }
 
 void WorkbookLegacyTest::sameTextsFromXlsAndXlsx() {
