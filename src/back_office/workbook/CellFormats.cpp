@@ -7,6 +7,7 @@
 #include <QDateTime>
 
 #include <cmath>
+#include <cstring>
 
 namespace workbook_detail {
 
@@ -99,9 +100,20 @@ DateKind BuiltInFormatKind(int id) {
     return DateKind::None;
 }
 
-QString SerialDateText(double serial, DateKind kind, bool from1904) {
+QString NumberTexts::Text(double value) {
+    quint64 bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    Entry& entry = entries_[(bits * 0x9E3779B97F4A7C15ULL) >> 54];
+    if (entry.value != value || (value == 0 && std::signbit(value) != std::signbit(entry.value))) {
+        entry.value = value;
+        entry.text = FormatGeneral(value);
+    }
+    return entry.text;
+}
+
+QString SerialDateText(double serial, DateKind kind, bool from1904, NumberTexts* numbers) {
     if (kind == DateKind::None || !std::isfinite(serial) || serial < 0 || serial >= kLastSerial)
-        return FormatGeneral(serial);
+        return numbers ? numbers->Text(serial) : FormatGeneral(serial);
     if (kind == DateKind::Elapsed) {
         const qint64 total = std::llround(serial * 86400.0);
         return TimeText(total / 3600, int(total / 60 % 60), int(total % 60));

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <limits>
+
 namespace workbook_detail {
 
 enum class DateKind { None, Date, Time, DateTime, Elapsed };
@@ -20,11 +23,25 @@ DateKind FormatCodeKind(QStringView code);
 // formats of the Chinese, Japanese and Korean versions (27-36, 50-58).
 DateKind BuiltInFormatKind(int id);
 
+// The general format of numbers (FormatGeneral), remembering the texts of recent values: sheets
+// repeat their numbers (scores, classes), and equal texts then share one string in memory.
+class NumberTexts {
+  public:
+    QString Text(double value);
+
+  private:
+    struct Entry {
+        double value = std::numeric_limits<double>::quiet_NaN();  // equal to nothing: empty
+        QString text;
+    };
+    std::array<Entry, 1024> entries_;
+};
+
 // A serial date number (days since the workbook's epoch, the time as the fraction) as text of the
 // kind; a negative number, a day that does not exist (1900-02-29) or one beyond 9999 reads as the
 // number in the general format. Below one day there is no date: a date-time reads as the time alone
 // and a date as the number (0 is the empty day "1900-01-00" of spreadsheet programs).
-QString SerialDateText(double serial, DateKind kind, bool from1904);
+QString SerialDateText(double serial, DateKind kind, bool from1904, NumberTexts* numbers = nullptr);
 
 // An ISO 8601 date or date-time (the t="d" cells of .xlsx) in the shape of the kind of its format
 // (a date-time when the format says nothing); anything else stays as written.

@@ -148,6 +148,8 @@ void SheetBuilder::Add(int row, int column, const QString& text) {
     while (rows_.size() <= row)
         rows_.append(QStringList());
     QStringList& cells = rows_[row];
+    // Rows are usually as wide as the ones before: one allocation of that width each.
+    if (cells.isEmpty()) cells.reserve(columns_);
     while (cells.size() <= column)
         cells.append(QString());
     cells[column] = text;

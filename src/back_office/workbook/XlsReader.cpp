@@ -133,9 +133,9 @@ class Workbook {
         return text;
     }
     void ReadStrings(const Record& record);
-    QString Number(double value, quint16 xf) const {
+    QString Number(double value, quint16 xf) {
         const DateKind kind = xf < xfKinds_.size() ? xfKinds_[xf] : DateKind::None;
-        return SerialDateText(value, kind, from1904_);
+        return SerialDateText(value, kind, from1904_, &numbers_);
     }
 
     QString path_;
@@ -147,6 +147,7 @@ class Workbook {
     std::vector<quint32> offsets_;
     std::vector<QString> strings_;
     std::vector<DateKind> xfKinds_;
+    NumberTexts numbers_;
 };
 
 void Workbook::ReadGlobals() {

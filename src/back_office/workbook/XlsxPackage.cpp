@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <memory>
@@ -32,7 +33,6 @@ QString ResolveTarget(const QString& folder, const char* target) {
     }
     return parts.join(u'/');
 }
-
 
 bool IsNameEnd(char c) {
     return c == ' ' || c == '>' || c == '/' || c == '\t' || c == '\r' || c == '\n';
@@ -84,7 +84,6 @@ QString TextOf(const pugi::xml_node& node) {
     return QString::fromUtf8(bytes);
 }
 
-
 bool TypeIs(const Relationship& relationship, const char* kind) {
     return relationship.type.endsWith(u'/' + QLatin1String(kind));
 }
@@ -124,7 +123,8 @@ void Package::Stream(const QString& partName,
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(
         zip_fopen_index(archive_, index, 0), zip_fclose);
     if (!file) throw DamagedWorkbook(path_, partName);
-    QByteArray piece(kPieceBytes, Qt::Uninitialized);
+    QByteArray piece(qsizetype(std::min<zip_uint64_t>(stat.size + 1, kPieceBytes)),
+                     Qt::Uninitialized);
     zip_uint64_t done = 0;
     for (;;) {
         // A damaged deflate stream or checksum shows as a failed read, at the latest at the end.
@@ -173,7 +173,6 @@ QHash<QString, Relationship> Package::Relationships(const QString& partName) con
     }
     return result;
 }
-
 
 void Package::ReadItems(const QString& partName, const char* container, const char* item,
                         const std::function<void(const pugi::xml_node&)>& take) const {

@@ -7,8 +7,8 @@
 #include <QHash>
 #include <QString>
 
-#include <pugixml.hpp>
 #include <zip.h>
+#include <pugixml.hpp>
 
 #include <functional>
 

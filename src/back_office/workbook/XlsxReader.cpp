@@ -9,7 +9,11 @@
 
 #include "data_store/Conversions.h"
 
+#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace workbook_detail {
@@ -87,8 +91,9 @@ std::vector<DateKind> CellFormatKinds(const Package& package, const QString& par
     QHash<int, DateKind> formats;
     for (pugi::xml_node format : Child(styles.document_element(), "numFmts").children())
         if (Is(format, "numFmt"))
-            formats.insert(format.attribute("numFmtId").as_int(-1),
-                           FormatCodeKind(QString::fromUtf8(format.attribute("formatCode").value())));
+            formats.insert(
+                format.attribute("numFmtId").as_int(-1),
+                FormatCodeKind(QString::fromUtf8(format.attribute("formatCode").value())));
     for (pugi::xml_node xf : Child(styles.document_element(), "cellXfs").children()) {
         if (!Is(xf, "xf")) continue;
         const int id = xf.attribute("numFmtId").as_int(0);
@@ -111,6 +116,7 @@ struct CellContext {
     QStringList sharedStrings;
     std::vector<DateKind> formatKinds;
     bool from1904 = false;
+    NumberTexts numbers;
 
     DateKind KindOf(const pugi::xml_node& cell) const {
         const unsigned index = cell.attribute("s").as_uint(0);
@@ -119,7 +125,7 @@ struct CellContext {
 };
 
 // One cell's text by its type attribute (numbers when absent).
-QString CellText(const pugi::xml_node& cell, const CellContext& context, bool* badIndex) {
+QString CellText(const pugi::xml_node& cell, CellContext& context, bool* badIndex) {
     const char* type = cell.attribute("t").value();
     const pugi::xml_node value = Child(cell, "v");
     if (std::strcmp(type, "inlineStr") == 0) {
@@ -128,16 +134,37 @@ QString CellText(const pugi::xml_node& cell, const CellContext& context, bool* b
     }
     // No value or an empty one (<v/>): an empty cell, for instance a formula never computed.
     if (!value) return QString();
+    // Numbers and shared string indexes straight from the bytes: most cells are one of them.
+    const bool number = *type == 0 || std::strcmp(type, "n") == 0;
+    const bool single = !value.first_child().next_sibling();  // one run of characters at most
+    if (single && (number || std::strcmp(type, "s") == 0)) {
+        std::string_view raw = value.child_value();
+        while (!raw.empty() && std::isspace(uchar(raw.front())))
+            raw.remove_prefix(1);
+        while (!raw.empty() && std::isspace(uchar(raw.back())))
+            raw.remove_suffix(1);
+        if (raw.empty()) return QString();
+        if (!number) {
+            int index = -1;
+            const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), index);
+            if (error != std::errc() || end != raw.data() + raw.size() || index < 0 ||
+                index >= context.sharedStrings.size()) {
+                *badIndex = true;
+                return QString();
+            }
+            return context.sharedStrings[index];
+        }
+        double parsed = 0;
+        const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), parsed);
+        if (error == std::errc() && end == raw.data() + raw.size() && std::isfinite(parsed))
+            return SerialDateText(parsed, context.KindOf(cell), context.from1904, &context.numbers);
+    }
     const QString text = TextOf(value);
     if (text.trimmed().isEmpty()) return QString();
-    if (std::strcmp(type, "s") == 0) {
+    if (number) {
         bool ok = false;
-        const int index = text.trimmed().toInt(&ok);
-        if (!ok || index < 0 || index >= context.sharedStrings.size()) {
-            *badIndex = true;
-            return QString();
-        }
-        return context.sharedStrings[index];
+        const double parsed = text.trimmed().toDouble(&ok);  // "+5" and the like
+        if (ok) return SerialDateText(parsed, context.KindOf(cell), context.from1904);
     }
     if (std::strcmp(type, "str") == 0) return DecodeCellEscapes(text);
     if (std::strcmp(type, "b") == 0) {
@@ -147,11 +174,6 @@ QString CellText(const pugi::xml_node& cell, const CellContext& context, bool* b
         return flag;
     }
     if (std::strcmp(type, "d") == 0) return IsoDateText(text, context.KindOf(cell));
-    if (*type == 0 || std::strcmp(type, "n") == 0) {
-        bool ok = false;
-        const double number = text.trimmed().toDouble(&ok);  // always "." as separator
-        if (ok) return SerialDateText(number, context.KindOf(cell), context.from1904);
-    }
     return text;  // "e" (#N/A, #DIV/0!) and anything unknown: as written
 }
 
@@ -185,9 +207,9 @@ SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString&
         throw DamagedWorkbook(path, workbookPart);
     const QString sheetPart = sheetRelationship->target;
     CellContext context;
-    context.sharedStrings = SharedStrings(
-        package, RelatedPart(related, "sharedStrings",
-                             workbookFolder + QStringLiteral("sharedStrings.xml")));
+    context.sharedStrings =
+        SharedStrings(package, RelatedPart(related, "sharedStrings",
+                                           workbookFolder + QStringLiteral("sharedStrings.xml")));
     context.formatKinds = CellFormatKinds(
         package, RelatedPart(related, "styles", workbookFolder + QStringLiteral("styles.xml")));
     const pugi::xml_attribute date1904 =
