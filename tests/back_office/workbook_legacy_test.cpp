@@ -164,6 +164,13 @@ void WorkbookLegacyTest::trueReasons_data() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(Record(0x0409, U16(0) + U16(0x10) + U16(0)) + Record(0x000A, QByteArray()));
     file.close();
+    // A file larger than any sheet the exchange takes is refused before it is read (sparse here).
+    const QString huge = dir_.filePath(QStringLiteral("huge.xls"));
+    QFile big(huge);
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(257LL << 20));
+    big.close();
+    QTest::newRow("too large") << huge
+                               << QStringLiteral("工作簿 %1 太大（257 MB），无法读取。").arg(huge);
     QTest::newRow("Excel 4.0") << biff4
                                << unread.arg(biff4, QStringLiteral("Excel 2.x–4.0 格式的工作表"));
 }

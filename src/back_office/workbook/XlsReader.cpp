@@ -10,6 +10,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cstring>
 
 namespace workbook_detail {
@@ -221,7 +222,7 @@ void Workbook::ReadStrings(const Record& record) {
     // The count comes from the file: each string takes at least three bytes, so a count beyond
     // the stream's size is damage, not a reason to reserve memory.
     if (unique > quint32(stream_.size() / 3)) Damaged();
-    strings_.reserve(unique);
+    strings_.reserve(std::min<quint32>(unique, 65536));  // grows with what is really there
     for (quint32 i = 0; i < unique; ++i) {
         QString text;
         // Some writers count more strings than they write: the list ends with the bytes.

@@ -217,6 +217,9 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
             const qsizetype last = buffer.lastIndexOf(itemEnd);
             cut = last < 0 ? 0 : last + itemEnd.size();
         }
+        // One row or string of more than 64 MB is no sheet a program wrote: a bomb, not data.
+        if (cut == 0 && zip_uint64_t(buffer.size()) > kMaxWholePart)
+            throw DamagedWorkbook(path_, partName);
         if (cut > 0) parse(cut);
         if (end >= 0) {
             state = kDone;
