@@ -132,6 +132,12 @@ QString CellText(const pugi::xml_node& cell, CellContext& context, bool* badInde
         const pugi::xml_node item = Child(cell, "is");
         return item ? StringItemText(item) : DecodeCellEscapes(TextOf(value));
     }
+    const auto sharedString = [&](bool ok, int index) {
+        if (ok && index >= 0 && index < context.sharedStrings.size())
+            return context.sharedStrings[index];
+        *badIndex = true;
+        return QString();
+    };
     // No value or an empty one (<v/>): an empty cell, for instance a formula never computed.
     if (!value) return QString();
     // Numbers and shared string indexes straight from the bytes: most cells are one of them.
@@ -147,12 +153,7 @@ QString CellText(const pugi::xml_node& cell, CellContext& context, bool* badInde
         if (!number) {
             int index = -1;
             const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), index);
-            if (error != std::errc() || end != raw.data() + raw.size() || index < 0 ||
-                index >= context.sharedStrings.size()) {
-                *badIndex = true;
-                return QString();
-            }
-            return context.sharedStrings[index];
+            return sharedString(error == std::errc() && end == raw.data() + raw.size(), index);
         }
         double parsed = 0;
         const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), parsed);
@@ -161,6 +162,11 @@ QString CellText(const pugi::xml_node& cell, CellContext& context, bool* badInde
     }
     const QString text = TextOf(value);
     if (text.trimmed().isEmpty()) return QString();
+    if (std::strcmp(type, "s") == 0) {  // an index in several runs of characters
+        bool ok = false;
+        const int index = text.trimmed().toInt(&ok);
+        return sharedString(ok, index);
+    }
     if (number) {
         bool ok = false;
         const double parsed = text.trimmed().toDouble(&ok);  // "+5" and the like
