@@ -185,6 +185,11 @@ void WorkbookLegacyTest::damagedRecords_data() {
     QTest::addColumn<QByteArray>("stream");
     const QByteArray label = Record(0x0204, Cell(0, 0) + U16(2) + char(0) + "ab");
     QTest::newRow("sound") << Stream(QByteArray(), label);  // the control: it reads
+    // Formatting runs continued after an empty CONTINUE record (once a hang found by fuzzing).
+    QTest::newRow("sound, empty CONTINUE")
+        << Stream(Record(0x00FC, U32(1) + U32(1) + U16(1) + char(8) + U16(1) + "x") +
+                      Record(0x003C, QByteArray()) + Record(0x003C, U32(0)),
+                  Record(0x00FD, Cell(0, 0) + U32(0)));
     QTest::newRow("record cut off") << Stream(QByteArray(), label).chopped(8);
     QTest::newRow("string longer than its record")
         << Stream(QByteArray(), Record(0x0204, Cell(0, 0) + U16(200) + char(0) + "ab"));
@@ -207,7 +212,7 @@ void WorkbookLegacyTest::damagedRecords() {
     file.write(stream);
     file.close();
     const QString message = ErrorOf([&] { ReadSheet(path); });
-    if (QByteArray(QTest::currentDataTag()) == "sound")
+    if (QByteArray(QTest::currentDataTag()).startsWith("sound"))
         QCOMPARE(message, QString());
     else
         QCOMPARE(message, Damaged(path));

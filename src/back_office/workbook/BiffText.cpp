@@ -55,13 +55,7 @@ bool ContinuedBytes::Length(bool twoBytes, quint16* value) {
 }
 
 bool ContinuedBytes::Skip(qint64 count) {
-    while (count > 0) {
-        if (index_ >= pieces_.size()) return false;
-        const qint64 n = std::min<qint64>(count, pieces_[index_].size - offset_);
-        if (!Read(nullptr, qsizetype(n))) return false;
-        count -= n;
-    }
-    return true;
+    return Read(nullptr, qsizetype(count));  // empty CONTINUE records included
 }
 
 bool ContinuedBytes::Chars(qint64 count, bool wide, QString* text) {
