@@ -5,7 +5,8 @@
 # legacy_cells.xls ("MS Excel 97") and legacy_cells.xlsx come from one Calc workbook that
 # make_legacy_fixtures.py writes; password.xls is that workbook saved by Calc with the password
 # "密码"; the other .xls files are written by
-# make_legacy_fixtures.py itself (see there). Run from any directory.
+# make_legacy_fixtures.py itself (see there): LibreOffice 7.4 reads Excel 5.0/95 files but no longer
+# writes them, so the BIFF5 fixture is put together record by record. Run from any directory.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
