@@ -13,6 +13,7 @@ cmake --build "$build" -j"$(nproc)"
 cd "$build"
 export ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0
 # The package test builds and unpacks a Debian package of these binaries, which would need the
 # sanitizer runtimes installed; it checks packaging, not memory, and runs in the normal build.
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" -E '^package$' "$@"

@@ -103,6 +103,9 @@ QString FormatGeneral(double value) {
     if (std::isnan(value)) return QStringLiteral("NAN");
     if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
     if (value == 0) return QStringLiteral("0");
+    // Whole numbers below 10^15 have at most 15 digits: their text is the digits themselves.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(static_cast<qint64>(value));
 
     // Round to 15 significant digits first; the rounded exponent decides the notation.
     char buffer[64];

@@ -1,7 +1,7 @@
-// Legacy .xls files on which the .xls library fails unsafely (a crash, heap and stack
-// over-reads; found by fuzzing): the import reports a damaged workbook in one box, the database
-// stays as it was, and the program goes on to import a sound workbook. Under the sanitizers the
-// library's over-reads would stop this test if the reader ran in the program's own process.
+// Legacy .xls files damaged by fuzzing (an earlier .xls library crashed or read out of bounds on
+// them): the import reports a damaged workbook in one box, the database stays as it was, and the
+// program goes on to import a sound workbook. The reader runs in process: under the sanitizers
+// any over-read would stop this test.
 #include "back_office/BackOffice.h"
 #include "back_office/workbook/Workbook.h"
 #include "reliability/Faults.h"

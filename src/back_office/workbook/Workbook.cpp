@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <freexl.h>
-
 WorkbookError::WorkbookError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
 namespace workbook_detail {
@@ -83,30 +81,17 @@ WorkbookError PasswordProtected(const QString& path) {
             .arg(Shown(path)));
 }
 
-WorkbookError LegacyReadFailed(const QString& path, int freexlCode) {
-    switch (freexlCode) {
-        case FREEXL_FILE_NOT_FOUND:
-            return UnreadableFile(path);
-        case FREEXL_INSUFFICIENT_MEMORY:
-            return WorkbookError(QStringLiteral("内存不足，无法读取工作簿 %1。").arg(Shown(path)));
-        case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
-            return NotAWorkbook(path);
-        case FREEXL_INVALID_MINI_STREAM:
-        case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
-            // Very small .xls files written by some programs keep their sheet in a "mini stream"
-            // that cannot be read here.
-            return WorkbookError(
-                QStringLiteral("无法读取工作簿 %1：文件中的小数据流（Mini Stream）无效。"
-                               "有些程序写出的很小的 .xls 文件会这样；请用电子表格程序打开它，"
-                               "另存为 .xlsx 后再导入。")
-                    .arg(Shown(path)));
-        case FREEXL_INVALID_CHARACTER:
-        case FREEXL_UNSUPPORTED_CHARSET:
-            return WorkbookError(
-                QStringLiteral("无法读取工作簿 %1：文字的编码无法识别。").arg(Shown(path)));
-        default:
-            return DamagedWorkbook(path, QStringLiteral("错误代码 %1").arg(freexlCode));
-    }
+WorkbookError UnreadFormat(const QString& path, const QString& formatName) {
+    return WorkbookError(
+        QStringLiteral("无法读取工作簿 %1：%2不能直接导入。请在电子表格程序中打开它，"
+                       "另存为 Excel 工作簿（.xlsx）后再导入。")
+            .arg(Shown(path), formatName));
+}
+
+WorkbookError FileTooLarge(const QString& path, qint64 bytes) {
+    return WorkbookError(QStringLiteral("工作簿 %1 太大（%2 MB），无法读取。")
+                             .arg(Shown(path))
+                             .arg((bytes + (1 << 20) - 1) >> 20));
 }
 
 WorkbookError WriteFailed(const QString& path, const QString& reason) {
@@ -152,21 +137,30 @@ QString CellName(int row, int column) {
 
 void SheetBuilder::Add(int row, int column, const QString& text) {
     if (text.isEmpty()) return;
-    cells_.push_back({row, column, text});
-    rows_ = std::max(rows_, row + 1);
+    rowCount_ = std::max(rowCount_, row + 1);
     columns_ = std::max(columns_, column + 1);
+    if (tooLarge_) return;
+    if (qint64(rowCount_) * columns_ > kMaxCells) {
+        tooLarge_ = true;
+        rows_ = SheetCells();
+        return;
+    }
+    while (rows_.size() <= row)
+        rows_.append(QStringList());
+    QStringList& cells = rows_[row];
+    // Rows are usually as wide as the ones before: one allocation of that width each.
+    if (cells.isEmpty()) cells.reserve(columns_);
+    while (cells.size() <= column)
+        cells.append(QString());
+    cells[column] = text;
 }
 
-SheetCells SheetBuilder::Build(const QString& path, const QString& sheetName) const {
-    if (qint64(rows_) * columns_ > kMaxCells) throw SheetTooLarge(path, sheetName, rows_, columns_);
-    SheetCells result;
-    result.reserve(rows_);
-    const QStringList emptyRow(columns_, QString());
-    for (int r = 0; r < rows_; ++r)
-        result.append(emptyRow);
-    for (const Cell& cell : cells_)
-        result[cell.row][cell.column] = cell.text;
-    return result;
+SheetCells SheetBuilder::Build(const QString& path, const QString& sheetName) {
+    if (tooLarge_) throw SheetTooLarge(path, sheetName, rowCount_, columns_);
+    for (QStringList& cells : rows_)
+        while (cells.size() < columns_)
+            cells.append(QString());
+    return std::move(rows_);
 }
 
 int FindSheet(const QStringList& names, const QString& sheetName) {
@@ -181,21 +175,39 @@ int FindSheet(const QStringList& names, const QString& sheetName) {
 
 using namespace workbook_detail;
 
+namespace {
+
+// A legacy file of BIFF records without the compound file around it: Excel 2.x-4.0 wrote their
+// worksheets so (BOF records 0x0009, 0x0209, 0x0409); a few programs write BIFF5/8 records so.
+bool IsOldBiff(const QByteArray& head) {
+    return head.size() >= 4 && head[0] == '\x09' &&
+           (head[1] == 0 || head[1] == 2 || head[1] == 4) && head[3] == 0 && uchar(head[2]) >= 4 &&
+           uchar(head[2]) <= 20;
+}
+
+bool IsBareBiff(const QByteArray& head) {
+    return head.size() >= 4 && head[0] == '\x09' && head[1] == '\x08' && head[3] == 0;
+}
+
+}  // namespace
+
 SheetCells ReadSheet(const QString& path, const QString& sheetName) {
     const QFileInfo info(path);
     if (!info.exists()) throw MissingFile(path);
     QFile file(path);
     if (info.isDir() || !file.open(QIODevice::ReadOnly)) throw UnreadableFile(path);
-
-    // The name's extension says nothing: the first bytes tell the two formats apart.
-    const QByteArray head = file.read(4);
-    if (head == QByteArray("\xD0\xCF\x11\xE0", 4)) {
-        file.close();
-        return ReadXls(path, sheetName);
-    }
-    if (head != QByteArray("PK\x03\x04", 4)) throw NotAWorkbook(path);
-    file.seek(0);
-    const QByteArray bytes = file.readAll();
+    // Refused before a byte is read: a file larger than any sheet the exchange takes.
+    if (file.size() > kMaxFileBytes) throw FileTooLarge(path, file.size());
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError) throw UnreadableFile(path);
-    return ReadXlsx(path, bytes, sheetName);
+    if (bytes.size() > kMaxFileBytes) throw FileTooLarge(path, bytes.size());
+
+    // The name's extension says nothing: the first bytes tell the formats apart.
+    const QByteArray head = bytes.left(4);
+    if (head == QByteArray("\xD0\xCF\x11\xE0", 4))
+        return ReadXls(path, WorkbookStream(path, bytes), sheetName);
+    if (head == QByteArray("PK\x03\x04", 4)) return ReadXlsx(path, bytes, sheetName);
+    if (IsBareBiff(head)) return ReadXls(path, bytes, sheetName);
+    if (IsOldBiff(head)) throw UnreadFormat(path, kOldExcelFormat);
+    throw NotAWorkbook(path);
 }

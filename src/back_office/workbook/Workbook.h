@@ -22,19 +22,22 @@ class WorkbookError : public std::runtime_error {
 };
 
 // Reads the sheet named sheetName (an exact name first, otherwise the same name in other letter
-// case, as spreadsheet programs match sheet names) from an .xlsx or legacy .xls file, told apart by
-// the file's first bytes, not by its name.
+// case, as spreadsheet programs match sheet names) from an .xlsx or a legacy .xls file (Excel
+// 97-2003 or Excel 5.0/95), told apart by the file's first bytes, not by its name.
 //
 // The result is the rectangle from A1 to the last row and the last column holding a non-empty
 // cell, every row padded with empty texts to the same length; a sheet without such a cell gives no
 // rows. Numbers become their general floating format (1, 0.5, 110101), texts stay as they are
-// (rich-text runs joined), booleans "TRUE"/"FALSE", error cells their text (#N/A), formula cells
-// their last computed value, and empty cells empty text. In legacy .xls files formula and boolean
-// cells carry no value the reader can see and read as empty; date and time cells read as the
-// reader's date text (YYYY-MM-DD, hh:mm:ss).
+// (rich-text runs joined), booleans "TRUE"/"FALSE", error cells their text ("#N/A", "#DIV/0!"),
+// formula cells their last computed value as the program that saved the file stored it (in both
+// formats), and empty cells empty text. A number whose format is a date or a time reads as
+// "YYYY-MM-DD", "hh:mm:ss" or "YYYY-MM-DD hh:mm:ss" as its format shows a date, a time or both
+// (elapsed formats such as [h]:mm:ss give the whole hours, "36:00:00"); a negative number there
+// reads as the number. Dates stored as text (t="d" in .xlsx) read in the same shapes.
 //
-// Raises WorkbookError for a missing or unreadable file, a file that is not a workbook, a damaged
-// workbook, a missing sheet and a sheet too large to hold in memory.
+// Raises WorkbookError for a missing or unreadable file, a file that is not a workbook, a workbook
+// in a format that is not read (.xlsb, .ods, Excel 2.x-4.0), one protected by a password, a damaged
+// workbook, a missing sheet, a file larger than 256 MB and a sheet too large to hold in memory.
 SheetCells ReadSheet(const QString& path, const QString& sheetName = QStringLiteral("Sheet1"));
 
 // Writes an .xlsx workbook holding one sheet sheetName with every non-empty text of cells as a

@@ -16,6 +16,8 @@ constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
 // The largest rectangle ReadSheet builds (rows x columns); larger ones are refused, not allocated.
 constexpr qint64 kMaxCells = 5000000;
+// The largest workbook file ReadSheet reads; larger ones are refused before they are read.
+constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 
 // Messages (each names the file as given).
 WorkbookError MissingFile(const QString& path);
@@ -27,8 +29,10 @@ WorkbookError NoSuchSheet(const QString& path, const QString& sheetName);
 WorkbookError SheetTooLarge(const QString& path, const QString& sheetName, qint64 rows,
                             qint64 columns);
 WorkbookError PasswordProtected(const QString& path);
-// A legacy .xls file that the BIFF reader refuses, by its result code.
-WorkbookError LegacyReadFailed(const QString& path, int freexlCode);
+// A spreadsheet in a format that is not read here (formatName says which, in the user's words).
+WorkbookError UnreadFormat(const QString& path, const QString& formatName);
+inline const QString kOldExcelFormat = QStringLiteral("Excel 2.x–4.0 格式的工作表");
+WorkbookError FileTooLarge(const QString& path, qint64 bytes);
 // Writing failed; reason (may be empty) says why in the user's words.
 WorkbookError WriteFailed(const QString& path, const QString& reason);
 
@@ -43,28 +47,27 @@ QString EscapeCellUnderscores(const QString& text);
 QString CellName(int row, int column);
 
 // Collects the non-empty cell texts of one sheet (0-based positions, any order; a later text at the
-// same position replaces the earlier) and builds the padded rectangle from A1.
+// same position replaces the earlier) into the rows of the result, and pads them to one length.
+// Once the rectangle exceeds kMaxCells nothing more is kept and Build raises SheetTooLarge.
 class SheetBuilder {
   public:
     void Add(int row, int column, const QString& text);
-    SheetCells Build(const QString& path, const QString& sheetName) const;
+    SheetCells Build(const QString& path, const QString& sheetName);
 
   private:
-    struct Cell {
-        int row;
-        int column;
-        QString text;
-    };
-    std::vector<Cell> cells_;
-    int rows_ = 0;
+    SheetCells rows_;
+    int rowCount_ = 0;
     int columns_ = 0;
+    bool tooLarge_ = false;
 };
 
 // Format readers, called by ReadSheet once the first bytes told the format apart.
 SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString& sheetName);
-// ReadXls runs ReadXlsInProcess in a child process (FreeXL is not safe on damaged files).
-SheetCells ReadXls(const QString& path, const QString& sheetName);
-SheetCells ReadXlsInProcess(const QString& path, const QString& sheetName);
+// The BIFF records of a legacy .xls workbook: the "Workbook" or "Book" stream of the OLE2
+// compound file in bytes. Raises the password message for an encrypted .xlsx package.
+QByteArray WorkbookStream(const QString& path, const QByteArray& bytes);
+// Reads the sheet from a workbook stream of BIFF8 or BIFF5 records.
+SheetCells ReadXls(const QString& path, const QByteArray& stream, const QString& sheetName);
 
 // The sheet of names whose name is sheetName: an exact match first, then one that differs only in
 // letter case; -1 when there is none.

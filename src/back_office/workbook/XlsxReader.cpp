@@ -1,48 +1,24 @@
 // Reading one sheet of an .xlsx workbook: a zip of XML parts. The package relationships name the
 // workbook part, the workbook lists its sheets by name with a relationship id, the workbook's
-// relationships give each sheet's part and the shared strings. Element names are compared without
-// their namespace prefix, since writers differ in the prefixes they use.
+// relationships give each sheet's part, the shared strings and the styles (whose cell formats
+// tell dates from numbers). The sheet and the shared strings are read piece by piece, so memory
+// grows with the cells kept, not with the XML.
+#include "back_office/workbook/CellFormats.h"
 #include "back_office/workbook/WorkbookInternal.h"
+#include "back_office/workbook/XlsxPackage.h"
 
 #include "data_store/Conversions.h"
 
-#include <QHash>
-#include <QUrl>
-
-#include <zip.h>
-#include <pugixml.hpp>
-
-#include <climits>
+#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 namespace workbook_detail {
 
 namespace {
-
-// The element or attribute name without its namespace prefix.
-const char* LocalName(const char* name) {
-    const char* colon = std::strrchr(name, ':');
-    return colon ? colon + 1 : name;
-}
-
-bool Is(const pugi::xml_node& node, const char* localName) {
-    return node.type() == pugi::node_element && std::strcmp(LocalName(node.name()), localName) == 0;
-}
-
-pugi::xml_node Child(const pugi::xml_node& parent, const char* localName) {
-    for (pugi::xml_node child : parent.children())
-        if (Is(child, localName)) return child;
-    return {};
-}
-
-// The text content of an element: its character data children joined.
-QString TextOf(const pugi::xml_node& node) {
-    QByteArray bytes;
-    for (pugi::xml_node child : node.children())
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            bytes.append(child.value());
-    return QString::fromUtf8(bytes);
-}
 
 // A shared or inline string item: its own text, or its rich-text runs joined. Phonetic runs
 // (rPh) are a reading aid, not part of the text.
@@ -80,154 +56,121 @@ bool ParseCellReference(const char* ref, int* row, int* column) {
     return true;
 }
 
-struct Relationship {
-    QString type;
-    QString target;  // the part name it points to, resolved
-};
-
-class Package {
-  public:
-    Package(const QString& path, const QByteArray& bytes) : path_(path) {
-        zip_error_t error;
-        zip_error_init(&error);
-        zip_source_t* source = zip_source_buffer_create(bytes.constData(), bytes.size(), 0, &error);
-        if (source) {
-            archive_ = zip_open_from_source(source, ZIP_RDONLY, &error);
-            if (!archive_) zip_source_free(source);
-        }
-        zip_error_fini(&error);
-        if (!archive_) throw DamagedWorkbook(path_, QString());
-    }
-    ~Package() {
-        if (archive_) zip_discard(archive_);
-    }
-    Package(const Package&) = delete;
-    Package& operator=(const Package&) = delete;
-
-    bool Has(const QString& partName) const { return Locate(partName) >= 0; }
-
-    // The part's bytes; a part that is missing or fails to inflate is a damaged workbook.
-    QByteArray Read(const QString& partName) const {
-        const zip_int64_t index = Locate(partName);
-        zip_stat_t stat;
-        zip_stat_init(&stat);
-        if (index < 0 || zip_stat_index(archive_, index, 0, &stat) != 0 ||
-            !(stat.valid & ZIP_STAT_SIZE) || stat.size > zip_uint64_t(INT_MAX))
-            throw DamagedWorkbook(path_, partName);
-        QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
-        zip_file_t* file = zip_fopen_index(archive_, index, 0);
-        if (!file) throw DamagedWorkbook(path_, partName);
-        zip_int64_t done = 0;
-        while (done < bytes.size()) {
-            const zip_int64_t n = zip_fread(file, bytes.data() + done, bytes.size() - done);
-            if (n <= 0) break;
-            done += n;
-        }
-        // A damaged deflate stream or checksum shows at the end of the part.
-        char extra;
-        const bool overran = done == bytes.size() && zip_fread(file, &extra, 1) != 0;
-        zip_fclose(file);
-        if (done != bytes.size() || overran) throw DamagedWorkbook(path_, partName);
-        return bytes;
-    }
-
-    void Parse(const QString& partName, pugi::xml_document* document) const {
-        const QByteArray bytes = Read(partName);
-        const pugi::xml_parse_result parsed = document->load_buffer(
-            bytes.constData(), bytes.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
-        if (!parsed || !document->document_element()) throw DamagedWorkbook(path_, partName);
-    }
-
-    // The relationships of a part (".rels" beside it), keyed by id; none when there is no file.
-    QHash<QString, Relationship> Relationships(const QString& partName) const {
-        const int slash = partName.lastIndexOf(u'/');
-        const QString folder = partName.left(slash + 1);
-        const QString relsName =
-            folder + QStringLiteral("_rels/") + partName.mid(slash + 1) + QStringLiteral(".rels");
-        QHash<QString, Relationship> result;
-        if (!Has(relsName)) return result;
-        pugi::xml_document document;
-        Parse(relsName, &document);
-        for (pugi::xml_node node : document.document_element().children()) {
-            if (!Is(node, "Relationship")) continue;
-            if (QString::fromUtf8(node.attribute("TargetMode").value()) == u"External") continue;
-            result.insert(QString::fromUtf8(node.attribute("Id").value()),
-                          {QString::fromUtf8(node.attribute("Type").value()),
-                           ResolveTarget(folder, node.attribute("Target").value())});
-        }
-        return result;
-    }
-
-  private:
-    zip_int64_t Locate(const QString& partName) const {
-        return zip_name_locate(archive_, partName.toUtf8().constData(), ZIP_FL_NOCASE);
-    }
-
-    // A target is relative to the folder of the part that names it, or absolute from the root.
-    static QString ResolveTarget(const QString& folder, const char* target) {
-        QString name = QUrl::fromPercentEncoding(QByteArray(target));
-        name = name.startsWith(u'/') ? name.mid(1) : folder + name;
-        QStringList parts;
-        for (const QString& part : name.split(u'/')) {
-            if (part == u"..") {
-                if (!parts.isEmpty()) parts.removeLast();
-            } else if (!part.isEmpty() && part != u".") {
-                parts.append(part);
-            }
-        }
-        return parts.join(u'/');
-    }
-
-    QString path_;
-    zip_t* archive_ = nullptr;
-};
-
-bool TypeIs(const Relationship& relationship, const char* kind) {
-    return relationship.type.endsWith(u'/' + QLatin1String(kind));
-}
-
-// The workbook part: as the package relationships name it, otherwise the usual place.
+// The workbook part: as the package relationships name it, otherwise the usual place. Zips of
+// other spreadsheet formats get their own message.
 QString WorkbookPart(const Package& package, const QString& path) {
-    for (const Relationship& relationship : package.Relationships(QString()))
-        if (TypeIs(relationship, "officeDocument") && package.Has(relationship.target))
-            return relationship.target;
+    for (const Relationship& relationship : package.Relationships(QString())) {
+        if (!TypeIs(relationship, "officeDocument") || !package.Has(relationship.target)) continue;
+        if (relationship.target.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive))
+            throw UnreadFormat(path, QStringLiteral("Excel 二进制工作簿（.xlsb）"));
+        return relationship.target;
+    }
     if (package.Has(QStringLiteral("xl/workbook.xml"))) return QStringLiteral("xl/workbook.xml");
+    if (package.Has(QStringLiteral("xl/workbook.bin")))
+        throw UnreadFormat(path, QStringLiteral("Excel 二进制工作簿（.xlsb）"));
+    if (package.Has(QStringLiteral("mimetype")) &&
+        package.Read(QStringLiteral("mimetype"))
+            .startsWith("application/vnd.oasis.opendocument.spreadsheet"))
+        throw UnreadFormat(path, QStringLiteral("OpenDocument 电子表格（.ods）"));
     throw NotAWorkbook(path);  // a zip, but not of a workbook (a document, an archive)
 }
 
-QStringList SharedStrings(const Package& package, const QHash<QString, Relationship>& related,
-                          const QString& workbookFolder) {
-    QString partName;
+QString RelatedPart(const QHash<QString, Relationship>& related, const char* kind,
+                    const QString& usual) {
     for (const Relationship& relationship : related)
-        if (TypeIs(relationship, "sharedStrings")) partName = relationship.target;
-    if (partName.isEmpty()) partName = workbookFolder + QStringLiteral("sharedStrings.xml");
+        if (TypeIs(relationship, kind)) return relationship.target;
+    return usual;
+}
+
+// The date kind of each cell format (the s attribute of cells) by its number format.
+std::vector<DateKind> CellFormatKinds(const Package& package, const QString& partName) {
+    std::vector<DateKind> kinds;
+    if (!package.Has(partName)) return kinds;
+    pugi::xml_document styles;
+    package.Parse(partName, &styles);
+    QHash<int, DateKind> formats;
+    for (pugi::xml_node format : Child(styles.document_element(), "numFmts").children())
+        if (Is(format, "numFmt"))
+            formats.insert(
+                format.attribute("numFmtId").as_int(-1),
+                FormatCodeKind(QString::fromUtf8(format.attribute("formatCode").value())));
+    for (pugi::xml_node xf : Child(styles.document_element(), "cellXfs").children()) {
+        if (!Is(xf, "xf")) continue;
+        const int id = xf.attribute("numFmtId").as_int(0);
+        kinds.push_back(formats.contains(id) ? formats.value(id) : BuiltInFormatKind(id));
+    }
+    return kinds;
+}
+
+QStringList SharedStrings(const Package& package, const QString& partName) {
     QStringList strings;
     if (!package.Has(partName)) return strings;
-    pugi::xml_document document;
-    package.Parse(partName, &document);
-    for (pugi::xml_node item : document.document_element().children())
-        if (Is(item, "si")) strings.append(StringItemText(item));
+    package.ReadItems(partName, "sst", "si",
+                      [&](const pugi::xml_node& item) { strings.append(StringItemText(item)); });
     return strings;
 }
 
+// What a cell's text needs besides the cell: the shared strings, the date kinds of the cell
+// formats and the date system.
+struct CellContext {
+    QStringList sharedStrings;
+    std::vector<DateKind> formatKinds;
+    bool from1904 = false;
+    NumberTexts numbers;
+
+    DateKind KindOf(const pugi::xml_node& cell) const {
+        const unsigned index = cell.attribute("s").as_uint(0);
+        return index < formatKinds.size() ? formatKinds[index] : DateKind::None;
+    }
+};
+
 // One cell's text by its type attribute (numbers when absent).
-QString CellText(const pugi::xml_node& cell, const QStringList& sharedStrings, bool* badIndex) {
+QString CellText(const pugi::xml_node& cell, CellContext& context, bool* badIndex) {
     const char* type = cell.attribute("t").value();
     const pugi::xml_node value = Child(cell, "v");
     if (std::strcmp(type, "inlineStr") == 0) {
         const pugi::xml_node item = Child(cell, "is");
         return item ? StringItemText(item) : DecodeCellEscapes(TextOf(value));
     }
-    if (!value) return QString();  // no value, for instance a formula never computed
+    const auto sharedString = [&](bool ok, int index) {
+        if (ok && index >= 0 && index < context.sharedStrings.size())
+            return context.sharedStrings[index];
+        *badIndex = true;
+        return QString();
+    };
+    // No value or an empty one (<v/>): an empty cell, for instance a formula never computed.
+    if (!value) return QString();
+    // Numbers and shared string indexes straight from the bytes: most cells are one of them.
+    const bool number = *type == 0 || std::strcmp(type, "n") == 0;
+    const bool single = !value.first_child().next_sibling();  // one run of characters at most
+    if (single && (number || std::strcmp(type, "s") == 0)) {
+        std::string_view raw = value.child_value();
+        while (!raw.empty() && std::isspace(uchar(raw.front())))
+            raw.remove_prefix(1);
+        while (!raw.empty() && std::isspace(uchar(raw.back())))
+            raw.remove_suffix(1);
+        if (raw.empty()) return QString();
+        if (!number) {
+            int index = -1;
+            const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), index);
+            return sharedString(error == std::errc() && end == raw.data() + raw.size(), index);
+        }
+        double parsed = 0;
+        const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), parsed);
+        if (error == std::errc() && end == raw.data() + raw.size() && std::isfinite(parsed))
+            return SerialDateText(parsed, context.KindOf(cell), context.from1904, &context.numbers);
+    }
     const QString text = TextOf(value);
-    if (std::strcmp(type, "s") == 0) {
+    if (text.trimmed().isEmpty()) return QString();
+    if (std::strcmp(type, "s") == 0) {  // an index in several runs of characters
         bool ok = false;
         const int index = text.trimmed().toInt(&ok);
-        if (!ok || index < 0 || index >= sharedStrings.size()) {
-            *badIndex = true;
-            return QString();
-        }
-        return sharedStrings[index];
+        return sharedString(ok, index);
+    }
+    if (number) {
+        bool ok = false;
+        const double parsed = text.trimmed().toDouble(&ok);  // "+5" and the like
+        if (ok) return SerialDateText(parsed, context.KindOf(cell), context.from1904);
     }
     if (std::strcmp(type, "str") == 0) return DecodeCellEscapes(text);
     if (std::strcmp(type, "b") == 0) {
@@ -236,12 +179,8 @@ QString CellText(const pugi::xml_node& cell, const QStringList& sharedStrings, b
         if (flag == u"0") return QStringLiteral("FALSE");
         return flag;
     }
-    if (*type == 0 || std::strcmp(type, "n") == 0) {
-        bool ok = false;
-        const double number = text.trimmed().toDouble(&ok);  // always "." as separator
-        if (ok) return FormatGeneral(number);
-    }
-    return text;  // "e" (#N/A, #DIV/0!), "d" (an ISO date) and anything unknown: as written
+    if (std::strcmp(type, "d") == 0) return IsoDateText(text, context.KindOf(cell));
+    return text;  // "e" (#N/A, #DIV/0!) and anything unknown: as written
 }
 
 }  // namespace
@@ -273,15 +212,20 @@ SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString&
     if (sheetRelationship == related.constEnd() || !package.Has(sheetRelationship->target))
         throw DamagedWorkbook(path, workbookPart);
     const QString sheetPart = sheetRelationship->target;
-    const QStringList sharedStrings = SharedStrings(package, related, workbookFolder);
+    CellContext context;
+    context.sharedStrings =
+        SharedStrings(package, RelatedPart(related, "sharedStrings",
+                                           workbookFolder + QStringLiteral("sharedStrings.xml")));
+    context.formatKinds = CellFormatKinds(
+        package, RelatedPart(related, "styles", workbookFolder + QStringLiteral("styles.xml")));
+    const pugi::xml_attribute date1904 =
+        Child(workbook.document_element(), "workbookPr").attribute("date1904");
+    context.from1904 = date1904.as_bool(false);
 
-    pugi::xml_document sheet;
-    package.Parse(sheetPart, &sheet);
     SheetBuilder builder;
     bool badIndex = false;
     int row = -1;
-    for (pugi::xml_node rowNode : Child(sheet.document_element(), "sheetData").children()) {
-        if (!Is(rowNode, "row")) continue;
+    package.ReadItems(sheetPart, "sheetData", "row", [&](const pugi::xml_node& rowNode) {
         // Positions come from the references; a row or cell without one follows the previous.
         const pugi::xml_attribute rowNumber = rowNode.attribute("r");
         if (rowNumber) {
@@ -303,10 +247,10 @@ SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString&
                 ++column;
             }
             if (row >= kMaxRows || column >= kMaxColumns) throw DamagedWorkbook(path, sheetPart);
-            builder.Add(cellRow, column, CellText(cell, sharedStrings, &badIndex));
+            builder.Add(cellRow, column, CellText(cell, context, &badIndex));
             if (badIndex) throw DamagedWorkbook(path, sheetPart);
         }
-    }
+    });
     return builder.Build(path, names[found]);
 }
 

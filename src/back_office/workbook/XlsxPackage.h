@@ -1,0 +1,63 @@
+// The zip package of an .xlsx workbook: its parts, their relationships, XML parsed whole (the small
+// parts) or piece by piece (the sheet and the shared strings). Element names are compared without
+// their namespace prefix, since writers differ in the prefixes they use.
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <zip.h>
+#include <pugixml.hpp>
+
+#include <functional>
+
+namespace workbook_detail {
+
+// The element or attribute name without its namespace prefix.
+const char* LocalName(const char* name);
+bool Is(const pugi::xml_node& node, const char* localName);
+pugi::xml_node Child(const pugi::xml_node& parent, const char* localName);
+// The text content of an element: its character data children joined.
+QString TextOf(const pugi::xml_node& node);
+
+struct Relationship {
+    QString type;
+    QString target;  // the part name it points to, resolved
+};
+
+bool TypeIs(const Relationship& relationship, const char* kind);
+
+class Package {
+  public:
+    Package(const QString& path, const QByteArray& bytes);
+    ~Package();
+    Package(const Package&) = delete;
+    Package& operator=(const Package&) = delete;
+
+    bool Has(const QString& partName) const;
+    // The part's bytes, for the small parts (workbook, relationships, styles); one that is missing,
+    // fails to inflate or claims more than 64 MB is a damaged workbook.
+    QByteArray Read(const QString& partName) const;
+    void Parse(const QString& partName, pugi::xml_document* document) const;
+    // The relationships of a part (".rels" beside it), keyed by id; none when there is no file.
+    QHash<QString, Relationship> Relationships(const QString& partName) const;
+
+    // Reads the `item` elements inside the first `container` element of a part without holding
+    // the part: the inflated bytes are cut after the last complete item, and the items before the
+    // cut are parsed as one fragment and handed to take, in order. A part without the container
+    // has no items.
+    void ReadItems(const QString& partName, const char* container, const char* item,
+                   const std::function<void(const pugi::xml_node&)>& take) const;
+
+  private:
+    // The part's inflated bytes in pieces, each handed to take as it comes.
+    void Stream(const QString& partName,
+                const std::function<void(const char*, qsizetype)>& take) const;
+    zip_int64_t Locate(const QString& partName) const;
+
+    QString path_;
+    zip_t* archive_ = nullptr;
+};
+
+}  // namespace workbook_detail
