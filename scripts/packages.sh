@@ -11,6 +11,8 @@ CX_PACKAGES=(
     xvfb xauth
     desktop-file-utils sqlite3
 )
+# What only the tests need: LibreOffice reads back the workbooks the program writes.
+CX_TEST_PACKAGES=(libreoffice-calc)
 
 cx_install_packages() {
     local missing=()

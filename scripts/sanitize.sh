@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/packages.sh"
-cx_install_packages
+cx_install_packages "${CX_TEST_PACKAGES[@]}"
 
 build="$root/build-asan"
 cmake -S "$root" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_SANITIZE=ON \
