@@ -6,10 +6,11 @@ set -euo pipefail
 CX_PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6test6
-    libsqlite3-dev libfontconfig-dev libxlsxwriter-dev libzip-dev libpugixml-dev libfreexl-dev
+    libsqlite3-dev libpq-dev libfontconfig-dev libxlsxwriter-dev libzip-dev libpugixml-dev libfreexl-dev
     fonts-wqy-microhei fonts-arphic-ukai
     xvfb xauth
     desktop-file-utils sqlite3
+    postgresql
 )
 
 cx_install_packages() {

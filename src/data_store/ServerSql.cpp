@@ -174,9 +174,18 @@ ServerStatement ForServer(const QString& sql) {
         text = DefineTable(text);
         statement.defines = true;
     } else if (const auto view = kCreateView.match(text); view.hasMatch()) {
+        // The view's rows come in its own order where it names one, else in its table's.
+        static const QRegularExpression orderBy(QStringLiteral("\\bORDER\\s+BY\\s+(.*)$"),
+                                                QRegularExpression::CaseInsensitiveOption |
+                                                    QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch order = orderBy.match(view.captured(5));
+        const QString rowid =
+            order.hasMatch()
+                ? QStringLiteral("row_number() over (order by %1) as rowid").arg(order.captured(1))
+                : view.captured(4) + QStringLiteral(".rowid");
         if (view.captured(2).trimmed() != QStringLiteral("*"))
-            text = view.captured(1) + view.captured(2) + QStringLiteral(", ") + view.captured(4) +
-                   QStringLiteral(".rowid") + view.captured(3) + view.captured(5);
+            text = view.captured(1) + view.captured(2) + QStringLiteral(", ") + rowid +
+                   view.captured(3) + view.captured(5);
         statement.defines = true;
     } else if (kSelectStar.match(text).hasMatch()) {
         statement.hideRowid = true;

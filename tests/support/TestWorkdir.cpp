@@ -163,3 +163,32 @@ QString TestWorkdir::Scalar(const QString& query) const {
     const QStringList rows = Rows(query);
     return rows.isEmpty() ? QString() : rows.first().section(u'|', 0, 0);
 }
+
+void TestWorkdir::RefuseWrites(const QString& name, const QString& event, const QString& table,
+                               const QString& condition, const QString& message) const {
+    if (!server_) {
+        Sql(QStringLiteral("Create Trigger %1 Before %2 On %3 %4 Begin Select Raise(Abort, '%5'); "
+                           "End")
+                .arg(name, event, table,
+                     condition.isEmpty() ? QString() : QStringLiteral("When ") + condition,
+                     message));
+        return;
+    }
+    // One statement each: the function's body is dollar-quoted, semicolons included.
+    Database db(TestServer());
+    db.RunStatement(
+        QStringLiteral("Create Function %1_f() Returns trigger Language plpgsql As $$ "
+                       "Begin If %2 Then Raise Exception '%3'; End If; Return new; "
+                       "End $$")
+            .arg(name, condition.isEmpty() ? QStringLiteral("true") : condition, message));
+    db.RunStatement(QStringLiteral("Create Trigger %1 Before %2 On %3 For Each Row Execute "
+                                   "Function %1_f()")
+                        .arg(name, event, table));
+}
+
+void TestWorkdir::DropRefusal(const QString& name, const QString& table) const {
+    if (server_)
+        Sql(QStringLiteral("Drop Trigger %1 On %2; Drop Function %1_f").arg(name, table));
+    else
+        Sql(QStringLiteral("Drop Trigger %1").arg(name));
+}

@@ -28,6 +28,12 @@ class TestWorkdir {
     // Every row of `query`, columns joined by "|".
     QStringList Rows(const QString& query) const;
 
+    // A database fault on demand: every `event` ("Insert", "Update") on `table` for which
+    // `condition` holds (empty: always; the new row is "new") fails with `message`.
+    void RefuseWrites(const QString& name, const QString& event, const QString& table,
+                      const QString& condition, const QString& message) const;
+    void DropRefusal(const QString& name, const QString& table) const;
+
     // The tests run against the server (CX_TEST_ENGINE=postgresql).
     static bool OnServer();
     // This test process's database on the server.
