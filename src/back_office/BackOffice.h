@@ -12,6 +12,7 @@ class AdminsTab;
 class BankTab;
 class CandidatesTab;
 class GradingTab;
+class ServerTab;
 class Prompts;
 class QPushButton;
 class QTabWidget;
@@ -50,6 +51,7 @@ class BackOffice : public QWidget {
     BankTab* trueFalse_ = nullptr;
     BankTab* subjective_ = nullptr;
     GradingTab* grading_ = nullptr;
+    ServerTab* server_ = nullptr;
     BuildOnce content_{[this] { BuildContent(); }};
     // What the creation step read while the tabs were not built, as far as it got.
     std::optional<GradingSetUp> gradingSetUp_;
