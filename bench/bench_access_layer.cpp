@@ -1,6 +1,9 @@
 // The access layer against the same calls made directly on the SQLite C API, in one run:
-// open + one SELECT by key + close, and open + one UPDATE + close, as every handler does.
+// open + one SELECT by key + close, and open + one UPDATE + close, as every handler does; and the
+// exam record's write of a pick (open + the answer row's upsert + close), as the exam makes it.
 #include "data_store/Database.h"
+#include "data_store/SchemaUpgrade.h"
+#include "record/ExamRecord.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,6 +78,42 @@ void BareUpdate(const char* file, int i) {
     sqlite3_close(db);
 }
 
+const char kUpsert[] =
+    "INSERT INTO Datijilu (JiluID, Bufen, TestID, Daan, Caogao, Biaoji, Xianshi, Fenzhi, "
+    "Biaozhun, Defen, Gengxin) VALUES (?,?,?,?,?,?,?,?,?,?,?) ON CONFLICT (JiluID, Bufen, TestID) "
+    "DO UPDATE SET Daan=excluded.Daan, Caogao=excluded.Caogao, Biaoji=excluded.Biaoji, "
+    "Xianshi=excluded.Xianshi, Fenzhi=excluded.Fenzhi, Biaozhun=excluded.Biaozhun, "
+    "Defen=excluded.Defen, Gengxin=excluded.Gengxin";
+
+AnswerRow Pick(int i) {
+    return {1,   i % 50 + 1,          QString(QChar(u'A' + i % 4)), std::nullopt,     false, true,
+            1.0, QStringLiteral("A"), i % 4 == 0 ? 1.0 : 0.0,       1'800'000'000 + i};
+}
+
+void BarePick(const char* file, qint64 attempt, int i) {
+    const AnswerRow row = Pick(i);
+    const QByteArray answer = row.answer.toUtf8(), key = row.key.toUtf8();
+    sqlite3* db = nullptr;
+    sqlite3_open(file, &db);
+    sqlite3_busy_timeout(db, 10000);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, kUpsert, -1, &statement, nullptr);
+    sqlite3_bind_int64(statement, 1, attempt);
+    sqlite3_bind_int64(statement, 2, row.section);
+    sqlite3_bind_int64(statement, 3, row.question);
+    sqlite3_bind_text(statement, 4, answer.constData(), int(answer.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_null(statement, 5);
+    sqlite3_bind_int64(statement, 6, row.marked);
+    sqlite3_bind_int64(statement, 7, row.shown);
+    sqlite3_bind_double(statement, 8, row.points);
+    sqlite3_bind_text(statement, 9, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_double(statement, 10, row.earned);
+    sqlite3_bind_int64(statement, 11, row.changedAt);
+    sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,6 +143,22 @@ int main(int argc, char** argv) {
                                     {QString::number(i % 100), qint64(110101)});
                 });
 
+    AttemptRow attempt;
+    attempt.studentNo = 110101;
+    {
+        Database db(file);
+        Transaction begin(db);
+        record::BeginAttempt(db, attempt);
+        begin.Commit();
+    }
+    const auto [barePick, layerPick] =
+        Compare([&](int i) { BarePick(fileName.constData(), attempt.id, i); },
+                [&](int i) {
+                    UpgradeSchemaOnce(file);
+                    Database db(file);
+                    record::WriteAnswer(db, attempt.id, Pick(i));
+                });
+
     std::printf(
         "access layer vs bare SQLite C API, median of 9 alternating batches of %d calls "
         "(microseconds per call)\n",
@@ -113,5 +168,7 @@ int main(int argc, char** argv) {
                 layerSelect, layerSelect / bareSelect);
     std::printf("%-36s %10.1f %10.1f %7.2fx\n", "open + UPDATE + close", bareUpdate, layerUpdate,
                 layerUpdate / bareUpdate);
+    std::printf("%-36s %10.1f %10.1f %7.2fx\n", "open + record a pick (upsert) + close", barePick,
+                layerPick, layerPick / barePick);
     return 0;
 }

@@ -5,6 +5,7 @@
 //  (b) "下一题" (query, display, score write) against the same SQLite calls made directly;
 //  (c) a pick (no database).
 // Run from anywhere; it works on a temporary copy of the delivered database.
+#include "BenchDesk.h"
 #include "exam/ExamWindow.h"
 #include "exam/ObjectiveSection.h"
 #include "shell/CandidateSignIn.h"
@@ -17,6 +18,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -35,24 +37,6 @@
 #include <vector>
 
 namespace {
-
-struct QuietPrompts : Prompts {
-    void Message(const QString&) override {}
-    void Error(const QString& text) override {
-        std::fprintf(stderr, "error: %s\n", qPrintable(text));
-    }
-    bool Confirm(const QString&, const QString&) override { return false; }
-    QString OpenFileName(const QString&) override { return {}; }
-    QString SaveFileName(const QString&) override { return {}; }
-};
-
-struct FixedPlatform : Platform {
-    void OpenUrl(const QString&) override {}
-    QSize ScreenSize() const override { return {1024, 768}; }
-    QPoint CursorPosition() const override { return {}; }
-    QStringList InputMethods() override { return {}; }
-    void ActivateInputMethod(int) override {}
-};
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

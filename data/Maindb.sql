@@ -30,6 +30,21 @@ Create Table KaoShi2(TestID integer PRIMARY KEY AUTOINCREMENT NOT NULL,Request v
 Create Table KaoShi3(TestID integer PRIMARY KEY AUTOINCREMENT NOT NULL,Request varchar(50),Axx varchar(50),Bxx varchar(50),DDx varchar,Score varchar(30));
 Create Table KaoShi4(TestID integer PRIMARY KEY AUTOINCREMENT NOT NULL,Request varchar(50));
 
+-- The exam record: one row per exam attempt (Kaoshijilu) and one per question of an attempt that was
+-- shown or answered (Datijilu). Times are seconds since 1970 (UTC); Zhuangtai 0 in progress,
+-- 1 handed in, 2 timed out; Bufen 1..4 the section. Files made before these tables get them when the
+-- program first opens them (schema version 1, PRAGMA user_version).
+CREATE TABLE Kaoshijilu(JiluID INTEGER PRIMARY KEY, Xuehao INTEGER NOT NULL, Cishu INTEGER NOT NULL,
+  Jiqi TEXT NOT NULL DEFAULT '', ExamID TEXT NOT NULL DEFAULT '', Kaishi BIGINT NOT NULL,
+  Huodong BIGINT NOT NULL, Shengyu INTEGER NOT NULL, Zhuangtai INTEGER NOT NULL DEFAULT 0,
+  Chengji FLOAT, Jieshu BIGINT, Tishu INTEGER NOT NULL DEFAULT 0, Bufen INTEGER NOT NULL DEFAULT 1,
+  TestID INTEGER NOT NULL DEFAULT 1, UNIQUE(Xuehao, Cishu));
+CREATE TABLE Datijilu(JiluID INTEGER NOT NULL, Bufen INTEGER NOT NULL, TestID INTEGER NOT NULL,
+  Daan TEXT NOT NULL DEFAULT '', Caogao TEXT, Biaoji INTEGER NOT NULL DEFAULT 0,
+  Xianshi INTEGER NOT NULL DEFAULT 0, Fenzhi FLOAT NOT NULL DEFAULT 0, Biaozhun TEXT NOT NULL DEFAULT '',
+  Defen FLOAT NOT NULL DEFAULT 0, Gengxin BIGINT NOT NULL, PRIMARY KEY(JiluID, Bufen, TestID));
+PRAGMA user_version = 1;
+
 INSERT INTO Exam (ExamID) VALUES (1);
 INSERT INTO Time (TimeID, TimeN) VALUES (1, '01:10:00');
 INSERT INTO UserGL (UserGLID, Usermin, password) VALUES (1, 'admin', '123456');

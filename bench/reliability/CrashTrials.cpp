@@ -109,14 +109,6 @@ QStringList BankRow(int i, int texts) {
     return row;
 }
 
-void CopyDatabase(const QString& from, const QString& dir) {
-    QDir().mkpath(dir + QStringLiteral("/data"));
-    const QString to = dir + QStringLiteral("/") + kDatabasePath;
-    QFile::remove(to);
-    if (!QFile::copy(from, to)) throw DatabaseError(QStringLiteral("cannot copy ") + from);
-    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
-}
-
 // Starts the worker on the database in `dir`; returns once it said "ready" (or failed to).
 bool StartWorker(QProcess& process, const QString& worker, const QString& kind,
                  const QString& dir) {
@@ -130,6 +122,14 @@ bool StartWorker(QProcess& process, const QString& worker, const QString& kind,
 }
 
 }  // namespace
+
+void CopyDatabase(const QString& from, const QString& dir) {
+    QDir().mkpath(dir + QStringLiteral("/data"));
+    const QString to = dir + QStringLiteral("/") + kDatabasePath;
+    QFile::remove(to);
+    if (!QFile::copy(from, to)) throw DatabaseError(QStringLiteral("cannot copy ") + from);
+    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+}
 
 const std::vector<CrashKind>& CrashKinds() {
     static const std::vector<CrashKind> kinds = {

@@ -47,6 +47,9 @@ struct TrialTally {
 TrialTally RunTrials(const QString& kind, int trials, quint32 seed, const QString& deliveredDb,
                      const QString& worker);
 
+// Copies the database file `from` to data/Maindb.db below `dir`, writable.
+void CopyDatabase(const QString& from, const QString& dir);
+
 // Everything the database holds: the schema, then every table's rows in table order.
 QStringList Snapshot(const QString& fileName);
 // "ok" for a sound file, otherwise the check's first finding.

@@ -4,7 +4,9 @@
 #include "data_store/Database.h"
 #include "data_store/Renumbering.h"
 #include "data_store/Schema.h"
+#include "data_store/SchemaUpgrade.h"
 #include "exam/ExamState.h"
+#include "record/ExamRecord.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -96,6 +98,11 @@ QByteArray WorkstationReport::Serialize() const {
         line += ' ' + QByteArray::number(answer);
     line += ' ' + (latencies.isEmpty() ? QByteArray("-") : latencies);
     line += ' ' + (firstFailure.isEmpty() ? QByteArray("-") : firstFailure.toUtf8().toBase64());
+    QByteArray picked;
+    for (const auto& [question, letter] : picks)
+        picked += (picked.isEmpty() ? "" : ",") + QByteArray::number(question) + '=' +
+                  QString(letter).toLatin1();
+    line += ' ' + (picked.isEmpty() ? QByteArray("-") : picked);
     return line + '\n';
 }
 
@@ -124,6 +131,9 @@ WorkstationReport WorkstationReport::Parse(const QByteArray& output) {
             report.latenciesUs.push_back(value.toLongLong());
     if (fields[9] != "-")
         report.firstFailure = QString::fromUtf8(QByteArray::fromBase64(fields[9]));
+    if (fields.size() > 10 && fields[10] != "-")
+        for (const QByteArray& pick : fields[10].split(','))
+            report.picks[pick.split('=')[0].toInt()] = QChar(pick.split('=')[1].at(0));
     return report;
 }
 
@@ -251,6 +261,97 @@ WorkstationReport ActOffice(const WorkstationPlan& plan) {
         });
     }
     return report;
+}
+
+WorkstationReport ActExaminee(const WorkstationPlan& plan) {
+    WorkstationReport report;
+    Recorder recorder(plan, report);
+    const int number = CandidateNumber(plan.index).toInt();
+    SleepUntil(plan.startAtMs);
+    // The exam start: the record's attempt begins, as the exam window begins it.
+    AttemptRow attempt;
+    attempt.studentNo = number;
+    attempt.workstation = QStringLiteral("ws%1").arg(plan.index);
+    attempt.startedAt = attempt.lastSeen = NowMs() / 1000;
+    attempt.secondsLeft = 4200;
+    attempt.questions = 83;
+    ++report.statements;
+    if (!recorder.Handler([&](Database& db) {
+            UpgradeSchemaOnce(kDatabasePath);
+            Transaction begin(db);
+            attempt.examId = record::CurrentExamId(db);
+            record::BeginAttempt(db, attempt);
+            begin.Commit();
+        })) {
+        ++report.failed;
+        return report;
+    }
+    qint64 next = NowMs(), lastLife = NowMs();
+    const auto write = [&](const std::function<void(Database&)>& body, bool timed) {
+        QElapsedTimer clock;
+        clock.start();
+        ++report.statements;
+        const bool done = recorder.Handler([&](Database& db) {
+            UpgradeSchemaOnce(kDatabasePath);
+            body(db);
+        });
+        if (timed) report.latenciesUs.push_back(clock.nsecsElapsed() / 1000);
+        if (!done) ++report.failed;
+        return done;
+    };
+    while (recorder.TimeLeft()) {
+        next += 2000;
+        SleepUntil(next + recorder.Pick(0, 200));
+        const int question = recorder.Pick(1, 50);
+        const QChar letter(u'A' + recorder.Pick(0, 3));
+        const AnswerRow row{1,
+                            question,
+                            QString(letter),
+                            std::nullopt,
+                            false,
+                            true,
+                            1.0,
+                            QStringLiteral("A"),
+                            letter == u'A' ? 1.0 : 0.0,
+                            NowMs() / 1000};
+        if (write([&](Database& db) { record::WriteAnswer(db, attempt.id, row); }, true)) {
+            report.picks[question] = letter;
+            ++report.saves;
+        }
+        if (NowMs() - lastLife >= 5000) {
+            lastLife = NowMs();
+            write([&](Database& db) { record::WriteLife(db, attempt.id, 4000, lastLife / 1000); },
+                  false);
+        }
+    }
+    return report;
+}
+
+WorkstationReport ActRoomView(const WorkstationPlan& plan) {
+    WorkstationReport report;
+    Recorder recorder(plan, report);
+    SleepUntil(plan.startAtMs);
+    while (recorder.TimeLeft()) {
+        ++report.statements;
+        if (!recorder.Handler([&](Database& db) { (void)record::Room(db); })) ++report.failed;
+        QThread::msleep(3000);
+    }
+    return report;
+}
+
+int LostPicks(const QString& fileName, const std::vector<WorkstationReport>& examinees) {
+    Database db(fileName);
+    int lost = 0;
+    for (size_t index = 0; index < examinees.size(); ++index) {
+        const auto attempt = record::LatestAttempt(db, CandidateNumber(int(index)).toInt());
+        std::map<int, QString> recorded;
+        if (attempt)
+            for (const AnswerRow& row : record::Answers(db, attempt->id))
+                recorded[row.question] = row.answer;
+        for (const auto& [question, letter] : examinees[index].picks)
+            if (recorded[question] != QString(letter)) ++lost;
+    }
+    return lost;
 }
 
 int LostSaves(const QString& fileName, const std::vector<WorkstationReport>& candidates) {

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 // What a workstation process is told on its command line.
@@ -31,6 +32,8 @@ struct WorkstationReport {
     std::array<qint64, 3> lastAnswer{-1, -1, -1};
     std::vector<qint64> latenciesUs;  // one per statement, failed ones included
     QString firstFailure;
+    // With the exam record: the last answer recorded for each single-choice question picked.
+    std::map<int, QChar> picks;
 
     QByteArray Serialize() const;
     static WorkstationReport Parse(const QByteArray& line);
@@ -47,6 +50,14 @@ void AddCandidates(const QString& fileName, int count);
 // The acts; both work on the database in the working directory and return when the time is up.
 WorkstationReport ActCandidate(const WorkstationPlan& plan);
 WorkstationReport ActOffice(const WorkstationPlan& plan);
+
+// With the exam record: a candidate signs in (the attempt begins), picks an answer to a random
+// single-choice question every 2 s (the answer row's write, timed as one pick), and writes a sign
+// of life every 5 s; the back office's room view reads the record every 3 s.
+WorkstationReport ActExaminee(const WorkstationPlan& plan);
+WorkstationReport ActRoomView(const WorkstationPlan& plan);
+// The picks of the examinees' reports that are not in their attempts' records.
+int LostPicks(const QString& fileName, const std::vector<WorkstationReport>& examinees);
 
 // Compares the database with the candidates' last successful saves: the number of saves that are
 // not there (each candidate's score and answers 1..3 count one each).

@@ -2,6 +2,8 @@
 // data/Maindb.db in its working directory, as the program does. Arguments:
 //   candidate <index> <busy timeout ms> <start at, ms since the epoch> <seconds> <seed>
 //   office <busy timeout ms> <start at> <seconds> <seed>
+//   examinee <index> <busy timeout ms> <start at> <seconds> <seed>: with the exam record
+//   room <busy timeout ms> <start at> <seconds> <seed>: the back office's room view
 //   change <kind>
 //   lock: holds the database locked (BEGIN EXCLUSIVE) until its standard input ends
 #include "reliability/CrashTrials.h"
@@ -23,6 +25,18 @@ int main(int argc, char** argv) {
         WorkstationPlan plan{args[1].toInt(), args[2].toInt(), args[3].toLongLong(),
                              args[4].toInt(), args[5].toUInt()};
         std::fputs(ActCandidate(plan).Serialize().constData(), stdout);
+        return 0;
+    }
+    if (role == QLatin1String("examinee") && args.size() == 6) {
+        WorkstationPlan plan{args[1].toInt(), args[2].toInt(), args[3].toLongLong(),
+                             args[4].toInt(), args[5].toUInt()};
+        std::fputs(ActExaminee(plan).Serialize().constData(), stdout);
+        return 0;
+    }
+    if (role == QLatin1String("room") && args.size() == 5) {
+        WorkstationPlan plan{0, args[1].toInt(), args[2].toLongLong(), args[3].toInt(),
+                             args[4].toUInt()};
+        std::fputs(ActRoomView(plan).Serialize().constData(), stdout);
         return 0;
     }
     if (role == QLatin1String("office") && args.size() == 5) {

@@ -4,6 +4,7 @@
 #include "back_office/BankTab.h"
 #include "back_office/CandidatesTab.h"
 #include "back_office/GradingTab.h"
+#include "back_office/RoomTab.h"
 #include "back_office/ServerTab.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Termination.h"
@@ -48,6 +49,7 @@ void BackOffice::BuildContent() {
     trueFalse_ = new BankTab(Bank::TrueFalse, prompts_, pages_);
     subjective_ = new BankTab(Bank::Subjective, prompts_, pages_);
     grading_ = new GradingTab(prompts_, pages_);
+    room_ = new RoomTab(pages_);
     server_ = new ServerTab(prompts_, pages_);
     pages_->addTab(admins_, QStringLiteral("管理员管理"));
     pages_->addTab(candidates_, QStringLiteral("考生信息管理"));
@@ -56,6 +58,7 @@ void BackOffice::BuildContent() {
     pages_->addTab(trueFalse_, QStringLiteral("判断题"));
     pages_->addTab(subjective_, QStringLiteral("主观题"));
     pages_->addTab(grading_, QStringLiteral("教师阅卷"));
+    pages_->addTab(room_, QStringLiteral("考场监控"));
     pages_->addTab(server_, QStringLiteral("服务器"));
     pages_->setCurrentIndex(0);
     if (gradingSetUp_) grading_->ShowSetUp(*gradingSetUp_);

@@ -1,4 +1,4 @@
-// The back office ("管理员界面"): the teachers' window with seven tabs.
+// The back office ("管理员界面"): the teachers' window with its tabs: the seven of the office and the room view.
 #pragma once
 
 #include "back_office/GradingTab.h"
@@ -12,6 +12,7 @@ class AdminsTab;
 class BankTab;
 class CandidatesTab;
 class GradingTab;
+class RoomTab;
 class ServerTab;
 class Prompts;
 class QPushButton;
@@ -28,7 +29,7 @@ class BackOffice : public QWidget {
     void FormCreate();
     // Run each time the window is shown: refreshes every list, in tab order.
     void FormShow();
-    // The title, "退出" and the seven tabs; built on the first show, or here for a caller that
+    // The title, "退出" and the tabs; built on the first show, or here for a caller that
     // needs them before. The grading tab shows what the creation step read either way.
     void EnsureBuilt() { content_.Ensure(); }
     void setVisible(bool visible) override;
@@ -51,6 +52,7 @@ class BackOffice : public QWidget {
     BankTab* trueFalse_ = nullptr;
     BankTab* subjective_ = nullptr;
     GradingTab* grading_ = nullptr;
+    RoomTab* room_ = nullptr;
     ServerTab* server_ = nullptr;
     BuildOnce content_{[this] { BuildContent(); }};
     // What the creation step read while the tabs were not built, as far as it got.

@@ -1,6 +1,7 @@
 #include "data_store/ClassroomCopy.h"
 
 #include "data_store/Database.h"
+#include "data_store/SchemaUpgrade.h"
 #include "data_store/ServerLink.h"
 #include "data_store/ServerSql.h"
 
@@ -18,7 +19,7 @@ struct Definition {
 SqlValues RowValues(const ResultTable& rows) {
     SqlValues values;
     for (int c = 0; c < rows.ColumnCount(); ++c) {
-        if (rows.ColumnIsNull(c)) {
+        if (rows.IsNull(c)) {
             values << nullptr;
             continue;
         }
@@ -63,6 +64,9 @@ void CopyToServer(Database& file, Database& server) {
         "Select table_name from information_schema.tables where table_schema=current_schema()"));
     if (existing->RowCount() > 0)
         throw TargetNotEmpty{existing->Value(QStringLiteral("table_name"))};
+    // The server starts at the schema version this program writes.
+    UpgradeSchema(file);
+    const qint64 version = file.OpenQuery(QStringLiteral("PRAGMA user_version"))->ColumnAsInt64(0);
     QList<Definition> definitions;
     auto master = file.OpenQuery(
         QStringLiteral(
@@ -83,6 +87,8 @@ void CopyToServer(Database& file, Database& server) {
         server.RunStatement(
             QStringLiteral("Insert into Jiegou values (?,?,?,?)"),
             {qint64(i + 1), definitions[i].name, definitions[i].type, definitions[i].sql});
+    server.RunStatement(QStringLiteral("Create Table Banben(user_version INTEGER)"));
+    server.RunStatement(QStringLiteral("Insert into Banben values (?)"), {version});
     // Numbers drawn by the server (an INTEGER PRIMARY KEY left out of an insert, the row order)
     // go on after the copied ones, as the file would number the next row.
     auto drawn = server.OpenQuery(QStringLiteral(
@@ -113,5 +119,8 @@ void CopyFromServer(Database& server, Database& file) {
                                   stored->Value(QStringLiteral("Yuju"))};
     Transaction transaction(file);
     CreateAndCopy(server, file, definitions);
+    file.RunStatement(
+        QStringLiteral("PRAGMA user_version = %1")
+            .arg(server.OpenQuery(QStringLiteral("PRAGMA user_version"))->ColumnAsInt64(0)));
     transaction.Commit();
 }

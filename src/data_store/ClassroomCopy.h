@@ -7,7 +7,8 @@
 
 class Database;
 
-// The table on the server that keeps each copied table's definition as the file wrote it, so a
+// The server also keeps the schema version (table Banben, "PRAGMA user_version" there) and, in the
+// table below, each copied table's definition as the file wrote it, so a
 // copy back creates the file's tables with their own declared types.
 inline const QString kDefinitionsTable = QStringLiteral("Jiegou");
 

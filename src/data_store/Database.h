@@ -46,11 +46,13 @@ class ResultTable {
     // The current row's cell as text: the stored bytes (UTF-8 as stored) for text, decimal for
     // integers, the general floating format for floats, empty for NULL.
     QByteArray ColumnText(int column) const;
-    bool ColumnIsNull(int column) const { return !CurrentCell(column).present; }
     qint64 ColumnAsInt64(int column) const;
     double ColumnAsFloat(int column) const;
     // The blob's bytes, or nullptr for an absent cell.
     const QByteArray* ColumnBlob(int column) const;
+
+    // The current row's cell is SQL NULL.
+    bool IsNull(int column) const { return !CurrentCell(column).present; }
 
     // ColumnText of the named column, decoded from UTF-8: the read every window uses.
     QString Value(const QString& columnName) const;

@@ -158,6 +158,9 @@ const QRegularExpression kCreateView(
     QStringLiteral(
         "^(\\s*CREATE\\s+VIEW\\s+\\S+\\s+AS\\s+SELECT\\s+)(.*?)(\\s+FROM\\s+(\\w+))(.*)$"),
     QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+const QRegularExpression kUserVersion(
+    QStringLiteral("^\\s*PRAGMA\\s+user_version\\s*(?:=\\s*(\\d+))?\\s*;?\\s*$"),
+    QRegularExpression::CaseInsensitiveOption);
 const QRegularExpression kSelectStar(QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+\\w+\\b"),
                                      QRegularExpression::CaseInsensitiveOption);
 const QRegularExpression kOrdered(QStringLiteral("\\b(ORDER|LIMIT|GROUP|UNION|JOIN|OFFSET|FOR)\\b"),
@@ -187,8 +190,12 @@ ServerStatement ForServer(const QString& sql) {
             text = view.captured(1) + view.captured(2) + QStringLiteral(", ") + rowid +
                    view.captured(3) + view.captured(5);
         statement.defines = true;
+    } else if (const auto pragma = kUserVersion.match(text); pragma.hasMatch()) {
+        // The schema's version: the file keeps it in its header, the server in a table.
+        text = pragma.captured(1).isEmpty()
+                   ? QStringLiteral("Select user_version from Banben")
+                   : QStringLiteral("Update Banben Set user_version=") + pragma.captured(1);
     } else if (kSelectStar.match(text).hasMatch()) {
-        statement.hideRowid = true;
         QString plain;  // the statement without its literals, to look for clauses
         ForEachPlainChar(text, [&](qsizetype i) { plain += text[i]; });
         if (!kOrdered.match(plain).hasMatch()) {
@@ -197,6 +204,8 @@ ServerStatement ForServer(const QString& sql) {
             text += QStringLiteral(" order by rowid");
         }
     }
+    // The row order column stays out of sight unless the statement names it.
+    statement.hideRowid = !sql.contains(QStringLiteral("rowid"), Qt::CaseInsensitive);
     statement.text = text.toUtf8();
     return statement;
 }

@@ -7,8 +7,9 @@
 //   PRIMARY KEY draws its next number by itself, AUTOINCREMENT goes;
 // - every table gets a column `rowid`, SQLite's row order: the INTEGER PRIMARY KEY where there is
 //   one, else a number drawn at insertion. "Select * from T …" reads in that order (without it the
-//   server returns rows in any order, and the refreshes renumber in table order) and does not
-//   show the column; a view of a table carries its rowid along;
+//   server returns rows in any order, and the refreshes renumber in table order); no result shows
+//   the column unless the statement names it; a view of a table carries its rowid along;
+// - "PRAGMA user_version" reads and sets the schema's version in the server's table Banben;
 // - double-quoted values of an insert become text literals.
 #pragma once
 

@@ -41,6 +41,7 @@ void ExamWindow::Timer1Timer() {
         const int left = StrToTime(lblTestTime_->text()) - StrToTime(QStringLiteral("00:00:01"));
         lblTestTime_->setText(FormatTime(qMax(left, 0)));
         if (pb1_->value() < pb1_->maximum()) pb1_->setValue(pb1_->value() + 1);
+        recorder_.Tick(qMax(left, 0));
         if (lblTestTime_->text() != QStringLiteral("00:00:00")) return;
         timeOutPending_ = true;
     }
@@ -49,7 +50,7 @@ void ExamWindow::Timer1Timer() {
 
 void ExamWindow::TimeOut() {
     try {
-        SaveScore();
+        SaveFinalScore(AttemptState::TimedOut);
     } catch (const std::exception& error) {
         if (!timeOutErrorShown_) {
             timeOutErrorShown_ = true;
@@ -64,10 +65,28 @@ void ExamWindow::TimeOut() {
 }
 
 void ExamWindow::SaveScore() {
-    state_.ScoreText = FormatGeneral(state_.AchievedScore);
     Database db(kDatabasePath);
+    WriteScore(db);
+}
+
+void ExamWindow::WriteScore(Database& db) {
+    state_.ScoreText = FormatGeneral(state_.AchievedScore);
     db.RunStatement(QStringLiteral("Update Userxinxi Set Chengji=? where Xuehao=?"),
                     {state_.ScoreText, CandidateKey(state_.CandidateNo)});
+}
+
+int ExamWindow::SecondsLeft() const {
+    int seconds = 0;
+    return TryStrToTime(lblTestTime_->text(), &seconds) ? seconds : 0;
+}
+
+void ExamWindow::SaveFinalScore(AttemptState how) {
+    Database db(kDatabasePath);
+    Transaction end(db);
+    WriteScore(db);
+    recorder_.End(db, how, state_.AchievedScore, SecondsLeft());
+    end.Commit();
+    recorder_.Ended();
 }
 
 // The candidate hands in: asked with the time left; the score is saved before it is announced, so
@@ -77,7 +96,7 @@ void ExamWindow::lblEndTestClick() {
     const QString question = QStringLiteral("您好，确定要结束考试吗?\r你还剩：") +
                              lblTestTime_->text() + QStringLiteral("时间。");
     if (!prompts_.Confirm(QStringLiteral("提示"), question)) return;
-    SaveScore();
+    SaveFinalScore(AttemptState::HandedIn);
     prompts_.Message(
         QStringLiteral("总分为%1分恭喜您考了%2分!再见")
             .arg(FormatGeneral(state_.FullMarks), FormatGeneral(state_.AchievedScore)));

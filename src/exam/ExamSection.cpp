@@ -2,6 +2,7 @@
 
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "exam/ExamRecorder.h"
 #include "ui_common/Colors.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Widgets.h"
@@ -114,6 +115,7 @@ void ExamSection::PanelClick(int n) {
     // the shared question number belongs to, so a pick or a save cannot land on another question.
     host_.ShowSection(data_.section);
     Restore(db, n);
+    host_.Recorder().Shown(RecordSection(), n);
 }
 
 void ExamSection::PreClick() {
@@ -143,6 +145,7 @@ void ExamSection::Step(int delta) {
         if (InGrid(n)) {
             NumberPanel(n)->setColor(kLime);
             Restore(db, n);
+            host_.Recorder().Shown(RecordSection(), n);
         }
     }
     if (delta > 0 && data_.nextWritesScore) host_.SaveScore();
@@ -157,7 +160,9 @@ void ExamSection::Scroll(int pixels) {
 // "标识本题": the number panel of the question shown turns red until it is shown again.
 void ExamSection::MarkClick() {
     const int n = StrToInt(state_.CurrentNoText);
-    if (InGrid(n)) NumberPanel(n)->setColor(kRed);
+    if (!InGrid(n)) return;
+    NumberPanel(n)->setColor(kRed);
+    host_.Recorder().Marked(RecordSection(), n);
 }
 
 void ExamSection::BuildNavigation(int x, int y, int width, const std::function<void()>& fourth) {

@@ -13,6 +13,7 @@
 
 class ColorLabel;
 class Database;
+class ExamRecorder;
 class QGroupBox;
 class QPlainTextEdit;
 class QRect;
@@ -30,6 +31,8 @@ class SectionHost {
     virtual void SaveScore() = 0;
     // The student number in the main window's status bar.
     virtual QString SignedInNumber() const = 0;
+    // Where the candidate's acts are recorded.
+    virtual ExamRecorder& Recorder() = 0;
 };
 
 class ExamSection : public QObject {
@@ -59,8 +62,11 @@ class ExamSection : public QObject {
     void NextClick();
     void MarkClick();
 
-  protected:
     bool InGrid(int n) const { return n >= 1 && n <= data_.limit; }
+    // The section's number in the exam record (1..4).
+    int RecordSection() const { return data_.section + 1; }
+
+  protected:
     // The section's statements; the single-choice section names its bank by SingleTableName.
     QString CountStatement() const;
     QString QuestionStatement(const char16_t* fixed) const;

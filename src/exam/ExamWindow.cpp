@@ -234,23 +234,26 @@ void ExamWindow::BBnClick() {
     lbelks4_->setText(context_.signedInNumber ? context_.signedInNumber() : QString());
     lbelks5_->setText(context_.signedInName ? context_.signedInName() : QString());
     bbn_->hide();
+    {
+        Database db(kDatabasePath);
+        const ReadTransaction paper(db);
+        StartClock(db);
+        PlaceContent();
+        state_.CandidateNo = context_.numberBoxText ? context_.numberBoxText() : QString();
 
-    Database db(kDatabasePath);
-    const ReadTransaction paper(db);
-    StartClock(db);
-    PlaceContent();
-    state_.CandidateNo = context_.numberBoxText ? context_.numberBoxText() : QString();
+        // Questions taken out of the bank since start-up must not keep their points.
+        objective_[kSingleChoice]->HideNumberPanels();
+        for (double& score : state_.SingleScore)
+            score = 0;
+        LoadSingleChoicePaper(db);
+        // Every point of the paper is known now: the full marks are right even if nothing is
+        // answered.
+        state_.SumScores();
 
-    // Questions taken out of the bank since start-up must not keep their points.
-    objective_[kSingleChoice]->HideNumberPanels();
-    for (double& score : state_.SingleScore)
-        score = 0;
-    LoadSingleChoicePaper(db);
-    // Every point of the paper is known now: the full marks are right even if nothing is answered.
-    state_.SumScores();
-
-    for (ObjectiveSection* section : objective_)
-        section->LoadFirstQuestion(db);
+        for (ObjectiveSection* section : objective_)
+            section->LoadFirstQuestion(db);
+    }
+    StartRecord();
 }
 
 void ExamWindow::LabBtClick(int k) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "exam/ExamContext.h"
+#include "exam/ExamRecorder.h"
 #include "exam/ExamSection.h"
 #include "exam/ExamState.h"
 #include "ui_common/BuildOnce.h"
@@ -48,6 +49,8 @@ class ExamWindow : public FormDialog, private SectionHost {
     void SaveScore() override;
 
     const ExamState& State() const { return state_; }
+    // The exam record of this exam.
+    ExamRecorder& Recorder() override { return recorder_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -63,6 +66,15 @@ class ExamWindow : public FormDialog, private SectionHost {
     void LoadSingleChoicePaper(Database& db);
     void StartClock(Database& db);
     void TimeOut();
+    // The score statement of "下一题", the hand-in and the time-out.
+    void WriteScore(Database& db);
+    // Hand-in and time-out: the score and the end of the attempt, all or nothing.
+    void SaveFinalScore(AttemptState how);
+    // The exam record: a new attempt, or the candidate's attempt in progress brought back.
+    void StartRecord();
+    // The countdown in seconds (0 when it shows no time).
+    int SecondsLeft() const;
+    void Resume(const AttemptRow& attempt);
     void Hover(ColorLabel* label);
 
     void ShowSection(int section) override;
@@ -73,6 +85,7 @@ class ExamWindow : public FormDialog, private SectionHost {
     ExamContext context_;
     bool fullScreen_;
     ExamState state_;
+    ExamRecorder recorder_{platform_};
     BuildOnce content_{[this] { BuildContent(); }};
 
     QWidget* zz1_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "exam/ExamRecorder.h"
 #include "ui_common/Colors.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Widgets.h"
@@ -137,4 +138,16 @@ void ObjectiveSection::ChoiceClick(int k) {
             key_->text() == answer ? state_.ScoreSlot(data_.section, n) : 0;
     }
     state_.SumScores();
+    if (InGrid(n))
+        host_.Recorder().Picked(RecordSection(), n, answer, state_.ScoreSlot(data_.section, n),
+                                key_->text(), state_.EarnedSlot(data_.section, n));
+}
+
+void ObjectiveSection::RestoreAnswer(int n, const QString& answer, double earned) {
+    // The answer holds the captions of the chosen cells: "B", "AC", "对".
+    for (int k = 1; k <= data_.cellCount; ++k) {
+        const QString caption = QString::fromUtf16(data_.cellCaptions[k - 1]);
+        Cell(n, k)->setColor(answer.contains(caption) ? kBlue : ButtonFace());
+    }
+    state_.EarnedSlot(data_.section, n) = earned;
 }

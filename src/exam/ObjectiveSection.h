@@ -24,6 +24,9 @@ class ObjectiveSection : public ExamSection {
     // Answer control k (1 = "A" / "对") clicked: record and score the answer.
     void ChoiceClick(int k);
 
+    // A resumed exam: row N's cells as the recorded answer shows them, and its earned points.
+    void RestoreAnswer(int n, const QString& answer, double earned);
+
   protected:
     void BuildContents() override;
     void ShowRowDetails(const ResultTable& row) override;

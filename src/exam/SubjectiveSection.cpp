@@ -2,6 +2,8 @@
 
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "exam/ExamRecorder.h"
+#include "ui_common/ErrorRouting.h"
 #include "ui_common/Widgets.h"
 
 #include <QGroupBox>
@@ -32,6 +34,7 @@ void SubjectiveSection::BuildContents() {
     answer_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     answer_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     answer_->setAccessibleName(QStringLiteral("答题区"));
+    guardedConnect(answer_, &QPlainTextEdit::textChanged, this, [this] { AnswerEdited(); });
     MakeLabel(box_, QStringLiteral("Labtm3"),
               QStringLiteral("注意：答完本题后，必须保存，否则相当于未答此题。"), 24, 358);
     BuildNavigation(90, 378, 420, [this] { SaveSubjectiveAnswer(); });
@@ -54,8 +57,19 @@ void SubjectiveSection::Restore(Database& db, int n) {
     state_.SubjectiveCandidateNo = host_.SignedInNumber();
     auto candidate = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
                                   {CandidateKey(state_.SubjectiveCandidateNo)});
-    // Whatever was typed and not saved gives way to the saved answer.
-    answer_->setPlainText(candidate->Value(QStringLiteral("Tt%1").arg(n)));
+    // Whatever was typed and not saved gives way to the saved answer, except a draft carried over
+    // from an exam that was cut short.
+    const QString saved = candidate->Value(QStringLiteral("Tt%1").arg(n));
+    const std::optional<QString> draft = host_.Recorder().TakeResumedDraft(n);
+    loading_ = true;
+    answer_->setPlainText(draft.value_or(saved));
+    loading_ = false;
+    answerOf_ = n;
+    host_.Recorder().AnswerShown(n, saved, draft);
+}
+
+void SubjectiveSection::AnswerEdited() {
+    if (!loading_ && answerOf_ > 0) host_.Recorder().Typed(answerOf_, answer_->toPlainText());
 }
 
 // Labee4Click.
@@ -65,6 +79,8 @@ void SubjectiveSection::SaveSubjectiveAnswer() {
     const int n = StrToInt(state_.CurrentNoText);
     if (!InGrid(n)) return;
     // The answer is bound: quotes and line breaks are stored as typed and touch no other column.
+    const QString text = answer_->toPlainText();
     db.RunStatement(QStringLiteral("Update Userxinxi Set Tt%1=?  where Xuehao=?").arg(n),
-                    {answer_->toPlainText(), CandidateKey(state_.SubjectiveCandidateNo)});
+                    {text, CandidateKey(state_.SubjectiveCandidateNo)});
+    host_.Recorder().Saved(n, text);
 }

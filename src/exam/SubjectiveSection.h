@@ -26,7 +26,12 @@ class SubjectiveSection : public ExamSection {
     void LoadSlot(const ResultTable& row, int n) override;
 
   private:
+    // The answer box changed: a draft of the question shown, unless the change is its loading.
+    void AnswerEdited();
+
     std::vector<QString> requests_;  // question N's text, as the set-up read it
     std::vector<QLabel*> labels_;
     QPlainTextEdit* answer_ = nullptr;
+    int answerOf_ = 0;      // the question whose answer the box holds
+    bool loading_ = false;  // the box is being filled with a saved answer or a draft
 };

@@ -3,6 +3,8 @@
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
+#include "data_store/SchemaUpgrade.h"
+#include "record/ExamRecord.h"
 #include "shell/AdminSignIn.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainWindow.h"
@@ -103,10 +105,35 @@ void CandidateSignIn::Button1Click() {
         prompts_.Message(QStringLiteral("学号或姓名不存在。"));
         return;
     }
+    if (!RecordAllows(value)) return;
     signedIn_ = true;
     accept();
     windows_.main->SetPanelText(2, number);
     windows_.main->SetPanelText(4, name);
+}
+
+bool CandidateSignIn::RecordAllows(int studentNo) {
+    std::optional<AttemptRow> latest;
+    try {
+        UpgradeSchemaOnce(kDatabasePath);
+        Database db(kDatabasePath);
+        latest = record::LatestAttempt(db, studentNo);
+    } catch (const DatabaseError&) {
+        return true;  // a record that cannot be read is reported once by the exam it would keep
+    }
+    const SignInVerdict verdict = CheckWorkstation(latest, platform_.HostName(), platform_.Now());
+    if (!verdict.allowed) {
+        prompts_.Message(QStringLiteral("该考生正在另一台机器上考试（%1）。请在那台机器上继续；"
+                                        "若那台机器已停止工作，请等待%2秒后再登录。")
+                             .arg(verdict.busyWorkstation)
+                             .arg(kSilenceSeconds));
+        return false;
+    }
+    if (latest && latest->InProgress())
+        prompts_.Message(
+            QStringLiteral("已恢复未完成的考试，剩余时间%1。已作答的题目和答案都已保留。")
+                .arg(FormatTime(latest->secondsLeft)));
+    return true;
 }
 
 // "退出": end the program whatever the boxes hold.

@@ -32,6 +32,10 @@ class CandidateSignIn : public FormDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The exam record's say: false when the candidate is writing on another workstation; an
+    // interrupted exam is announced before it resumes.
+    bool RecordAllows(int studentNo);
+
     Prompts& prompts_;
     Platform& platform_;
     AppWindows& windows_;

@@ -1,6 +1,8 @@
 #include "shell/Startup.h"
 
 #include "back_office/BackOffice.h"
+#include "data_store/Schema.h"
+#include "data_store/SchemaUpgrade.h"
 #include "exam/ExamWindow.h"
 #include "shell/AdminSignIn.h"
 #include "shell/CandidateSignIn.h"
@@ -41,6 +43,8 @@ Program::Program(Prompts& prompts, Platform& platform, bool fullScreenExam,
         if (onCreated) onCreated(name);
     };
     CreationErrors errors;
+    // A file made by an earlier version of the program gets what this version adds, once.
+    errors.Run([] { UpgradeSchemaOnce(kDatabasePath); });
     windows_.main = new MainWindow(prompts, windows_);
     errors.Run([&] { windows_.main->FormCreate(); });
     created(QStringLiteral("MainWindow"));

@@ -6,9 +6,11 @@
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDBusReply>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSysInfo>
 #include <QUrl>
 
 void DesktopPlatform::OpenUrl(const QString& address) {
@@ -119,4 +121,12 @@ void DesktopPlatform::ActivateInputMethod(int index) {
                                QStringLiteral("org.freedesktop.IBus"), bus);
         ibusBus.call(QStringLiteral("SetGlobalEngine"), engines_.at(index));
     }
+}
+
+qint64 DesktopPlatform::Now() const {
+    return QDateTime::currentSecsSinceEpoch();
+}
+
+QString DesktopPlatform::HostName() const {
+    return QSysInfo::machineHostName();
 }

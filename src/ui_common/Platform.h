@@ -1,5 +1,5 @@
 // Services of the desktop the windows rely on: opening a web address, the screen size, the mouse
-// cursor, and the input methods. Tests hand the windows a fake.
+// cursor, the input methods, the clock and the workstation's name. Tests hand the windows a fake.
 #pragma once
 
 #include <QPoint>
@@ -18,6 +18,10 @@ class Platform {
     virtual QStringList InputMethods() = 0;
     // Makes the input method at `index` of InputMethods() the active one.
     virtual void ActivateInputMethod(int index) = 0;
+    // Seconds since 1970-01-01 UTC.
+    virtual qint64 Now() const = 0;
+    // This workstation's name on the network.
+    virtual QString HostName() const = 0;
 };
 
 // The real desktop: Qt for the browser, screen and cursor; fcitx5 or IBus over D-Bus for input
@@ -29,6 +33,8 @@ class DesktopPlatform : public Platform {
     QPoint CursorPosition() const override;
     QStringList InputMethods() override;
     void ActivateInputMethod(int index) override;
+    qint64 Now() const override;
+    QString HostName() const override;
 
   private:
     enum class Framework { None, Fcitx5, IBus };

@@ -29,7 +29,7 @@ QStringList Dump(Database& db, const QString& table) {
     for (; !result->AtEnd(); result->MoveNext()) {
         QStringList cells;
         for (int c = 0; c < result->ColumnCount(); ++c)
-            cells << (result->ColumnIsNull(c) ? QStringLiteral("<null>")
+            cells << (result->IsNull(c) ? QStringLiteral("<null>")
                                               : QString::fromUtf8(result->ColumnText(c)));
         rows << cells.join(u'|');
     }

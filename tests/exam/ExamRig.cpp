@@ -66,6 +66,12 @@ ExamWindow& ExamRig::Start() {
     return *window;
 }
 
+ExamWindow& ExamRig::Restart() {
+    window.reset();
+    Create();
+    return Start();
+}
+
 QColor ExamRig::Color(const QString& name) const {
     const auto* label = Find<ColorLabel>(name);
     return label ? label->color() : QColor();

@@ -31,6 +31,9 @@ class ExamRig {
     ExamWindow& Create();
     // Create() (unless done) and show the window: the exam start.
     ExamWindow& Start();
+    // The workstation stops without a word (a crash, a power cut) and the program is started
+    // again on the same database: a new window, its creation step and its exam start.
+    ExamWindow& Restart();
     ExamWindow& Window() { return *window; }
     const ExamState& State() const { return window->State(); }
 

@@ -433,6 +433,8 @@ void HostileInputTest::subjectiveAnswerIsStoredAsTyped() {
             OnlyChange(before, Dump(rig.dir.DatabaseFile()), QStringLiteral("Userxinxi"), 0,
                        {{QStringLiteral("Tt1"), Text(typed)}});
         QVERIFY2(wrong.isEmpty(), qPrintable(name + QStringLiteral(": ") + wrong));
+        // The exam record keeps the same text.
+        QCOMPARE(rig.dir.Scalar(QStringLiteral("select Daan from Datijilu where Bufen=4")), typed);
     }
 }
 

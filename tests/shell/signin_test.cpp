@@ -107,6 +107,34 @@ class SignInTest : public QObject {
         QVERIFY(!TerminateRequested());
     }
 
+    // An attempt in progress on another workstation that showed a sign of life less than 30 s ago
+    // keeps the candidate out, with nothing written; after 30 s of silence the candidate resumes
+    // here and is told so before the exam opens.
+    void candidateWritingElsewhereWaitsForItsSilence() {
+        workdir_->Sql(
+            QStringLiteral("insert into Kaoshijilu (Xuehao, Cishu, Jiqi, Kaishi, Huodong, Shengyu) "
+                           "values (110101, 1, 'ws-07', %1, %2, 1234)")
+                .arg(platform_.now - 600)
+                .arg(platform_.now - 10));
+        Edit("Edit1")->setText(QStringLiteral("110101"));
+        Edit("Edit2")->setText(QStringLiteral("张三"));
+        const QStringList before = workdir_->Rows(QStringLiteral("select * from Kaoshijilu"));
+        QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+        QCOMPARE(prompts_->Texts().size(), 1);
+        QVERIFY(prompts_->Texts()[0].startsWith(QStringLiteral("该考生正在另一台机器上考试")));
+        QVERIFY(prompts_->Texts()[0].contains(QStringLiteral("ws-07")));
+        QVERIFY(signIn_->isVisible());
+        QCOMPARE(workdir_->Rows(QStringLiteral("select * from Kaoshijilu")), before);
+
+        platform_.now += 20;  // 30 s without a sign of life
+        prompts_->Clear();
+        QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+        QCOMPARE(prompts_->Texts().size(), 1);
+        QVERIFY(prompts_->Texts()[0].startsWith(QStringLiteral("已恢复未完成的考试")));
+        QVERIFY(prompts_->Texts()[0].contains(QStringLiteral("00:20:34")));
+        QVERIFY(!signIn_->isVisible());
+    }
+
     void numberBoxTakesDigitsOnlyAndEnterSignsNobodyIn() {
         QTest::keyClicks(Edit("Edit1"), QStringLiteral("11a0-1 01"));
         QCOMPARE(Edit("Edit1")->text(), QStringLiteral("110101"));

@@ -1,5 +1,5 @@
-// A desktop for tests: a fixed screen, a settable cursor, a list of input methods, and a record of
-// what was opened and activated.
+// A desktop for tests: a fixed screen, a settable cursor, a list of input methods, a clock and a
+// workstation name set by hand, and a record of what was opened and activated.
 #pragma once
 
 #include "ui_common/Platform.h"
@@ -11,10 +11,14 @@ class FakePlatform : public Platform {
     QPoint CursorPosition() const override { return cursor; }
     QStringList InputMethods() override { return inputMethods; }
     void ActivateInputMethod(int index) override { activated << index; }
+    qint64 Now() const override { return now; }
+    QString HostName() const override { return hostName; }
 
     QSize screen{1024, 768};
     QPoint cursor{100, 100};
     QStringList inputMethods;
     QStringList openedUrls;
     QList<int> activated;
+    qint64 now = 1'800'000'000;  // a fixed clock: tests move it by hand
+    QString hostName = QStringLiteral("ws-test");
 };

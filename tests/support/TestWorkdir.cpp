@@ -91,7 +91,7 @@ struct Connection {
 // A cell as the file's own text conversion writes it (a float always with a decimal point).
 QString FileText(const ResultTable& rows, int c) {
     QString text = QString::fromUtf8(rows.ColumnText(c));
-    if (rows.KindOf(c) == ColumnKind::Float && !rows.ColumnIsNull(c) && !text.contains(u'.') &&
+    if (rows.KindOf(c) == ColumnKind::Float && !rows.IsNull(c) && !text.contains(u'.') &&
         !text.contains(u'e') && !text.contains(u'n'))
         text += QStringLiteral(".0");
     return text;

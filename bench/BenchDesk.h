@@ -1,0 +1,34 @@
+// The desktop a benchmark or a trial drives the windows on: prompts that answer by themselves and
+// report errors on standard error, a fixed screen, and a clock that runs or is set by hand.
+#pragma once
+
+#include "ui_common/Platform.h"
+#include "ui_common/Prompts.h"
+
+#include <QDateTime>
+
+#include <cstdio>
+#include <optional>
+
+struct QuietPrompts : Prompts {
+    void Message(const QString&) override {}
+    void Error(const QString& text) override {
+        std::fprintf(stderr, "error: %s\n", qPrintable(text));
+    }
+    bool Confirm(const QString&, const QString&) override { return confirm; }
+    QString OpenFileName(const QString&) override { return {}; }
+    QString SaveFileName(const QString&) override { return {}; }
+    bool confirm = false;
+};
+
+struct FixedPlatform : Platform {
+    void OpenUrl(const QString&) override {}
+    QSize ScreenSize() const override { return {1024, 768}; }
+    QPoint CursorPosition() const override { return {}; }
+    QStringList InputMethods() override { return {}; }
+    void ActivateInputMethod(int) override {}
+    qint64 Now() const override { return now ? *now : QDateTime::currentSecsSinceEpoch(); }
+    QString HostName() const override { return hostName; }
+    std::optional<qint64> now;  // none: the real clock
+    QString hostName = QStringLiteral("bench");
+};

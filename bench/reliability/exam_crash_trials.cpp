@@ -1,0 +1,350 @@
+// Crash trials of the exam record: a scripted candidate answers the real exam window (picks,
+// ticks, marks, subjective answers saved or left as drafts, the countdown running) and is killed
+// with SIGKILL at a random moment; a new process then signs the same candidate in on the same file
+// and the exam resumes. Every act whose write had returned before the kill must be on the sheet,
+// the score must be the sum of the restored earned points, and the countdown within 10 s of the
+// last time written.
+//   exam_crash_trials [--trials 200] [--seed 1] [--acts 300]
+// Exit code 1 when a trial lost an answer.
+#include "BenchDesk.h"
+#include "reliability/CrashTrials.h"
+
+#include "data_store/Conversions.h"
+#include "exam/ExamWindow.h"
+#include "exam/SectionTable.h"
+#include "ui_common/ErrorRouting.h"
+#include "ui_common/Widgets.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+constexpr qint64 kStartClock = 1'800'000'000;
+
+// A question of the paper: section 0..3 and number.
+QString Key(int s, int n) {
+    return QStringLiteral("%1.%2").arg(s).arg(n);
+}
+
+void Say(const QString& line) {
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+QString Encoded(const QString& text) {
+    return QString::fromLatin1(text.toUtf8().toBase64());
+}
+
+// The exam window on data/Maindb.db in the working directory, started for candidate 110101.
+struct Candidate {
+    QuietPrompts prompts;
+    FixedPlatform platform;
+    std::unique_ptr<ExamWindow> window;
+
+    Candidate() {
+        prompts.confirm = true;
+        platform.now = kStartClock;
+        SetErrorPrompts(&prompts);
+        ExamContext context;
+        context.signedInNumber = [] { return QStringLiteral("110101"); };
+        context.signedInName = [] { return QStringLiteral("张三"); };
+        context.numberBoxText = [] { return QStringLiteral("110101"); };
+        window = std::make_unique<ExamWindow>(prompts, platform, context, false);
+        RunGuarded([this] { window->FormCreate(); });
+        window->show();
+        window->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();  // ticks by hand
+    }
+    template <typename T = QWidget>
+    T* Find(const QString& name) const {
+        return window->findChild<T*>(name);
+    }
+    void Click(const QString& name) { emit Find<ColorLabel>(name)->clicked(); }
+    int Questions(int s) const { return qMin(window->State().Count(s), SectionOf(s).limit); }
+    // The answer sheet's row of an objective question: chosen captions, earned, panel colour.
+    QString Row(int s, int n) const {
+        const SectionData& data = SectionOf(s);
+        QString chosen;
+        for (int k = 1; k <= data.cellCount; ++k)
+            if (Find<ColorLabel>(CellName(data, n, k))->color() == QColor(0x0000FF))
+                chosen += QString::fromUtf16(data.cellCaptions[k - 1]);
+        const double earned = const_cast<ExamState&>(window->State()).EarnedSlot(s, n);
+        return QStringLiteral("[%1] %2 %3")
+            .arg(chosen, FormatGeneral(earned),
+                 Find<ColorLabel>(PanelName(data, n))->color().name());
+    }
+    QString Panel(int s, int n) const {
+        return Find<ColorLabel>(PanelName(SectionOf(s), n))->color().name();
+    }
+};
+
+// Worker: `acts` random acts of the candidate, each announced before ("begin" and the questions
+// it touches) and acknowledged after it returned, with what the sheet must show of them.
+int RunCandidate(quint32 seed, int acts) {
+    Candidate c;
+    std::mt19937 random(seed);
+    auto pickInt = [&](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(random);
+    };
+    int section = 0, shown = 1;  // the question on screen
+    QHash<int, QString> saved, draft;
+    QString typed;  // in the subjective box, not written yet
+    auto subjectiveAck = [&](int n) {
+        return QStringLiteral("ack %1 t %2")
+            .arg(Key(3, n), Encoded(draft.value(n, saved.value(n))));
+    };
+    Say(QStringLiteral("ready"));
+    for (int a = 0; a < acts; ++a) {
+        const int what = pickInt(0, 99);
+        if (what < 25) {  // show a question
+            const int s = pickInt(0, 3), n = pickInt(1, c.Questions(s));
+            const bool leaving = section == 3 && !typed.isNull();
+            Say(QStringLiteral("begin %1 %2").arg(Key(s, n), leaving ? Key(3, shown) : QString()));
+            c.Click(PanelName(SectionOf(s), n));
+            if (leaving) draft[shown] = typed;
+            typed = QString();
+            if (s == 3) draft.remove(n);  // shown again: the saved answer
+            const int left = shown;
+            section = s;
+            shown = n;
+            if (leaving) Say(subjectiveAck(left) + QStringLiteral(" ") + c.Panel(3, left));
+            Say(s == 3 ? subjectiveAck(n) + QStringLiteral(" ") + c.Panel(s, n)
+                       : QStringLiteral("ack %1 r %2").arg(Key(s, n), c.Row(s, n)));
+        } else if (what < 60 && section < 3) {  // pick or tick an option
+            const SectionData& data = SectionOf(section);
+            const int k = pickInt(1, data.cellCount);
+            Say(QStringLiteral("begin %1").arg(Key(section, shown)));
+            c.Find<QAbstractButton>(QString::fromUtf16(data.choices[k - 1]))->click();
+            Say(QStringLiteral("ack %1 r %2").arg(Key(section, shown), c.Row(section, shown)));
+        } else if (what < 65) {  // mark
+            Say(QStringLiteral("begin %1").arg(Key(section, shown)));
+            c.Click(QString::fromUtf16(SectionOf(section).navNames[2]));
+            Say(section == 3 ? subjectiveAck(shown) + QStringLiteral(" ") + c.Panel(3, shown)
+                             : QStringLiteral("ack %1 r %2")
+                                   .arg(Key(section, shown), c.Row(section, shown)));
+        } else if (what < 75 && section == 3) {  // type, then save or not
+            typed = QStringLiteral("第%1题的答案 %2\n第二行").arg(shown).arg(a);
+            c.Find<QPlainTextEdit>(QStringLiteral("MeRequest"))->setPlainText(typed);
+            Say(QStringLiteral("typed %1 %2").arg(Key(3, shown), Encoded(typed)));
+            if (pickInt(0, 1) == 0) {
+                Say(QStringLiteral("begin %1").arg(Key(3, shown)));
+                c.Click(QStringLiteral("Labee4"));
+                saved[shown] = typed;
+                draft.remove(shown);
+                typed = QString();
+                Say(subjectiveAck(shown) + QStringLiteral(" ") + c.Panel(3, shown));
+            }
+        } else {  // a second of the countdown
+            Say(QStringLiteral("begin tick"));
+            ++*c.platform.now;
+            c.window->Timer1Timer();
+            Say(QStringLiteral("ack tick %1")
+                    .arg(StrToTime(c.Find<QLabel>(QStringLiteral("lblTestTime"))->text())));
+        }
+    }
+    Say(QStringLiteral("done"));
+    return 0;
+}
+
+// Worker: the same candidate signs in again; prints the sheet as the resumed exam shows it.
+int RunInspect() {
+    Candidate c;
+    double sum = 0;
+    for (int s = 0; s < 3; ++s)
+        for (int n = 1; n <= c.Questions(s); ++n) {
+            Say(QStringLiteral("%1 r %2").arg(Key(s, n), c.Row(s, n)));
+            sum += const_cast<ExamState&>(c.window->State()).EarnedSlot(s, n);
+        }
+    Say(QStringLiteral("score %1 %2")
+            .arg(FormatGeneral(c.window->State().AchievedScore), FormatGeneral(sum)));
+    Say(QStringLiteral("left %1").arg(
+        StrToTime(c.Find<QLabel>(QStringLiteral("lblTestTime"))->text())));
+    for (int n = 1; n <= c.Questions(3); ++n) {
+        const QString panel = c.Panel(3, n);  // before the showing turns it lime
+        c.Click(PanelName(SectionOf(3), n));
+        Say(QStringLiteral("%1 t %2 %3")
+                .arg(Key(3, n),
+                     Encoded(c.Find<QPlainTextEdit>(QStringLiteral("MeRequest"))->toPlainText()),
+                     panel));
+    }
+    return 0;
+}
+
+struct Tally {
+    int trials = 0, finished = 0, acked = 0, inFlight = 0, lost = 0, checked = 0;
+    int maxTimeDrift = 0;
+    QStringList problems;
+};
+
+QStringList ReadLines(QProcess& process) {
+    QStringList lines;
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n'))
+        if (!line.isEmpty()) lines << QString::fromUtf8(line);
+    return lines;
+}
+
+void Trial(Tally& tally, const QString& self, const QString& dir, quint32 seed, int acts,
+           qint64 killAfterUs) {
+    QProcess candidate;
+    candidate.setWorkingDirectory(dir);
+    candidate.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    candidate.start(self,
+                    {QStringLiteral("--candidate"), QString::number(seed), QString::number(acts)});
+    candidate.waitForStarted(10000);
+    while (!candidate.canReadLine() && candidate.waitForReadyRead(10000)) {
+    }
+    QThread::usleep(quint64(killAfterUs));
+    ::kill(pid_t(candidate.processId()), SIGKILL);
+    candidate.waitForFinished(10000);
+    const QStringList said = ReadLines(candidate);
+
+    // What must be on the sheet: the last acknowledged state of each question, but for those of an
+    // act that had begun and not returned; subjective texts typed since may stand instead.
+    QHash<QString, QString> expected;
+    QHash<QString, QStringList> alternatives;
+    QStringList open;
+    int lastLeft = -1;
+    bool tickOpen = false;
+    for (const QString& line : said) {
+        const QStringList part = line.split(QLatin1Char(' '));
+        if (part[0] == QLatin1String("done")) ++tally.finished;
+        if (part[0] == QLatin1String("begin")) {
+            open = part.mid(1);
+            tickOpen = part.value(1) == QLatin1String("tick");
+        } else if (part[0] == QLatin1String("ack")) {
+            if (part[1] == QLatin1String("tick")) {
+                lastLeft = part[2].toInt();
+                tickOpen = false;
+            } else {
+                expected[part[1]] = part.mid(2).join(QLatin1Char(' '));
+                alternatives.remove(part[1]);
+                ++tally.acked;
+            }
+            open.removeAll(part[1]);
+        } else if (part[0] == QLatin1String("typed")) {
+            alternatives[part[1]] << part[2];
+        }
+    }
+    open.removeAll(QString());
+    tally.inFlight += int(open.size());
+
+    QProcess inspect;
+    inspect.setWorkingDirectory(dir);
+    inspect.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    inspect.start(self, {QStringLiteral("--inspect")});
+    inspect.waitForFinished(60000);
+    bool lost = false;
+    const auto problem = [&](const QString& text) {
+        lost = true;
+        if (tally.problems.size() < 8)
+            tally.problems << QStringLiteral("seed %1: %2").arg(seed).arg(text);
+    };
+    for (const QString& line : ReadLines(inspect)) {
+        const QStringList part = line.split(QLatin1Char(' '));
+        if (part[0] == QLatin1String("score")) {
+            if (part[1] != part[2])
+                problem(QStringLiteral("score %1, earned points %2").arg(part[1], part[2]));
+        } else if (part[0] == QLatin1String("left")) {
+            if (lastLeft >= 0) {
+                const int drift = part[1].toInt() - lastLeft;
+                tally.maxTimeDrift = qMax(tally.maxTimeDrift, qAbs(drift));
+                if (drift > 10 || drift < (tickOpen ? -1 : 0))
+                    problem(QStringLiteral("%1 s left, %2 written").arg(part[1]).arg(lastLeft));
+            }
+        } else if (expected.contains(part[0]) && !open.contains(part[0])) {
+            ++tally.checked;
+            const QString shown = part.mid(1).join(QLatin1Char(' '));
+            QString want = expected[part[0]];
+            if (part[1] == QLatin1String("t")) {  // subjective: the text; its panel colour
+                const QStringList w = want.split(QLatin1Char(' '));
+                const bool textOk =
+                    part[2] == w[1] || alternatives.value(part[0]).contains(part[2]);
+                if (!textOk || part.value(3) != w.value(2))
+                    problem(part[0] + QStringLiteral(": ") + shown + QStringLiteral(" for ") +
+                            want);
+            } else if (shown != want) {
+                problem(part[0] + QStringLiteral(": ") + shown + QStringLiteral(" for ") + want);
+            }
+        }
+    }
+    ++tally.trials;
+    if (lost) ++tally.lost;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QStringList args = [&] {
+        QStringList list;
+        for (int i = 1; i < argc; ++i)
+            list << QString::fromLocal8Bit(argv[i]);
+        return list;
+    }();
+    if (args.value(0) == QLatin1String("--candidate") ||
+        args.value(0) == QLatin1String("--inspect")) {
+        QApplication app(argc, argv);
+        return args[0] == QLatin1String("--inspect")
+                   ? RunInspect()
+                   : RunCandidate(args[1].toUInt(), args[2].toInt());
+    }
+    QCoreApplication app(argc, argv);
+    int trials = 200, acts = 300;
+    quint32 seed = 1;
+    for (qsizetype i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--trials")) trials = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--seed")) seed = args[i + 1].toUInt();
+        if (args[i] == QLatin1String("--acts")) acts = args[i + 1].toInt();
+    }
+    const QString self = QCoreApplication::applicationFilePath();
+    QTemporaryDir base;
+
+    // How long the acts take when nobody kills the candidate.
+    const QString calibration = base.path() + QStringLiteral("/calibration");
+    CopyDatabase(QStringLiteral(CX_DELIVERED_DB), calibration);
+    QProcess run;
+    run.setWorkingDirectory(calibration);
+    run.start(self, {QStringLiteral("--candidate"), QString::number(seed), QString::number(acts)});
+    run.waitForStarted(10000);
+    while (!run.canReadLine() && run.waitForReadyRead(10000)) {
+    }
+    QElapsedTimer clock;
+    clock.start();
+    run.waitForFinished(600000);
+    const double actsMs = double(clock.nsecsElapsed()) / 1e6;
+
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<qint64> moment(0, qint64(actsMs * 1100.0));  // µs
+    Tally tally;
+    for (int t = 0; t < trials; ++t) {
+        const QString dir = base.path() + QStringLiteral("/trial%1").arg(t);
+        CopyDatabase(QStringLiteral(CX_DELIVERED_DB), dir);
+        Trial(tally, self, dir, seed + quint32(t), acts, moment(random));
+        QDir(dir).removeRecursively();
+    }
+    std::printf(
+        "exam crash trials: %d acts of a scripted candidate (%.0f ms when not killed), "
+        "SIGKILL at a uniform moment\n",
+        acts, actsMs);
+    std::printf("%8s %9s %10s %10s %10s %6s %16s\n", "trials", "finished", "acked", "in flight",
+                "checked", "lost", "max time drift");
+    std::printf("%8d %9d %10d %10d %10d %6d %14d s\n", tally.trials, tally.finished, tally.acked,
+                tally.inFlight, tally.checked, tally.lost, tally.maxTimeDrift);
+    for (const QString& p : tally.problems)
+        std::printf("    %s\n", qPrintable(p));
+    std::printf("%s\n", tally.lost == 0 ? "every acknowledged answer was on the resumed sheet"
+                                        : "ANSWERS LOST");
+    return tally.lost == 0 ? 0 : 1;
+}

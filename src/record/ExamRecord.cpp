@@ -1,0 +1,173 @@
+#include "record/ExamRecord.h"
+
+#include "data_store/Database.h"
+
+#include <QHash>
+
+namespace {
+
+qint64 Int(const ResultTable& table, const char* column) {
+    return table.Value(QString::fromLatin1(column)).toLongLong();
+}
+
+std::optional<qint64> OptionalInt(const ResultTable& table, const char* column) {
+    const QString text = table.Value(QString::fromLatin1(column));
+    if (text.isEmpty()) return std::nullopt;
+    return text.toLongLong();
+}
+
+AttemptRow ReadAttempt(const ResultTable& table) {
+    AttemptRow row;
+    row.id = Int(table, "JiluID");
+    row.studentNo = int(Int(table, "Xuehao"));
+    row.number = int(Int(table, "Cishu"));
+    row.workstation = table.Value(QStringLiteral("Jiqi"));
+    row.examId = table.Value(QStringLiteral("ExamID"));
+    row.startedAt = Int(table, "Kaishi");
+    row.lastSeen = Int(table, "Huodong");
+    row.secondsLeft = int(Int(table, "Shengyu"));
+    row.state = AttemptState(Int(table, "Zhuangtai"));
+    const QString score = table.Value(QStringLiteral("Chengji"));
+    if (!score.isEmpty()) row.score = score.toDouble();
+    row.endedAt = OptionalInt(table, "Jieshu");
+    row.questions = int(Int(table, "Tishu"));
+    row.section = int(Int(table, "Bufen"));
+    row.question = int(Int(table, "TestID"));
+    return row;
+}
+
+std::optional<AttemptRow> FirstAttempt(const ResultTable& table) {
+    if (table.RowCount() == 0) return std::nullopt;
+    return ReadAttempt(table);
+}
+
+}  // namespace
+
+namespace record {
+
+std::optional<AttemptRow> LatestAttempt(Database& db, int studentNo) {
+    return FirstAttempt(*db.OpenQuery(
+        QStringLiteral("SELECT * FROM Kaoshijilu WHERE Xuehao=? ORDER BY Cishu DESC LIMIT 1"),
+        {qint64(studentNo)}));
+}
+
+std::optional<AttemptRow> Attempt(Database& db, qint64 id) {
+    return FirstAttempt(
+        *db.OpenQuery(QStringLiteral("SELECT * FROM Kaoshijilu WHERE JiluID=?"), {id}));
+}
+
+std::vector<AnswerRow> Answers(Database& db, qint64 attemptId) {
+    auto table =
+        db.OpenQuery(QStringLiteral("SELECT * FROM Datijilu WHERE JiluID=? ORDER BY Bufen, TestID"),
+                     {attemptId});
+    std::vector<AnswerRow> rows;
+    rows.reserve(size_t(table->RowCount()));
+    const int draft = table->RowCount() > 0 ? table->ColumnIndexOf(QStringLiteral("Caogao")) : 0;
+    for (; !table->AtEnd(); table->MoveNext()) {
+        AnswerRow row;
+        row.section = int(Int(*table, "Bufen"));
+        row.question = int(Int(*table, "TestID"));
+        row.answer = table->Value(QStringLiteral("Daan"));
+        // NULL (no draft) and an empty draft (everything deleted) differ.
+        if (!table->IsNull(draft)) row.draft = table->Value(QStringLiteral("Caogao"));
+        row.marked = Int(*table, "Biaoji") != 0;
+        row.shown = Int(*table, "Xianshi") != 0;
+        row.points = table->Value(QStringLiteral("Fenzhi")).toDouble();
+        row.key = table->Value(QStringLiteral("Biaozhun"));
+        row.earned = table->Value(QStringLiteral("Defen")).toDouble();
+        row.changedAt = Int(*table, "Gengxin");
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+QString CurrentExamId(Database& db) {
+    auto table = db.OpenQuery(QStringLiteral("Select * from Exam"));
+    return table->MoveLast() ? table->Value(QStringLiteral("ExamID")) : QString();
+}
+
+void BeginAttempt(Database& db, AttemptRow& row) {
+    row.number = int(Int(*db.OpenQuery(QStringLiteral("SELECT COALESCE(MAX(Cishu), 0) + 1 AS Next "
+                                                      "FROM Kaoshijilu WHERE Xuehao=?"),
+                                       {qint64(row.studentNo)}),
+                         "Next"));
+    db.RunStatement(
+        QStringLiteral("INSERT INTO Kaoshijilu (Xuehao, Cishu, Jiqi, ExamID, Kaishi, Huodong, "
+                       "Shengyu, Zhuangtai, Tishu, Bufen, TestID) VALUES (?,?,?,?,?,?,?,0,?,?,?)"),
+        {qint64(row.studentNo), qint64(row.number), row.workstation, row.examId, row.startedAt,
+         row.lastSeen, qint64(row.secondsLeft), qint64(row.questions), qint64(row.section),
+         qint64(row.question)});
+    row.id = Int(
+        *db.OpenQuery(QStringLiteral("SELECT JiluID FROM Kaoshijilu WHERE Xuehao=? AND Cishu=?"),
+                      {qint64(row.studentNo), qint64(row.number)}),
+        "JiluID");
+}
+
+void TakeOver(Database& db, qint64 attemptId, const QString& workstation, qint64 now) {
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Jiqi=?, Huodong=? WHERE JiluID=?"),
+                    {workstation, now, attemptId});
+}
+
+void WriteAnswer(Database& db, qint64 attemptId, const AnswerRow& row) {
+    db.RunStatement(
+        QStringLiteral(
+            "INSERT INTO Datijilu (JiluID, Bufen, TestID, Daan, Caogao, Biaoji, Xianshi, Fenzhi, "
+            "Biaozhun, Defen, Gengxin) VALUES (?,?,?,?,?,?,?,?,?,?,?) "
+            "ON CONFLICT (JiluID, Bufen, TestID) DO UPDATE SET Daan=excluded.Daan, "
+            "Caogao=excluded.Caogao, Biaoji=excluded.Biaoji, Xianshi=excluded.Xianshi, "
+            "Fenzhi=excluded.Fenzhi, Biaozhun=excluded.Biaozhun, Defen=excluded.Defen, "
+            "Gengxin=excluded.Gengxin"),
+        {attemptId, qint64(row.section), qint64(row.question), row.answer,
+         row.draft ? SqlValue(*row.draft) : SqlValue(nullptr), qint64(row.marked),
+         qint64(row.shown), row.points, row.key, row.earned, row.changedAt});
+}
+
+void WriteLife(Database& db, qint64 attemptId, int secondsLeft, qint64 now) {
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Shengyu=?, Huodong=? WHERE JiluID=?"),
+                    {qint64(secondsLeft), now, attemptId});
+}
+
+void WritePosition(Database& db, qint64 attemptId, int section, int question) {
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Bufen=?, TestID=? WHERE JiluID=?"),
+                    {qint64(section), qint64(question), attemptId});
+}
+
+void EndAttempt(Database& db, qint64 attemptId, AttemptState state, double score, int secondsLeft,
+                qint64 now) {
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Zhuangtai=?, Chengji=?, Shengyu=?, "
+                                   "Huodong=?, Jieshu=? WHERE JiluID=?"),
+                    {qint64(state), score, qint64(secondsLeft), now, now, attemptId});
+}
+
+std::vector<RoomRow> Room(Database& db) {
+    const ReadTransaction view(db);
+    QHash<qint64, QString> names;
+    {
+        auto candidates = db.OpenQuery(QStringLiteral("SELECT Xuehao, Xingmin FROM Userxinxi"));
+        for (; !candidates->AtEnd(); candidates->MoveNext())
+            names.insert(candidates->Value(QStringLiteral("Xuehao")).trimmed().toLongLong(),
+                         candidates->Value(QStringLiteral("Xingmin")));
+    }
+    auto table = db.OpenQuery(QStringLiteral(
+        "SELECT k.*, (SELECT COUNT(*) FROM Datijilu d WHERE d.JiluID=k.JiluID AND d.Daan<>'') "
+        "AS Answered, (SELECT COALESCE(SUM(d.Defen), 0.0) FROM Datijilu d WHERE "
+        "d.JiluID=k.JiluID) AS Earned FROM Kaoshijilu k WHERE k.Cishu=(SELECT MAX(Cishu) FROM "
+        "Kaoshijilu m WHERE m.Xuehao=k.Xuehao) ORDER BY k.Xuehao"));
+    std::vector<RoomRow> rows;
+    for (; !table->AtEnd(); table->MoveNext()) {
+        RoomRow row{ReadAttempt(*table), QString(), int(Int(*table, "Answered")),
+                    table->Value(QStringLiteral("Earned")).toDouble()};
+        row.name = names.value(row.attempt.studentNo);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+}  // namespace record
+
+SignInVerdict CheckWorkstation(const std::optional<AttemptRow>& latest, const QString& workstation,
+                               qint64 now) {
+    if (!latest || !latest->InProgress() || latest->workstation == workstation) return {};
+    if (now - latest->lastSeen >= kSilenceSeconds) return {};
+    return {false, latest->workstation};
+}

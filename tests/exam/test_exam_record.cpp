@@ -1,0 +1,145 @@
+// The exam record seen from the exam window: an exam cut short comes back as it was left, an
+// ended one starts afresh, and a record that cannot be written is reported once and catches up.
+#include "ExamRig.h"
+
+#include "data_store/Conversions.h"
+#include "exam/ObjectiveSection.h"
+#include "ui_common/Colors.h"
+#include "ui_common/Widgets.h"
+
+#include <QPlainTextEdit>
+
+namespace {
+
+// What the candidate sees of the answer sheets and the score, and the countdown.
+struct Sheet {
+    QStringList colours;
+    QList<double> earned;
+    double score = 0;
+    QString countdown;
+    bool operator==(const Sheet&) const = default;
+};
+
+Sheet Look(ExamRig& rig) {
+    Sheet sheet;
+    for (int s = 0; s < kSectionCount; ++s) {
+        const SectionData& data = SectionOf(s);
+        for (int n = 1; n <= data.limit; ++n) {
+            sheet.colours << rig.Color(PanelName(data, n)).name();
+            for (int k = 1; k <= data.cellCount; ++k)
+                sheet.colours << rig.Color(CellName(data, n, k)).name();
+            if (s != kSubjective)
+                sheet.earned << const_cast<ExamState&>(rig.State()).EarnedSlot(s, n);
+        }
+    }
+    sheet.score = rig.State().AchievedScore;
+    sheet.countdown = rig.Text(QStringLiteral("lblTestTime"));
+    return sheet;
+}
+
+void Tick(ExamRig& rig, int seconds) {
+    for (int i = 0; i < seconds; ++i) {
+        ++rig.platform.now;
+        rig.Window().Timer1Timer();
+    }
+}
+
+void Type(ExamRig& rig, const QString& text) {
+    rig.Find<QPlainTextEdit>(QStringLiteral("MeRequest"))->setPlainText(text);
+}
+
+}  // namespace
+
+class ExamRecordTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void resumeBringsBackTheSheetTheScoreTheTextsTheTimeAndTheQuestion() {
+        ExamRig rig;
+        rig.Start();
+        rig.StopClock();
+        rig.Click(QStringLiteral("RadioButton1"));  // question 1, key A: right
+        rig.Click(QStringLiteral("lblNext"));
+        rig.Click(QStringLiteral("RadioButton3"));  // question 2, key B: wrong
+        rig.Click(QStringLiteral("lblNext"));
+        rig.Click(QStringLiteral("lblMarkTest"));  // question 3 marked
+        rig.Click(QStringLiteral("LabBt2"));
+        rig.Click(QStringLiteral("CheckBox1"));
+        rig.Click(QStringLiteral("CheckBox3"));
+        rig.Click(QStringLiteral("Panel202"));
+        rig.Click(QStringLiteral("RadioButton13"));
+        rig.Click(QStringLiteral("LabBt4"));
+        Type(rig, QStringLiteral("答案一"));
+        rig.Click(QStringLiteral("Labee4"));
+        rig.Click(QStringLiteral("Panel252"));
+        Type(rig, QStringLiteral("草稿二"));  // never saved: kept when the question is left
+        rig.Click(QStringLiteral("Panel253"));
+        Type(rig, QStringLiteral("草稿三"));  // kept once it is 15 s old
+        Tick(rig, 20);
+        const Sheet before = Look(rig);
+        QCOMPARE(before.countdown, QStringLiteral("01:09:40"));
+        QCOMPARE(before.score, 1.0);  // question 1 only
+        QVERIFY(rig.prompts.shown.isEmpty());
+
+        rig.Restart();
+        QVERIFY(rig.prompts.shown.isEmpty());
+        QCOMPARE(Look(rig), before);
+        QCOMPARE(rig.Color(QStringLiteral("Panel3")), QColor(0xFF0000));
+        QVERIFY(rig.Shown(QStringLiteral("GroupBox4")));
+        QVERIFY(rig.Text(QStringLiteral("MemoRQ")).startsWith(QStringLiteral("第3题")));
+        QCOMPARE(rig.Text(QStringLiteral("MeRequest")), QStringLiteral("草稿三"));
+        rig.Click(QStringLiteral("Panel252"));
+        QCOMPARE(rig.Text(QStringLiteral("MeRequest")), QStringLiteral("草稿二"));
+        rig.Click(QStringLiteral("Panel251"));
+        QCOMPARE(rig.Text(QStringLiteral("MeRequest")), QStringLiteral("答案一"));
+        rig.Click(QStringLiteral("Panel1"));
+        QVERIFY(rig.Checked(QStringLiteral("RadioButton1")));
+
+        // The first "下一题" after the resume keeps the score; the hand-in ends the same attempt.
+        rig.Click(QStringLiteral("lblNext"));
+        QCOMPARE(rig.Chengji(), FormatGeneral(before.score));
+        rig.Click(QStringLiteral("lblEndTest"));
+        QCOMPARE(rig.dir.Rows(QStringLiteral("select Cishu, Zhuangtai, Chengji from Kaoshijilu")),
+                 QStringList{QStringLiteral("1|1|1.0")});
+    }
+
+    void endedAttemptStartsAfresh() {
+        ExamRig rig;
+        rig.Start();
+        rig.StopClock();
+        rig.Click(QStringLiteral("RadioButton1"));
+        rig.Click(QStringLiteral("lblEndTest"));
+        rig.Restart();
+        QCOMPARE(rig.Color(QStringLiteral("p1p1")), ButtonFace());
+        QCOMPARE(rig.State().AchievedScore, 0.0);
+        QCOMPARE(rig.Text(QStringLiteral("lblTestTime")), QStringLiteral("01:10:00"));
+        QCOMPARE(rig.dir.Rows(QStringLiteral("select Cishu, Zhuangtai from Kaoshijilu")),
+                 (QStringList{QStringLiteral("1|1"), QStringLiteral("2|0")}));
+    }
+
+    void failingRecordShowsOneBoxAndCatchesUp() {
+        ExamRig rig;
+        rig.Start();
+        rig.StopClock();
+        rig.dir.Sql(QStringLiteral("alter table Datijilu rename to Elsewhere"));
+        rig.Click(QStringLiteral("RadioButton1"));
+        rig.Click(QStringLiteral("lblNext"));
+        rig.Click(QStringLiteral("RadioButton2"));
+        rig.Click(QStringLiteral("lblMarkTest"));
+        QCOMPARE(rig.prompts.Errors().size(), 1);
+        QCOMPARE(rig.State().AchievedScore, 2.0);  // the exam went on
+
+        rig.dir.Sql(QStringLiteral("alter table Elsewhere rename to Datijilu"));
+        rig.Click(QStringLiteral("lblNext"));
+        QCOMPARE(rig.prompts.Errors().size(), 1);
+        QCOMPARE(rig.dir.Rows(QStringLiteral(
+                     "select Bufen, TestID, Daan, Biaoji, Xianshi, Defen from Datijilu")),
+                 (QStringList{QStringLiteral("1|1|A|0|0|1.0"), QStringLiteral("1|2|B|1|1|1.0"),
+                              QStringLiteral("1|3||0|1|0.0")}));
+        QCOMPARE(rig.dir.Rows(QStringLiteral("select Bufen, TestID from Kaoshijilu")),
+                 QStringList{QStringLiteral("1|3")});
+    }
+};
+
+QTEST_MAIN(ExamRecordTest)
+#include "test_exam_record.moc"

@@ -1,0 +1,191 @@
+// The exam record's tables: a file of the previous version brought up to date once with every row
+// kept, the statements that write and read attempts and answers, the room view, and who may sign
+// in where.
+#include "data_store/Database.h"
+#include "data_store/Schema.h"
+#include "data_store/SchemaUpgrade.h"
+#include "record/ExamRecord.h"
+#include "support/TestWorkdir.h"
+
+#include <QFile>
+#include <QtTest>
+
+namespace {
+
+// Every row of every table the previous version had.
+QStringList OldContent(const TestWorkdir& dir) {
+    QStringList rows;
+    for (const char* table :
+         {"UserGL", "Userxinxi", "Time", "Exam", "Test", "KaoShi", "KaoShi2", "KaoShi3", "KaoShi4"})
+        rows += dir.Rows(QStringLiteral("select * from ") + QLatin1String(table));
+    return rows;
+}
+
+QByteArray FileBytes(const TestWorkdir& dir) {
+    QFile file(dir.DatabaseFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList Columns(const TestWorkdir& dir, const char* table) {
+    return dir.Rows(QStringLiteral("select name, type, \"notnull\", dflt_value, pk from "
+                                   "pragma_table_info('%1')")
+                        .arg(QLatin1String(table)));
+}
+
+AttemptRow Fresh(int studentNo, const QString& workstation, qint64 now) {
+    AttemptRow row;
+    row.studentNo = studentNo;
+    row.workstation = workstation;
+    row.startedAt = row.lastSeen = now;
+    row.secondsLeft = 4200;
+    row.questions = 83;
+    return row;
+}
+
+}  // namespace
+
+class RecordTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // A teacher's file from before the record: its tables and rows stay exactly as they were, the
+    // record's tables are there afterwards as the delivered file has them, and a second opening
+    // changes nothing.
+    void olderFileIsUpgradedOnceKeepingEveryRow() {
+        TestWorkdir delivered;
+        const QStringList recordColumns[] = {Columns(delivered, "Kaoshijilu"),
+                                             Columns(delivered, "Datijilu")};
+        TestWorkdir dir;
+        dir.Sql(
+            QStringLiteral("drop table Kaoshijilu; drop table Datijilu; pragma user_version = 0;"
+                           "insert into Userxinxi (UserID, Xuehao, Xingmin, Chengji, Tt1) "
+                           "values (2, '120001', '李四', '87.5', '答''案\n第二行');"
+                           "update Test set Request = '改过的题目' where TestID = 7;"));
+        const QStringList before = OldContent(dir);
+        Database db(kDatabasePath);
+        QCOMPARE(SchemaVersion(db), 0);
+        UpgradeSchema(db);
+        QCOMPARE(SchemaVersion(db), kSchemaVersion);
+        QCOMPARE(OldContent(dir), before);
+        QCOMPARE(Columns(dir, "Kaoshijilu"), recordColumns[0]);
+        QCOMPARE(Columns(dir, "Datijilu"), recordColumns[1]);
+
+        const QByteArray upgraded = FileBytes(dir);
+        UpgradeSchema(db);
+        QCOMPARE(FileBytes(dir), upgraded);
+    }
+
+    // A file that is not the program's database (an empty one, as opening a missing file makes)
+    // gets no tables.
+    void otherFilesAreLeftAlone() {
+        TestWorkdir dir(false);
+        Database db(QStringLiteral("data/other.db"));
+        UpgradeSchema(db);
+        QCOMPARE(SchemaVersion(db), 0);
+        QCOMPARE(db.OpenQuery(QStringLiteral("select * from sqlite_master"))->RowCount(), 0);
+    }
+
+    void attemptsAreNumberedPerCandidateAndAnswersKeepTheirLatestState() {
+        TestWorkdir dir;
+        Database db(kDatabasePath);
+        AttemptRow first = Fresh(110101, QStringLiteral("ws1"), 1000);
+        AttemptRow other = Fresh(120001, QStringLiteral("ws2"), 1000);
+        AttemptRow second = Fresh(110101, QStringLiteral("ws3"), 2000);
+        for (AttemptRow* row : {&first, &other, &second}) {
+            Transaction begin(db);
+            record::BeginAttempt(db, *row);
+            begin.Commit();
+        }
+        QCOMPARE(first.number, 1);
+        QCOMPARE(other.number, 1);
+        QCOMPARE(second.number, 2);
+        QCOMPARE(record::LatestAttempt(db, 110101)->id, second.id);
+        QVERIFY(!record::LatestAttempt(db, 130001));
+
+        AnswerRow pick{1,    3,   QStringLiteral("B"), std::nullopt, false,
+                       true, 2.5, QStringLiteral("B"), 2.5,          2001};
+        record::WriteAnswer(db, second.id, pick);
+        pick.answer = QStringLiteral("C");
+        pick.earned = 0;
+        pick.marked = true;
+        record::WriteAnswer(db, second.id, pick);  // the same question again: one row
+        // A draft emptied by the candidate is not the same as no draft.
+        record::WriteAnswer(
+            db, second.id,
+            {4, 1, QStringLiteral("保存的"), QString(), false, true, 0, {}, 0, 2002});
+        const std::vector<AnswerRow> rows = record::Answers(db, second.id);
+        QCOMPARE(rows.size(), size_t(2));
+        QCOMPARE(rows[0].answer, QStringLiteral("C"));
+        QVERIFY(rows[0].marked && rows[0].shown);
+        QCOMPARE(rows[0].points, 2.5);
+        QCOMPARE(rows[0].earned, 0.0);
+        QVERIFY(!rows[0].draft);
+        QCOMPARE(rows[1].draft, std::optional<QString>(QString()));
+        QVERIFY(record::Answers(db, first.id).empty());
+
+        record::WriteLife(db, second.id, 4100, 2050);
+        record::EndAttempt(db, second.id, AttemptState::HandedIn, 2.5, 4090, 2060);
+        const AttemptRow ended = *record::Attempt(db, second.id);
+        QCOMPARE(ended.state, AttemptState::HandedIn);
+        QCOMPARE(ended.score, std::optional<double>(2.5));
+        QCOMPARE(ended.endedAt, std::optional<qint64>(2060));
+        QCOMPARE(ended.secondsLeft, 4090);
+        QVERIFY(!first.score && first.InProgress());
+    }
+
+    // The room view: each candidate's latest attempt with the name, the questions answered and the
+    // running score; a candidate no longer in the list keeps the line without a name.
+    void roomShowsEachCandidatesLatestAttempt() {
+        TestWorkdir dir;
+        Database db(kDatabasePath);
+        AttemptRow old = Fresh(110101, QStringLiteral("ws1"), 1000);
+        AttemptRow latest = Fresh(110101, QStringLiteral("ws1"), 1100);
+        AttemptRow gone = Fresh(990001, QStringLiteral("ws9"), 1100);
+        for (AttemptRow* row : {&old, &latest, &gone}) {
+            Transaction begin(db);
+            record::BeginAttempt(db, *row);
+            begin.Commit();
+        }
+        record::WriteAnswer(
+            db, latest.id,
+            {1, 1, QStringLiteral("A"), {}, false, true, 1, QStringLiteral("A"), 1, 1101});
+        record::WriteAnswer(
+            db, latest.id,
+            {2, 1, QStringLiteral("AC"), {}, false, true, 3, QStringLiteral("AC"), 3, 1102});
+        record::WriteAnswer(
+            db, latest.id,
+            {1, 2, QString(), {}, true, true, 1, QStringLiteral("B"), 0, 1103});  // shown only
+        record::WriteAnswer(
+            db, old.id,
+            {1, 1, QStringLiteral("B"), {}, false, true, 1, QStringLiteral("A"), 0, 1001});
+        const std::vector<RoomRow> room = record::Room(db);
+        QCOMPARE(room.size(), size_t(2));
+        QCOMPARE(room[0].attempt.id, latest.id);
+        QCOMPARE(room[0].name, QStringLiteral("张三"));
+        QCOMPARE(room[0].answered, 2);
+        QCOMPARE(room[0].earned, 4.0);
+        QCOMPARE(room[1].name, QString());
+        QCOMPARE(room[1].answered, 0);
+        QCOMPARE(room[1].earned, 0.0);
+    }
+
+    void oneWorkstationPerCandidate() {
+        AttemptRow alive = Fresh(110101, QStringLiteral("ws1"), 1000);
+        alive.lastSeen = 1000;
+        // Elsewhere and alive: refused, naming the workstation, until 30 s of silence.
+        QCOMPARE(CheckWorkstation(alive, QStringLiteral("ws2"), 1029).busyWorkstation,
+                 QStringLiteral("ws1"));
+        QVERIFY(!CheckWorkstation(alive, QStringLiteral("ws2"), 1029).allowed);
+        QVERIFY(CheckWorkstation(alive, QStringLiteral("ws2"), 1030).allowed);
+        // The same workstation after a restart, an ended attempt, no attempt at all.
+        QVERIFY(CheckWorkstation(alive, QStringLiteral("ws1"), 1001).allowed);
+        AttemptRow ended = alive;
+        ended.state = AttemptState::TimedOut;
+        QVERIFY(CheckWorkstation(ended, QStringLiteral("ws2"), 1001).allowed);
+        QVERIFY(CheckWorkstation(std::nullopt, QStringLiteral("ws2"), 1001).allowed);
+        QVERIFY(alive.Interrupted(1030) && !alive.Interrupted(1029));
+    }
+};
+
+QTEST_GUILESS_MAIN(RecordTest)
+#include "record_test.moc"
