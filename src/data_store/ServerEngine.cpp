@@ -44,9 +44,10 @@ struct Connection {
 };
 
 // One open connection per server for the whole process (the program has one thread).
+// Never destroyed: the connections stay open until the process ends (the server notices).
 std::map<QByteArray, Connection>& Connections() {
-    static std::map<QByteArray, Connection> connections;
-    return connections;
+    static auto* connections = new std::map<QByteArray, Connection>;
+    return *connections;
 }
 
 QString ServerMessage(const PGconn* conn) {
