@@ -2,7 +2,6 @@
 // open (a handler's Database borrows it), re-establishes it after a network fault and runs a
 // statement that met a lost connection once more on the new one, never twice and never inside a
 // transaction: there the work done before the fault is gone, and the caller's transaction fails.
-#include "data_store/Conversions.h"
 #include "data_store/Engine.h"
 #include "data_store/ServerLink.h"
 #include "data_store/ServerSql.h"
