@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     fonts.Wait();
     app.setFont(ProgramFont());
+    LoadQtChinese();
 
     QtPrompts prompts;
     SetErrorPrompts(&prompts);

@@ -11,13 +11,13 @@
 #include <optional>
 
 struct QuietPrompts : Prompts {
-    void Message(const QString&) override {}
-    void Error(const QString& text) override {
+    void Message(QWidget*, const QString&) override {}
+    void Error(QWidget*, const QString& text) override {
         std::fprintf(stderr, "error: %s\n", qPrintable(text));
     }
-    bool Confirm(const QString&, const QString&) override { return confirm; }
-    QString OpenFileName(const QString&) override { return {}; }
-    QString SaveFileName(const QString&) override { return {}; }
+    bool Confirm(QWidget*, const QString&, const QString&) override { return confirm; }
+    QString OpenFileName(QWidget*, const QString&) override { return {}; }
+    QString SaveFileName(QWidget*, const QString&) override { return {}; }
     bool confirm = false;
 };
 

@@ -29,11 +29,15 @@ constexpr int kRuns = 30;
 
 class SilentPrompts : public Prompts {
   public:
-    void Message(const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
-    void Error(const QString& text) override { std::printf("error: %s\n", qPrintable(text)); }
-    bool Confirm(const QString&, const QString&) override { return true; }
-    QString OpenFileName(const QString&) override { return {}; }
-    QString SaveFileName(const QString&) override { return {}; }
+    void Message(QWidget*, const QString& text) override {
+        std::printf("message: %s\n", qPrintable(text));
+    }
+    void Error(QWidget*, const QString& text) override {
+        std::printf("error: %s\n", qPrintable(text));
+    }
+    bool Confirm(QWidget*, const QString&, const QString&) override { return true; }
+    QString OpenFileName(QWidget*, const QString&) override { return {}; }
+    QString SaveFileName(QWidget*, const QString&) override { return {}; }
 };
 
 void Report(const char* what, const std::function<void()>& run) {

@@ -32,11 +32,15 @@ constexpr int kRuns = 21;
 class FilePrompts : public Prompts {
   public:
     explicit FilePrompts(QString file) : file_(std::move(file)) {}
-    void Message(const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
-    void Error(const QString& text) override { std::printf("error: %s\n", qPrintable(text)); }
-    bool Confirm(const QString&, const QString&) override { return true; }
-    QString OpenFileName(const QString&) override { return file_; }
-    QString SaveFileName(const QString&) override { return file_; }
+    void Message(QWidget*, const QString& text) override {
+        std::printf("message: %s\n", qPrintable(text));
+    }
+    void Error(QWidget*, const QString& text) override {
+        std::printf("error: %s\n", qPrintable(text));
+    }
+    bool Confirm(QWidget*, const QString&, const QString&) override { return true; }
+    QString OpenFileName(QWidget*, const QString&) override { return file_; }
+    QString SaveFileName(QWidget*, const QString&) override { return file_; }
 
   private:
     QString file_;

@@ -34,7 +34,8 @@ QLineEdit* MakeField(QGroupBox* section, const QString& editName, const QString&
 
 }  // namespace
 
-AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent) : OfficeTab(parent), prompts_(prompts) {
+AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent)
+    : OfficeTab(parent), prompts_(prompts, this) {
     setObjectName(QStringLiteral("TabSheet2"));
 
     listView1_ = new ReportList(
@@ -81,8 +82,8 @@ AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent) : OfficeTab(parent), pro
     edit2_ = MakeField(change, QStringLiteral("Edit2"), QStringLiteral("管理员名称："), 32);
     edit3_ = MakeField(change, QStringLiteral("Edit3"), QStringLiteral("原  密  码："), 68);
     edit4_ = MakeField(change, QStringLiteral("Edit4"), QStringLiteral("新  密  码："), 104);
-    edit3_->setEchoMode(QLineEdit::Password);
-    edit4_->setEchoMode(QLineEdit::Password);
+    MaskWithStars(edit3_);
+    MaskWithStars(edit4_);
     QPushButton* changeButton =
         MakeButton(change, QStringLiteral("Button5"), QStringLiteral("修改"), 44, 148, 90, 30);
     QPushButton* clearButton =

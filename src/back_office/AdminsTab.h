@@ -3,7 +3,7 @@
 
 #include "back_office/OfficeTab.h"
 
-class Prompts;
+#include "ui_common/Prompts.h"
 class QLineEdit;
 class ReportList;
 
@@ -29,7 +29,7 @@ class AdminsTab : public OfficeTab {
     void Button19Click();
 
   private:
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     ReportList* listView1_ = nullptr;
     QLineEdit* edit2_ = nullptr;   // password change: name
     QLineEdit* edit3_ = nullptr;   // password change: old password

@@ -18,7 +18,7 @@
 #include <QTabWidget>
 
 BackOffice::BackOffice(Prompts& prompts, QWidget* owner)
-    : QWidget(owner, Qt::Window), prompts_(prompts) {
+    : QWidget(owner, Qt::Window), prompts_(prompts, this) {
     setObjectName(QStringLiteral("BackOffice"));
     setWindowTitle(QStringLiteral("管理员界面"));
     setFixedSize(880, 600);
@@ -42,15 +42,15 @@ void BackOffice::BuildContent() {
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
     pages_->setGeometry(8, 50, 880 - 16, 600 - 58);
-    admins_ = new AdminsTab(prompts_, pages_);
-    candidates_ = new CandidatesTab(prompts_, pages_);
-    single_ = new BankTab(Bank::SingleChoice, prompts_, pages_);
-    multi_ = new BankTab(Bank::MultiChoice, prompts_, pages_);
-    trueFalse_ = new BankTab(Bank::TrueFalse, prompts_, pages_);
-    subjective_ = new BankTab(Bank::Subjective, prompts_, pages_);
-    grading_ = new GradingTab(prompts_, pages_);
+    admins_ = new AdminsTab(prompts_.Service(), pages_);
+    candidates_ = new CandidatesTab(prompts_.Service(), pages_);
+    single_ = new BankTab(Bank::SingleChoice, prompts_.Service(), pages_);
+    multi_ = new BankTab(Bank::MultiChoice, prompts_.Service(), pages_);
+    trueFalse_ = new BankTab(Bank::TrueFalse, prompts_.Service(), pages_);
+    subjective_ = new BankTab(Bank::Subjective, prompts_.Service(), pages_);
+    grading_ = new GradingTab(prompts_.Service(), pages_);
     room_ = new RoomTab(pages_);
-    server_ = new ServerTab(prompts_, pages_);
+    server_ = new ServerTab(prompts_.Service(), pages_);
     pages_->addTab(admins_, QStringLiteral("管理员管理"));
     pages_->addTab(candidates_, QStringLiteral("考生信息管理"));
     pages_->addTab(single_, QStringLiteral("单项选择题"));
@@ -84,7 +84,7 @@ void BackOffice::FormShow() {
 
 void BackOffice::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) RunGuarded([this] { FormShow(); });
+    if (!event->spontaneous()) RunGuarded([this] { FormShow(); }, this);
 }
 
 // "退出": end the whole program, not only this window.

@@ -1,4 +1,5 @@
-// The back office ("管理员界面"): the teachers' window with its tabs: the seven of the office and the room view.
+// The back office ("管理员界面"): the teachers' window with its tabs: the seven of the office and
+// the room view.
 #pragma once
 
 #include "back_office/GradingTab.h"
@@ -12,9 +13,9 @@ class AdminsTab;
 class BankTab;
 class CandidatesTab;
 class GradingTab;
+#include "ui_common/Prompts.h"
 class RoomTab;
 class ServerTab;
-class Prompts;
 class QPushButton;
 class QTabWidget;
 
@@ -42,7 +43,7 @@ class BackOffice : public QWidget {
     // "退出": ends the whole program.
     void Button2Click();
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     QTabWidget* pages_ = nullptr;
     QPushButton* quit_ = nullptr;
     AdminsTab* admins_ = nullptr;

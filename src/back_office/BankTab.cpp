@@ -41,7 +41,7 @@ int BoxRows(int boxes) {
 }  // namespace
 
 BankTab::BankTab(Bank bank, Prompts& prompts, QWidget* parent)
-    : OfficeTab(parent), traits_(TraitsOf(bank)), prompts_(prompts) {
+    : OfficeTab(parent), traits_(TraitsOf(bank)), prompts_(prompts, this) {
     setObjectName(traits_.tabName);
 
     QStringList captions;

@@ -7,7 +7,7 @@
 
 #include <QList>
 
-class Prompts;
+#include "ui_common/Prompts.h"
 class QLineEdit;
 class QPushButton;
 class ReportList;
@@ -56,7 +56,7 @@ class BankTab : public OfficeTab {
     int MatchingNumber(int count) const;
 
     const BankTraits& traits_;
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     ReportList* list_ = nullptr;
     QList<QLineEdit*> boxes_;
     QPushButton* exportButton_ = nullptr;

@@ -41,7 +41,7 @@ QLineEdit* MakeField(QWidget* panel, const QString& labelName, const QString& ca
 }  // namespace
 
 CandidatesTab::CandidatesTab(Prompts& prompts, QWidget* parent)
-    : OfficeTab(parent), prompts_(prompts) {
+    : OfficeTab(parent), prompts_(prompts, this) {
     setObjectName(QStringLiteral("TabSheet1"));
 
     listView3_ = new ReportList(

@@ -3,7 +3,7 @@
 
 #include "back_office/OfficeTab.h"
 
-class Prompts;
+#include "ui_common/Prompts.h"
 class QLineEdit;
 class QPushButton;
 class ReportList;
@@ -30,7 +30,7 @@ class CandidatesTab : public OfficeTab {
     // One list row per result row: 序号, 学号, 姓名 and the three scores.
     void AddCandidateRow(const ResultTable& row);
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     ReportList* listView3_ = nullptr;
     QLineEdit* edit1_ = nullptr;  // query: name or part of it
     QLineEdit* edit5_ = nullptr;  // add: student number

@@ -5,6 +5,7 @@
 #include "data_store/Schema.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -19,6 +20,7 @@ ExchangeRule Candidates() {
     r.rule = SaveRule::DeleteInsert;
     r.columnsNeeded = 6;
     r.limit = 0;
+    r.studentNumberColumn = 1;
     r.clearSql = QStringLiteral("Delete  from Userxinxi");
     r.writeSql = QStringLiteral(
         "INSERT INTO Userxinxi (UserID,Xuehao,Xingmin,Chengji,Chengji1,Chengji2) values "
@@ -93,6 +95,14 @@ bool NumberUsed(const ExchangeRule& rule, int i) {
     return rule.rule != SaveRule::Replace || i < rule.limit;
 }
 
+// A student number as the sign-in types it: digits only, no leading zero, 110101 to 999999. Any
+// other form ("0110101", " 110101", "+110101") would be stored as a text no look-up finds.
+bool IsPlainStudentNumber(const QString& text) {
+    static const QRegularExpression plain(QStringLiteral("^[1-9][0-9]{5}$"));
+    return plain.match(text).hasMatch() && text.toInt() >= kLowestStudentNo &&
+           text.toInt() <= kHighestStudentNo;
+}
+
 // The number first, then the further columns.
 SqlValues InsertValues(const ExchangeRule& rule, const QStringList& row) {
     SqlValues values{qint64(StrToInt(row[0]))};
@@ -144,6 +154,14 @@ void CheckRows(const ExchangeRule& rule, const ListRows& rows, const QString& so
         if (!TryStrToInt(row[0], &number))
             throw RowError(
                 QStringLiteral("%1的%2“%3”不是整数。").arg(name(i), rule.numberCaption, row[0]));
+        if (rule.studentNumberColumn >= 0) {
+            const QString student = Cell(row, rule.studentNumberColumn);
+            if (!IsPlainStudentNumber(student))
+                throw RowError(
+                    QStringLiteral("%1的学号“%2”不是110101到999999之间的数字（只写数字，不带空格、"
+                                   "符号或前导的0）。")
+                        .arg(name(i), student));
+        }
         if (rule.rule != SaveRule::Replace) continue;
         if (const auto earlier = seen.constFind(number); earlier != seen.cend())
             throw RowError(QStringLiteral("%1的%2%3与第%4行的相同。")

@@ -37,6 +37,9 @@ struct ExchangeRule {
     SaveRule rule;
     int columnsNeeded;  // the number plus the further columns the save stores
     int limit;          // Replace: rows stored; UpdateByPosition: highest number stored
+    // The column holding a student number, written as a plain number from 110101 to 999999 (the
+    // sign-in and the exam find the candidate by that number); -1 when there is none.
+    int studentNumberColumn = -1;
     QString dropSql;
     QString createSql;
     QString clearSql;
@@ -63,8 +66,9 @@ class RowError : public std::runtime_error {
 };
 
 // Checks every row before anything is stored: enough columns, whole numbers where the save or the
-// refresh after it takes the number as an integer, and no number twice among the rows a
-// replacing save stores. Messages name the i-th row (from 0) as `source` + "第" + (firstRow + i)
+// refresh after it takes the number as an integer, student numbers written plainly, and no number
+// twice among the rows a replacing save stores. Messages name the i-th row (from 0) as `source` +
+// "第" + (firstRow + i)
 // + "行", for example "文件 a.xlsx 第2行". Raises RowError for the first row that fails.
 void CheckRows(const ExchangeRule& rule, const ListRows& rows, const QString& source, int firstRow);
 

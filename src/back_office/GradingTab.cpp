@@ -48,7 +48,8 @@ constexpr int kMarkRowStep = 32;
 
 }  // namespace
 
-GradingTab::GradingTab(Prompts& prompts, QWidget* parent) : OfficeTab(parent), prompts_(prompts) {
+GradingTab::GradingTab(Prompts& prompts, QWidget* parent)
+    : OfficeTab(parent), prompts_(prompts, this) {
     setObjectName(QStringLiteral("TabSheet6"));
 
     listView7_ = new ReportList(this, QStringLiteral("ListView7"), kListColumns);
@@ -205,11 +206,14 @@ void GradingTab::ShowRows(const std::vector<QStringList>& rows) {
         listView7_->AddRow(cells);
 }
 
-// The teacher clicks in the list: the selected row becomes the chosen candidate. The memos, the
-// chosen question number and the mark boxes keep their contents.
+// The teacher clicks in the list: the selected row becomes the chosen candidate. The question and
+// the answer shown go with the candidate before, so nobody marks against another candidate's
+// answer; the chosen question number and the mark boxes keep their contents.
 void GradingTab::ListView7Click() {
     const int row = listView7_->SelectedRow();
     if (row >= 0) {
+        memott1_->clear();
+        memoTt_->clear();
         edg1_->setText(listView7_->Cell(row, kNumberColumn));
         edg2_->setText(listView7_->Cell(row, kNameColumn));
         for (int i = 0; i < kSubjectiveLimit; ++i)

@@ -12,7 +12,7 @@
 #include <vector>
 
 class ColorLabel;
-class Prompts;
+#include "ui_common/Prompts.h"
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -60,7 +60,7 @@ class GradingTab : public OfficeTab {
     void BuildCandidateArea();
     void BuildMarksArea(QWidget* panel);
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     ReportList* listView7_ = nullptr;
     QLineEdit* edg1_ = nullptr;
     QLineEdit* edg2_ = nullptr;

@@ -28,7 +28,8 @@ QLineEdit* Field(QGroupBox* box, const QString& name, const QString& caption, in
 
 }  // namespace
 
-ServerTab::ServerTab(Prompts& prompts, QWidget* parent) : OfficeTab(parent), prompts_(prompts) {
+ServerTab::ServerTab(Prompts& prompts, QWidget* parent)
+    : OfficeTab(parent), prompts_(prompts, this) {
     setObjectName(QStringLiteral("TabSheet9"));
     auto* box = new QGroupBox(QStringLiteral("数据库服务器（PostgreSQL）"), this);
     box->setObjectName(QStringLiteral("GroupBox31"));

@@ -5,10 +5,10 @@
 #pragma once
 
 #include "back_office/OfficeTab.h"
+#include "ui_common/Prompts.h"
 
 #include <optional>
 
-class Prompts;
 class QLabel;
 class QLineEdit;
 struct ServerAddress;
@@ -33,7 +33,7 @@ class ServerTab : public OfficeTab {
     // The address in the boxes; a message and nothing when one is missing or malformed.
     std::optional<ServerAddress> TypedAddress();
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     QLabel* state_ = nullptr;
     QLineEdit* host_ = nullptr;
     QLineEdit* port_ = nullptr;

@@ -21,7 +21,7 @@ QString Shown(const QString& path) {
 
 }  // namespace
 
-SheetExchange::SheetExchange(Exchange member, Prompts& prompts, ReportList* list,
+SheetExchange::SheetExchange(Exchange member, const WindowPrompts& prompts, ReportList* list,
                              std::function<void()> refresh, QWidget* tab)
     : QObject(tab),
       rule_(RuleOf(member)),

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-class Prompts;
+#include "ui_common/Prompts.h"
 class QPushButton;
 class ReportList;
 
@@ -28,7 +28,7 @@ class SheetExchange : public QObject {
   public:
     // `list` is the tab's list; `refresh` the tab's refresh, run after every save. The exchange
     // lives as long as `tab`.
-    SheetExchange(Exchange member, Prompts& prompts, ReportList* list,
+    SheetExchange(Exchange member, const WindowPrompts& prompts, ReportList* list,
                   std::function<void()> refresh, QWidget* tab);
 
     // Connects the tab's three buttons (any may be null) to the handlers below.
@@ -53,7 +53,7 @@ class SheetExchange : public QObject {
     bool Store(const ListRows& rows, const QString& source, int firstRow);
 
     const ExchangeRule& rule_;
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     ReportList* list_;
     std::function<void()> refresh_;
 };

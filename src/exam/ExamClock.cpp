@@ -25,7 +25,7 @@ void ExamWindow::StartClock(Database& db) {
         lblTestTime_->setText(state_.ExamTimeText);
         seconds = StrToTime(state_.ExamTimeText);
     } catch (const std::exception& error) {
-        ShowDefaultError(QString::fromUtf8(error.what()));
+        ShowDefaultError(QString::fromUtf8(error.what()), this);
         return;
     }
     pb1_->setRange(0, seconds);
@@ -54,7 +54,7 @@ void ExamWindow::TimeOut() {
     } catch (const std::exception& error) {
         if (!timeOutErrorShown_) {
             timeOutErrorShown_ = true;
-            ShowDefaultError(QString::fromUtf8(error.what()));
+            ShowDefaultError(QString::fromUtf8(error.what()), this);
         }
         return;
     }

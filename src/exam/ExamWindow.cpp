@@ -39,7 +39,7 @@ void Fill(QWidget* widget, const QColor& color) {
 ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context, bool fullScreen,
                        QWidget* parent)
     : FormDialog(parent),
-      prompts_(prompts),
+      prompts_(prompts, this),
       platform_(platform),
       context_(std::move(context)),
       fullScreen_(fullScreen) {
@@ -220,7 +220,7 @@ void ExamWindow::LoadSingleChoicePaper(Database& db) {
 
 void ExamWindow::showEvent(QShowEvent* event) {
     FormDialog::showEvent(event);
-    if (!event->spontaneous()) RunGuarded([this] { FormShow(); });
+    if (!event->spontaneous()) RunGuarded([this] { FormShow(); }, this);
 }
 
 void ExamWindow::FormShow() {

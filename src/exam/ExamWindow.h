@@ -14,7 +14,7 @@ class ColorLabel;
 class InputMethodMenu;
 class ObjectiveSection;
 class Platform;
-class Prompts;
+#include "ui_common/Prompts.h"
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -80,7 +80,7 @@ class ExamWindow : public FormDialog, private SectionHost {
     void ShowSection(int section) override;
     QString SignedInNumber() const override;
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     Platform& platform_;
     ExamContext context_;
     bool fullScreen_;

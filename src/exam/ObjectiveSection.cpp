@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -61,7 +62,7 @@ void ObjectiveSection::BuildContents() {
         choice->setObjectName(QString::fromUtf16(data.choices[k - 1]));
         choice->setGeometry(layout.choiceX, y, layout.choiceWidth, 28);
         if (data.boxFontPixels == 0) choice->setFont(PixelFont(14, true));
-        guardedConnect(choice, &QAbstractButton::clicked, this, [this, k] { ChoiceClick(k); });
+        ConnectChoice(choice, k);
         choices_[k - 1] = choice;
         if (data.optionLabels[k - 1]) {
             options_[k - 1] = MakeLabel(box_, QString::fromUtf16(data.optionLabels[k - 1]),
@@ -98,7 +99,25 @@ void ObjectiveSection::Restore(Database&, int n) {
     SetChoices(n);
 }
 
+// A click scores when it ends (the chosen option clicked again too). Any other change of an
+// option the candidate can make — the accessibility interface's toggle action, for one — scores
+// as that click would; a change under a press waits for the press's click.
+void ObjectiveSection::ConnectChoice(QAbstractButton* choice, int k) {
+    connect(choice, &QAbstractButton::pressed, this, [this, k] { pressed_ = k; });
+    connect(choice, &QAbstractButton::released, this, [this] { pressed_ = 0; });
+    guardedConnect(choice, &QAbstractButton::toggled, this, [this, k](bool checked) {
+        // A radio button turned off is the other side of the one turned on.
+        if (pressed_ == k || (!checked && data_.answer != AnswerKind::AnyOfCells)) return;
+        ChoiceClick(k);
+    });
+    guardedConnect(choice, &QAbstractButton::clicked, this, [this, k] { ChoiceClick(k); });
+}
+
 void ObjectiveSection::SetChoices(int n) {
+    // Showing the answer of a question is not answering it: the controls change silently.
+    std::vector<QSignalBlocker> silent;
+    for (int k = 1; k <= data_.cellCount; ++k)
+        silent.emplace_back(choices_[k - 1]);
     // Radio buttons of one box exclude each other; clearing them all needs that rule off a moment.
     for (int k = 1; k <= data_.cellCount; ++k)
         choices_[k - 1]->setAutoExclusive(false);

@@ -34,6 +34,8 @@ class ObjectiveSection : public ExamSection {
     void LoadSlot(const ResultTable& row, int n) override;
 
   private:
+    // Scores answer control k whenever the candidate changes it, by whatever route.
+    void ConnectChoice(QAbstractButton* choice, int k);
     // Sets the answer controls to the cells of row N; no cell of row N blue (or N 0) clears them.
     void SetChoices(int n);
 
@@ -41,4 +43,5 @@ class ObjectiveSection : public ExamSection {
     QAbstractButton* choices_[4] = {};
     QLabel* options_[4] = {};
     QLabel* key_ = nullptr;
+    int pressed_ = 0;  // the answer control under a press that has not ended, 0 when none
 };

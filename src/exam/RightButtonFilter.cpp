@@ -1,6 +1,5 @@
 #include "exam/RightButtonFilter.h"
 
-#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QMouseEvent>
 
@@ -17,11 +16,9 @@ bool RightButtonFilter::eventFilter(QObject* watched, QEvent* event) {
             if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) return true;
             break;
         case QEvent::ContextMenu:
-            // On this platform the press itself raises the menu; the keyboard's menu key still
-            // works.
-            if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse)
-                return true;
-            break;
+            // Whatever raised it (the right press, the Menu key, Shift+F10): where the right
+            // button does nothing, no context menu opens either.
+            return true;
         default:
             break;
     }

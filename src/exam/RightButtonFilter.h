@@ -1,6 +1,6 @@
 // The application-wide message filter: the right mouse button does nothing in any window of the
-// program. Its presses (and double clicks) are discarded before they reach a window, and so are the
-// context menus a right press raises.
+// program. Its presses (and double clicks) are discarded before they reach a window, and so is
+// every context menu request, whether a right press or the keyboard (Menu key, Shift+F10) made it.
 #pragma once
 
 #include <QObject>

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 SubjectiveSection::SubjectiveSection(const SectionData& data, ExamState& state, SectionHost& host,
                                      QObject* owner)
@@ -44,11 +45,22 @@ void SubjectiveSection::LoadSlot(const ResultTable& row, int n) {
     requests_[size_t(n - 1)] = row.Value(QStringLiteral("Request"));
 }
 
+namespace {
+// A question as a tooltip: plain text (one line, wrapped only where the screen ends), shown as
+// written even when it looks like markup, as the row's label shows it.
+QString WholeQuestionTip(const QString& request) {
+    if (!Qt::mightBeRichText(request)) return request;
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + request.toHtmlEscaped() +
+           QStringLiteral("</p>");
+}
+}  // namespace
+
 void SubjectiveSection::ShowSlot(int n) {
     ExamSection::ShowSlot(n);
     const QString& request = requests_[size_t(n - 1)];
+    // The row has room for the question's beginning; the whole question is its tooltip.
     QuestionLabel(n)->setText(request);
-    QuestionLabel(n)->setToolTip(request);
+    QuestionLabel(n)->setToolTip(WholeQuestionTip(request));
 }
 
 void SubjectiveSection::ShowRowDetails(const ResultTable&) {}

@@ -13,7 +13,7 @@
 #include <QPushButton>
 
 AdminSignIn::AdminSignIn(Prompts& prompts, AppWindows& windows, QWidget* parent)
-    : FormDialog(parent), prompts_(prompts), windows_(windows) {
+    : FormDialog(parent), prompts_(prompts, this), windows_(windows) {
     setObjectName(QStringLiteral("AdminSignIn"));
     setWindowTitle(QStringLiteral("管理员操作"));
     setFixedSize(520, 334);
@@ -36,7 +36,7 @@ AdminSignIn::AdminSignIn(Prompts& prompts, AppWindows& windows, QWidget* parent)
     passwordLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     edit2_ = MakeEdit(this, QStringLiteral("Edit2"), 228, 170, 200, 30, passwordLabel);
     edit2_->setFont(PixelFont(16));
-    edit2_->setEchoMode(QLineEdit::Password);
+    MaskWithStars(edit2_);
 
     QPushButton* confirm =
         MakeButton(this, QStringLiteral("Button1"), QStringLiteral("确定"), 140, 240, 100, 36);

@@ -4,7 +4,7 @@
 #include "shell/AppWindows.h"
 #include "ui_common/FormDialog.h"
 
-class Prompts;
+#include "ui_common/Prompts.h"
 class QLineEdit;
 
 class AdminSignIn : public FormDialog {
@@ -19,7 +19,7 @@ class AdminSignIn : public FormDialog {
     void Button2Click();
 
   private:
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     AppWindows& windows_;
     QLineEdit* edit1_ = nullptr;
     QLineEdit* edit2_ = nullptr;

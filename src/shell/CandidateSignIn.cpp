@@ -1,5 +1,6 @@
 #include "shell/CandidateSignIn.h"
 
+#include "back_office/BackOffice.h"
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
@@ -22,7 +23,7 @@
 
 CandidateSignIn::CandidateSignIn(Prompts& prompts, Platform& platform, AppWindows& windows,
                                  QWidget* parent)
-    : FormDialog(parent), prompts_(prompts), platform_(platform), windows_(windows) {
+    : FormDialog(parent), prompts_(prompts, this), platform_(platform), windows_(windows) {
     setObjectName(QStringLiteral("CandidateSignIn"));
     setWindowTitle(QStringLiteral("澄溪标准化考试系统8.01"));
     setFixedSize(592, 403);
@@ -92,8 +93,10 @@ void CandidateSignIn::Button1Click() {
     QString storedNumber, storedName;
     {
         Database db(kDatabasePath);
-        auto table = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
-                                  {edit1_->text()});
+        // By the number the check computed, as the exam finds the candidate: a number stored in
+        // another form ("0110101") is nobody's, and blanks around a typed number do not count.
+        auto table =
+            db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"), {qint64(value)});
         if (table->RowCount() == 0) {
             prompts_.Message(QStringLiteral("学号或姓名不存在。"));
             return;
@@ -134,6 +137,14 @@ bool CandidateSignIn::RecordAllows(int studentNo) {
             QStringLiteral("已恢复未完成的考试，剩余时间%1。已作答的题目和答案都已保留。")
                 .arg(FormatTime(latest->secondsLeft)));
     return true;
+}
+
+// The sign-in succeeded: the back office and the administrator sign-in close with this window, so
+// no back office waits behind the exam; reaching it again takes an administrator sign-in.
+void CandidateSignIn::accept() {
+    if (windows_.adminSignIn) windows_.adminSignIn->close();
+    if (windows_.backOffice) windows_.backOffice->close();
+    FormDialog::accept();
 }
 
 // "退出": end the program whatever the boxes hold.

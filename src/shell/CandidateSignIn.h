@@ -7,7 +7,7 @@
 
 class ColorLabel;
 class Platform;
-class Prompts;
+#include "ui_common/Prompts.h"
 class QLineEdit;
 class QPushButton;
 
@@ -28,6 +28,9 @@ class CandidateSignIn : public FormDialog {
     // "软件帮助": the help window, modal.
     void Button4Click();
 
+  public slots:
+    void accept() override;
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -36,7 +39,7 @@ class CandidateSignIn : public FormDialog {
     // interrupted exam is announced before it resumes.
     bool RecordAllows(int studentNo);
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     Platform& platform_;
     AppWindows& windows_;
     QLineEdit* edit1_ = nullptr;

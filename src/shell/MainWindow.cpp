@@ -27,7 +27,7 @@ constexpr PanelLayout kPanels[6] = {{u"提示：", 100}, {u"学号", 50}, {u"", 
 }  // namespace
 
 MainWindow::MainWindow(Prompts& prompts, AppWindows& windows)
-    : prompts_(prompts), windows_(windows) {
+    : prompts_(prompts, this), windows_(windows) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("澄溪标准化考试系统"));
     setFixedSize(689, 435);

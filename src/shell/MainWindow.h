@@ -7,7 +7,7 @@
 
 #include <QMainWindow>
 
-class Prompts;
+#include "ui_common/Prompts.h"
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,7 +37,7 @@ class MainWindow : public QMainWindow {
   private:
     void BuildContent();
 
-    Prompts& prompts_;
+    WindowPrompts prompts_;
     AppWindows& windows_;
     QLabel* panels_[6] = {};
     QLineEdit* edit1_ = nullptr;

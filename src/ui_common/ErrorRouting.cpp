@@ -2,11 +2,20 @@
 
 #include "ui_common/Prompts.h"
 
+#include <QWidget>
+
 #include <exception>
 
 namespace {
 Prompts* errorPrompts = nullptr;
+
+// The nearest widget among `context` and its parents.
+QWidget* WidgetOf(const QObject* context) {
+    for (QObject* object = const_cast<QObject*>(context); object; object = object->parent())
+        if (object->isWidgetType()) return static_cast<QWidget*>(object);
+    return nullptr;
 }
+}  // namespace
 
 void SetErrorPrompts(Prompts* prompts) {
     errorPrompts = prompts;
@@ -15,12 +24,12 @@ Prompts* ErrorPrompts() {
     return errorPrompts;
 }
 
-void ShowDefaultError(const QString& message) {
+void ShowDefaultError(const QString& message, const QObject* context) {
     if (errorPrompts) {
-        errorPrompts->Error(message);
+        errorPrompts->Error(WidgetOf(context), message);
     } else {
         QtPrompts fallback;
-        fallback.Error(message);
+        fallback.Error(WidgetOf(context), message);
     }
 }
 
@@ -35,8 +44,8 @@ std::optional<QString> CaughtError(const std::function<void()>& step) {
     }
 }
 
-bool RunGuarded(const std::function<void()>& step) {
+bool RunGuarded(const std::function<void()>& step, const QObject* context) {
     const std::optional<QString> error = CaughtError(step);
-    if (error) ShowDefaultError(*error);
+    if (error) ShowDefaultError(*error, context);
     return !error;
 }

@@ -21,12 +21,13 @@ class Prompts;
 void SetErrorPrompts(Prompts* prompts);
 Prompts* ErrorPrompts();
 
-// Shows `message` in the default error box.
-void ShowDefaultError(const QString& message);
+// Shows `message` in the default error box, speaking for the window of `context` (the nearest
+// widget among it and its parents), or for the window the user works in.
+void ShowDefaultError(const QString& message, const QObject* context = nullptr);
 
-// Runs `step`; an exception is shown in the default error box and swallowed. Returns true when the
-// step ran to its end.
-bool RunGuarded(const std::function<void()>& step);
+// Runs `step`; an exception is shown in the default error box (for the window of `context`) and
+// swallowed. Returns true when the step ran to its end.
+bool RunGuarded(const std::function<void()>& step, const QObject* context = nullptr);
 
 // Runs `step`; returns the message of the exception that ended it, or nothing when it ran to its
 // end (the caller decides how the message reaches the user).
@@ -38,8 +39,9 @@ requires std::invocable<Handler&> QMetaObject::Connection guardedConnect(Sender*
                                                                          Signal signal,
                                                                          const QObject* context,
                                                                          Handler handler) {
-    return QObject::connect(sender, signal, context,
-                            [handler = std::move(handler)]() mutable { RunGuarded(handler); });
+    return QObject::connect(
+        sender, signal, context,
+        [context, handler = std::move(handler)]() mutable { RunGuarded(handler, context); });
 }
 
 // Connects a signal to a handler that takes the signal's arguments.
@@ -49,7 +51,7 @@ requires(sizeof...(Args) > 0 && !std::invocable<Handler&> &&
     guardedConnect(Sender* sender, void (SignalOwner::*signal)(Args...), const QObject* context,
                    Handler handler) {
     return QObject::connect(sender, signal, context,
-                            [handler = std::move(handler)](Args... args) mutable {
-                                RunGuarded([&] { handler(args...); });
+                            [context, handler = std::move(handler)](Args... args) mutable {
+                                RunGuarded([&] { handler(args...); }, context);
                             });
 }

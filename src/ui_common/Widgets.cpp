@@ -7,10 +7,12 @@
 #include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
+#include <QTranslator>
 
 QColor ButtonFace() {
     return QApplication::palette().color(QPalette::Button);
@@ -142,4 +144,19 @@ class KeyFilter : public QObject {
 
 void FilterKeys(QLineEdit* edit, const QString& allowed) {
     edit->installEventFilter(new KeyFilter(edit, allowed));
+}
+
+void MaskWithStars(QLineEdit* edit) {
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+}
+
+bool LoadQtChinese() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }

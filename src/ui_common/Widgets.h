@@ -57,6 +57,13 @@ QLineEdit* MakeEdit(QWidget* parent, const QString& name, int x, int y, int widt
 // keys and shortcuts (Ctrl+…) always pass.
 void FilterKeys(QLineEdit* edit, const QString& allowed);
 
+// A password box: every typed character shown as "*".
+void MaskWithStars(QLineEdit* edit);
+
+// Loads Qt's own Simplified Chinese texts (standard buttons, file dialogs, edit-box menus) from
+// Qt's translations folder; false when they are not installed.
+bool LoadQtChinese();
+
 inline const QString kDigits = QStringLiteral("0123456789");
 inline const QString kDigitsAndPoint = QStringLiteral("0123456789.");
 inline const QString kDigitsAndColon = QStringLiteral("0123456789:");

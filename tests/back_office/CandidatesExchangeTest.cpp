@@ -127,6 +127,14 @@ void CandidatesExchangeTest::failedImportKeepsEveryCandidate_data() {
         << kCaptions
         << SheetCells{kTwoCandidates[0], {QStringLiteral("二"), QStringLiteral("120002")}}
         << QStringLiteral("文件 %1/考生.xlsx 第3行的序号“二”不是整数。");
+    // Stored as written, these would be numbers no sign-in finds (and no score reaches).
+    QTest::newRow("student number with a leading zero")
+        << kCaptions
+        << SheetCells{kTwoCandidates[0], {QStringLiteral("2"), QStringLiteral("0110101")}}
+        << QStringLiteral("文件 %1/考生.xlsx 第3行的学号“0110101”不是110101到999999之间的数字");
+    QTest::newRow("student number below the range")
+        << kCaptions << SheetCells{{QStringLiteral("1"), QStringLiteral("110100")}}
+        << QStringLiteral("文件 %1/考生.xlsx 第2行的学号“110100”不是");
     QTest::newRow("too few columns")
         << kCaptions.mid(0, 4)
         << SheetCells{{QStringLiteral("1"), QStringLiteral("120001"), QStringLiteral("新甲"),

@@ -160,8 +160,10 @@ class AdminsTabTest : public QObject {
 
     void passwordChange() {
         Tab tab;
-        QCOMPARE(tab.Edit("Edit3")->echoMode(), QLineEdit::Password);
-        QCOMPARE(tab.Edit("Edit4")->echoMode(), QLineEdit::Password);
+        for (const char* box : {"Edit3", "Edit4"}) {
+            tab.Edit(box)->setText(QStringLiteral("旧pw"));
+            QCOMPARE(tab.Edit(box)->displayText(), QStringLiteral("***"));
+        }
         tab.dir.Sql(QStringLiteral("INSERT INTO UserGL VALUES (2,'bob','Secret')"));
         tab.Click("Button1");
         tab.ChangePassword(QStringLiteral(" "), QStringLiteral("Secret"), QStringLiteral("n"));

@@ -9,6 +9,7 @@
 #include "ui_common/Widgets.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -31,6 +32,27 @@ void WhenModal(const QString& name, std::function<void(QWidget*)> step, int trie
     });
 }
 
+// What the window system sends for the keyboard's Menu key (and, on some desktops, Shift+F10): a
+// keyboard context-menu request to the window whose focus is in `box`. The context menus that
+// open, each closed again at once.
+int KeyboardMenusIn(QWidget* box) {
+    box->activateWindow();
+    box->setFocus();
+    const QPoint centre = box->rect().center();
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, box->mapTo(box->window(), centre),
+                              box->mapToGlobal(centre));
+    QCoreApplication::sendEvent(box->window()->windowHandle(), &request);
+    QCoreApplication::processEvents();
+    int opened = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->inherits("QMenu") && window->isVisible()) {
+            ++opened;
+            window->close();
+        }
+    }
+    return opened;
+}
+
 }  // namespace
 
 class ExamFlowTest : public QObject {
@@ -48,7 +70,7 @@ void ExamFlowTest::signInTakeTheExamAndHandIn() {
     FakePlatform platform;
     Program program(prompts, platform, false);
 
-    int rightClicksSeen = 0;
+    int rightClicksSeen = 0, keyboardMenusSeen = 0;
     QString firstCaption, timeLeftAsked;
     QString scoreAfterNext, answerShownAgain;
     bool mainVisibleDuringExam = true;
@@ -63,6 +85,10 @@ void ExamFlowTest::signInTakeTheExamAndHandIn() {
         QTest::mouseClick(signIn->windowHandle(), Qt::RightButton, {},
                           number->mapTo(signIn, number->rect().center()));
         if (QApplication::activePopupWidget()) ++rightClicksSeen;
+        // Nor does the keyboard's way to a context menu.
+        keyboardMenusSeen +=
+            KeyboardMenusIn(signIn->findChild<QLineEdit*>(QStringLiteral("Edit2")));
+        keyboardMenusSeen += KeyboardMenusIn(number);
         QTest::keyClicks(number, QStringLiteral("110101"));
         TypeInto(signIn->findChild<QLineEdit*>(QStringLiteral("Edit2")), QStringLiteral("张三"));
         WhenModal("ExamWindow", [&](QWidget* exam) {
@@ -85,6 +111,7 @@ void ExamFlowTest::signInTakeTheExamAndHandIn() {
             // Subjective: two answers saved, the first read back after moving away.
             ClickIn(exam, QStringLiteral("LabBt4"));
             auto* memo = exam->findChild<QPlainTextEdit*>(QStringLiteral("MeRequest"));
+            keyboardMenusSeen += KeyboardMenusIn(memo);
             TypeInto(memo, answer1);
             ClickIn(exam, QStringLiteral("Labee4"));
             ClickIn(exam, QStringLiteral("Labee2"));
@@ -103,6 +130,7 @@ void ExamFlowTest::signInTakeTheExamAndHandIn() {
     program.Start();
 
     QCOMPARE(rightClicksSeen, 0);
+    QCOMPARE(keyboardMenusSeen, 0);
     QVERIFY(!mainVisibleDuringExam);
     QCOMPARE(firstCaption,
              QStringLiteral("第1题 :  通常认为世界上第一台电子计算机ENIAC诞生于哪一年？"));

@@ -5,6 +5,9 @@
 #include "ui_common/Colors.h"
 #include "ui_common/Widgets.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QPlainTextEdit>
 
 namespace {
@@ -59,6 +62,7 @@ class SectionsTest : public QObject {
     void multipleChoiceStoredAnswersInOtherForms();
     void trueFalseAnswers();
     void scoreIsTheSumOfAllObjectiveSections();
+    void answersByKeyboardAndAssistiveTechnology();
     void subjectiveAnswers();
     void subjectiveTextIsStoredAsTyped();
 };
@@ -285,6 +289,47 @@ void SectionsTest::trueFalseAnswers() {
     QCOMPARE(rig.State().AchievedScore, 2.0);
 }
 
+namespace {
+// The accessibility interface's toggle action on an answer control, as a screen reader does it.
+void Toggle(ExamRig& rig, const char* name) {
+    QAccessibleInterface* control =
+        QAccessible::queryAccessibleInterface(rig.Find<QAbstractButton>(QLatin1String(name)));
+    QVERIFY(control && control->actionInterface());
+    control->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+void PressSpace(ExamRig& rig, const char* name) {
+    QTest::keyClick(rig.Find<QAbstractButton>(QLatin1String(name)), Qt::Key_Space);
+}
+}  // namespace
+
+// Any change of an option is an answer: the sheet and the score follow it as after a click.
+void SectionsTest::answersByKeyboardAndAssistiveTechnology() {
+    ExamRig rig;
+    rig.Start();
+    Toggle(rig, "RadioButton1");  // single choice 1: A is right
+    QCOMPARE(rig.Color("p1p1"), kBlue);
+    QCOMPARE(rig.State().AchievedScore, 1.0);
+    PressSpace(rig, "RadioButton2");
+    QCOMPARE(rig.Color("p1p1"), ButtonFace());
+    QCOMPARE(rig.Color("p1p2"), kBlue);
+    QCOMPARE(rig.State().AchievedScore, 0.0);
+
+    rig.Click("Panel152");  // multiple choice 2: AC, 3 points
+    Toggle(rig, "CheckBox1");
+    PressSpace(rig, "CheckBox3");
+    QCOMPARE(rig.State().MultiEarned[2], 3.0);
+    Toggle(rig, "CheckBox3");  // unticked again
+    QCOMPARE(rig.Color("b2b3"), ButtonFace());
+    QCOMPARE(rig.State().MultiEarned[2], 0.0);
+    rig.Click("Panel151");  // showing a question is not answering it, although the boxes change
+    QCOMPARE(rig.State().MultiAnswer, QStringLiteral("A"));
+
+    rig.Click("LabBt3");  // true/false 1: 对
+    Toggle(rig, "RadioButton13");
+    QCOMPARE(rig.Color("c1c1"), kBlue);
+    QCOMPARE(rig.State().AchievedScore, 1.0);
+}
+
 void SectionsTest::scoreIsTheSumOfAllObjectiveSections() {
     ExamRig rig;
     rig.dir.Sql("update Test set Score = '0.5' where TestID = 1;");
@@ -312,6 +357,8 @@ void SectionsTest::subjectiveAnswers() {
              QStringLiteral("第1题 :  计算机硬件系统由哪五大部分组成？请简述各部分的主要作用。"));
     QCOMPARE(rig.Text("Lab252"),
              QStringLiteral("简述Excel中相对引用与绝对引用的区别，并各举一例。"));
+    // The row shows what fits; the whole question is on hover.
+    QCOMPARE(rig.Find("Lab252")->toolTip(), rig.Text("Lab252"));
     QWidget* memo = rig.Find("MeRequest");
     TypeInto(memo, QStringLiteral("运算器、控制器"));
     QTest::keyClick(memo, Qt::Key_Return);

@@ -80,7 +80,8 @@ class AdminSignInTest : public QObject {
         Windows w;
         QCOMPARE(w.SignIn()->windowTitle(), QStringLiteral("管理员操作"));
         QCOMPARE(w.SignIn()->size(), QSize(520, 334));
-        QCOMPARE(Child<QLineEdit>(w.SignIn(), "Edit2")->echoMode(), QLineEdit::Password);
+        Child<QLineEdit>(w.SignIn(), "Edit2")->setText(QStringLiteral("a密1"));
+        QCOMPARE(Child<QLineEdit>(w.SignIn(), "Edit2")->displayText(), QStringLiteral("***"));
         QCOMPARE(Child<QPushButton>(w.SignIn(), "Button1")->text(), QStringLiteral("确定"));
         QCOMPARE(Child<QPushButton>(w.SignIn(), "Button2")->text(), QStringLiteral("取消"));
     }
@@ -269,6 +270,52 @@ class AdminSignInTest : public QObject {
                  QStringList({QStringLiteral("1|admin")}));
         QCOMPARE(w.dir.Rows(QStringLiteral("Select Xuehao from Userxinxi")),
                  QStringList({QStringLiteral("110101")}));
+    }
+
+    // A back office left open closes when a candidate signs in, and the administrator sign-in
+    // with it: nothing of the back office waits behind the exam. Until then its boxes speak for it.
+    void candidateSignInClosesTheBackOffice() {
+        Windows w;
+        AppWindows& windows = w.program.Windows();
+        QStringList seen;
+        const auto note = [&](const QString& what, bool ok) {
+            seen << what + (ok ? QStringLiteral(": yes") : QStringLiteral(": NO"));
+        };
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] { RequestTerminate(); });
+        watchdog.start(30000);
+
+        const auto inBackOffice = [&] {
+            note(QStringLiteral("back office open"), windows.backOffice->isVisible());
+            ClickInWindow(Child<QPushButton>(windows.backOffice, "Button9"));  // boxes empty
+            note(QStringLiteral("message for the back office"),
+                 !w.prompts.shown.isEmpty() && w.prompts.shown.last().window == windows.backOffice);
+            TypeInWindow(Child<QLineEdit>(windows.signIn, "Edit1"), "110101");
+            Child<QLineEdit>(windows.signIn, "Edit2")->setText(QStringLiteral("张三"));
+            ClickInWindow(Child<QPushButton>(windows.signIn, "Button1"));
+            note(QStringLiteral("candidate signed in"), !windows.signIn->isVisible());
+            note(QStringLiteral("back office closed"), !windows.backOffice->isVisible());
+            note(QStringLiteral("admin sign-in closed"), !windows.adminSignIn->isVisible());
+            RequestTerminate();  // the exam is another test's
+        };
+        QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&] {
+                AdminSignIn* admin = windows.adminSignIn;
+                TypeInWindow(Child<QLineEdit>(admin, "Edit1"), "admin");
+                TypeInWindow(Child<QLineEdit>(admin, "Edit2"), "123456");
+                QTimer::singleShot(0, inBackOffice);
+                ClickInWindow(Child<QPushButton>(admin, "Button1"));
+            });
+            ClickInWindow(Child<QPushButton>(windows.signIn, "Button3"));  // "后台管理"
+        });
+        w.program.Start();
+        watchdog.stop();
+
+        for (const QString& line : seen)
+            QVERIFY2(line.endsWith(QStringLiteral(": yes")), qPrintable(line));
+        QCOMPARE(seen.size(), 5);
+        QCOMPARE(windows.main->PanelText(2), QStringLiteral("110101"));
     }
 };
 

@@ -70,6 +70,11 @@ class SignInTest : public QObject {
         QTest::newRow("stored with a leading zero") << "110106"
                                                     << "赵六"
                                                     << "学号或姓名不存在。";
+        // The candidate is looked up by the number, so the text as stored finds nobody either:
+        // under it no score and no answer of the exam would reach the candidate's row.
+        QTest::newRow("leading zero typed as stored") << "0110106"
+                                                      << "赵六"
+                                                      << "学号或姓名不存在。";
     }
     void checksComeInOrderWithTheirMessages() {
         QFETCH(QString, number);
@@ -133,6 +138,12 @@ class SignInTest : public QObject {
         QVERIFY(prompts_->Texts()[0].startsWith(QStringLiteral("已恢复未完成的考试")));
         QVERIFY(prompts_->Texts()[0].contains(QStringLiteral("00:20:34")));
         QVERIFY(!signIn_->isVisible());
+    void numberPastedWithALeadingBlankSignsIn() {
+        Edit("Edit1")->setText(QStringLiteral(" 110101"));
+        Edit("Edit2")->setText(QStringLiteral("张三"));
+        QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+        QVERIFY(prompts_->shown.isEmpty());
+        QCOMPARE(program_->Windows().main->PanelText(2), QStringLiteral("110101"));
     }
 
     void numberBoxTakesDigitsOnlyAndEnterSignsNobodyIn() {

@@ -1,30 +1,33 @@
 #include "support/ScriptedPrompts.h"
 
-void ScriptedPrompts::Record(Kind kind, const QString& caption, const QString& text) {
-    shown.append({kind, caption, text});
+#include <QWidget>
+
+void ScriptedPrompts::Record(QWidget* owner, Kind kind, const QString& caption,
+                             const QString& text) {
+    shown.append({kind, caption, text, owner ? owner->window() : nullptr});
     if (onShown) onShown(shown.last());
 }
 
-void ScriptedPrompts::Message(const QString& text) {
-    Record(Kind::Message, kAppTitle, text);
+void ScriptedPrompts::Message(QWidget* owner, const QString& text) {
+    Record(owner, Kind::Message, kAppTitle, text);
 }
 
-void ScriptedPrompts::Error(const QString& text) {
-    Record(Kind::Error, kAppTitle, text);
+void ScriptedPrompts::Error(QWidget* owner, const QString& text) {
+    Record(owner, Kind::Error, kAppTitle, text);
 }
 
-bool ScriptedPrompts::Confirm(const QString& caption, const QString& text) {
-    Record(Kind::Confirm, caption, text);
+bool ScriptedPrompts::Confirm(QWidget* owner, const QString& caption, const QString& text) {
+    Record(owner, Kind::Confirm, caption, text);
     return confirmAnswers.isEmpty() ? true : confirmAnswers.dequeue();
 }
 
-QString ScriptedPrompts::OpenFileName(const QString& filter) {
-    Record(Kind::OpenFile, QString(), filter);
+QString ScriptedPrompts::OpenFileName(QWidget* owner, const QString& filter) {
+    Record(owner, Kind::OpenFile, QString(), filter);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
-QString ScriptedPrompts::SaveFileName(const QString& filter) {
-    Record(Kind::SaveFile, QString(), filter);
+QString ScriptedPrompts::SaveFileName(QWidget* owner, const QString& filter) {
+    Record(owner, Kind::SaveFile, QString(), filter);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 

@@ -4,6 +4,7 @@
 #include "ui_common/Prompts.h"
 
 #include <QList>
+#include <QPointer>
 #include <QQueue>
 #include <QString>
 #include <QStringList>
@@ -15,13 +16,14 @@ class ScriptedPrompts : public Prompts {
         Kind kind;
         QString caption;
         QString text;
+        QPointer<QWidget> window;  // the window the box spoke for (null: none named)
     };
 
-    void Message(const QString& text) override;
-    void Error(const QString& text) override;
-    bool Confirm(const QString& caption, const QString& text) override;
-    QString OpenFileName(const QString& filter) override;
-    QString SaveFileName(const QString& filter) override;
+    void Message(QWidget* owner, const QString& text) override;
+    void Error(QWidget* owner, const QString& text) override;
+    bool Confirm(QWidget* owner, const QString& caption, const QString& text) override;
+    QString OpenFileName(QWidget* owner, const QString& filter) override;
+    QString SaveFileName(QWidget* owner, const QString& filter) override;
 
     // Answers, taken in order; an empty queue answers Confirm with OK and file dialogs with Cancel.
     QQueue<bool> confirmAnswers;
@@ -39,5 +41,5 @@ class ScriptedPrompts : public Prompts {
     std::function<void(const Shown&)> onShown;
 
   private:
-    void Record(Kind kind, const QString& caption, const QString& text);
+    void Record(QWidget* owner, Kind kind, const QString& caption, const QString& text);
 };

@@ -47,13 +47,14 @@ void PromptsTest::saveDialogAddsTheFiltersExtension() {
     QTemporaryDir dir;
     QtPrompts prompts;
     AnswerDialog(dir.filePath(typed), true);
-    QCOMPARE(prompts.SaveFileName(QStringLiteral("Excel文档(*.xlsx)")), dir.filePath(saved));
+    QCOMPARE(prompts.SaveFileName(nullptr, QStringLiteral("Excel文档(*.xlsx)")),
+             dir.filePath(saved));
 }
 
 void PromptsTest::cancelledSaveDialogGivesNoName() {
     QtPrompts prompts;
     AnswerDialog(QString(), false);
-    QCOMPARE(prompts.SaveFileName(QStringLiteral("Excel文档(*.xlsx)")), QString());
+    QCOMPARE(prompts.SaveFileName(nullptr, QStringLiteral("Excel文档(*.xlsx)")), QString());
 }
 
 QTEST_MAIN(PromptsTest)

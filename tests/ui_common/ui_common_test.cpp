@@ -39,9 +39,17 @@ class UiCommonTest : public QObject {
         button.click();
         QCOMPARE(steps, (QStringList{"outer", "inner"}));
         QCOMPARE(prompts_.Errors(), QStringList{"'12a' is not a valid integer value"});
+        QCOMPARE(prompts_.shown.last().window, &button);  // the box speaks for the handler's window
         // The next event is handled as usual.
         button.click();
         QCOMPARE(prompts_.Errors().size(), 2);
+    }
+
+    void qtsOwnTextsAreChinese() {
+        QVERIFY(LoadQtChinese());
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+        const QString fileName = QCoreApplication::translate("QFileDialog", "File &name:");
+        QVERIFY2(fileName.contains(QStringLiteral("文件")), qPrintable(fileName));
     }
 
     void handlersMayTakeTheSignalsArguments() {
