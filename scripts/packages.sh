@@ -5,7 +5,7 @@ set -euo pipefail
 
 CX_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-qpa-plugins libqt6test6
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libqt6test6
     libsqlite3-dev libpq-dev libfontconfig-dev libxlsxwriter-dev libzip-dev libpugixml-dev libfreexl-dev
     fonts-wqy-microhei fonts-arphic-ukai qt6-translations-l10n
     xvfb xauth

@@ -1,6 +1,7 @@
 #include "back_office/BackOffice.h"
 
 #include "back_office/AdminsTab.h"
+#include "back_office/AnalysisTab.h"
 #include "back_office/BankTab.h"
 #include "back_office/CandidatesTab.h"
 #include "back_office/GradingTab.h"
@@ -50,6 +51,7 @@ void BackOffice::BuildContent() {
     subjective_ = new BankTab(Bank::Subjective, prompts_.Service(), pages_);
     grading_ = new GradingTab(prompts_.Service(), pages_);
     room_ = new RoomTab(pages_);
+    analysis_ = new AnalysisTab(prompts_.Service(), pages_);
     server_ = new ServerTab(prompts_.Service(), pages_);
     pages_->addTab(admins_, QStringLiteral("管理员管理"));
     pages_->addTab(candidates_, QStringLiteral("考生信息管理"));
@@ -59,6 +61,7 @@ void BackOffice::BuildContent() {
     pages_->addTab(subjective_, QStringLiteral("主观题"));
     pages_->addTab(grading_, QStringLiteral("教师阅卷"));
     pages_->addTab(room_, QStringLiteral("考场监控"));
+    pages_->addTab(analysis_, QStringLiteral("成绩分析"));
     pages_->addTab(server_, QStringLiteral("服务器"));
     pages_->setCurrentIndex(0);
     if (gradingSetUp_) grading_->ShowSetUp(*gradingSetUp_);

@@ -1,5 +1,5 @@
-// The back office ("管理员界面"): the teachers' window with its tabs: the seven of the office and
-// the room view.
+// The back office ("管理员界面"): the teachers' window with its tabs: the seven of the office, the
+// room view, the results analysis and where the data lives ("服务器").
 #pragma once
 
 #include "back_office/GradingTab.h"
@@ -10,6 +10,7 @@
 #include <optional>
 
 class AdminsTab;
+class AnalysisTab;
 class BankTab;
 class CandidatesTab;
 class GradingTab;
@@ -54,6 +55,7 @@ class BackOffice : public QWidget {
     BankTab* subjective_ = nullptr;
     GradingTab* grading_ = nullptr;
     RoomTab* room_ = nullptr;
+    AnalysisTab* analysis_ = nullptr;
     ServerTab* server_ = nullptr;
     BuildOnce content_{[this] { BuildContent(); }};
     // What the creation step read while the tabs were not built, as far as it got.

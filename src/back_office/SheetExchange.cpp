@@ -41,17 +41,17 @@ void SheetExchange::Connect(QPushButton* exportButton, QPushButton* importButton
     connect(saveButton, &SheetExchange::SaveClick);
 }
 
-QString SheetExchange::AskFile(bool forSaving) const {
+QString AskWorkbookFile(const WindowPrompts& prompts, bool forSaving) {
     // A dialog may change the working directory; the database is found relative to it.
     const QString kept = QDir::currentPath();
     const QString file =
-        forSaving ? prompts_.SaveFileName(kExportFilter) : prompts_.OpenFileName(kImportFilter);
+        forSaving ? prompts.SaveFileName(kExportFilter) : prompts.OpenFileName(kImportFilter);
     QDir::setCurrent(kept);
     return file;
 }
 
 void SheetExchange::ExportClick() {
-    const QString file = AskFile(true);
+    const QString file = AskWorkbookFile(prompts_, true);
     if (file.isEmpty()) return;
     // Row 1 the captions, then one sheet row per list row; an empty list fills no cell at all.
     SheetCells cells;
@@ -69,7 +69,7 @@ void SheetExchange::ExportClick() {
 }
 
 void SheetExchange::ImportClick() {
-    const QString file = AskFile(false);
+    const QString file = AskWorkbookFile(prompts_, false);
     if (file.isEmpty()) return;
     SheetCells cells;
     try {

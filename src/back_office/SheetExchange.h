@@ -23,6 +23,10 @@ inline const QString kReplaceCaption = QStringLiteral("提示");
 inline const QString kReplaceCandidates =
     QStringLiteral("导入将删除现有的全部考生及其答案和成绩，确定要导入吗?");
 
+// Runs the save (or open) dialog for a workbook with the working directory kept as it was: a dialog
+// may change it, and the database path is relative. Empty when cancelled.
+QString AskWorkbookFile(const WindowPrompts& prompts, bool forSaving);
+
 class SheetExchange : public QObject {
     Q_OBJECT
   public:
@@ -45,9 +49,6 @@ class SheetExchange : public QObject {
     void SaveClick();
 
   private:
-    // Runs a file dialog with the working directory kept as it was (the database path is
-    // relative). Empty when cancelled.
-    QString AskFile(bool forSaving) const;
     // Checks `rows`, asks before candidates' results are removed, stores, refreshes. `source`
     // names where the rows come from in messages; false when nothing was stored.
     bool Store(const ListRows& rows, const QString& source, int firstRow);

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <functional>
 
 #include <unistd.h>
@@ -40,6 +41,7 @@ class WorkbookTest : public QObject {
     void writeFailures_data();
     void writeFailures();
     void invalidSheetNameWritesNothing();
+    void severalSheetsWithNumbers();
     void calcSheet1_data();
     void calcSheet1();
     void calcOtherSheets_data();
@@ -169,6 +171,28 @@ void WorkbookTest::invalidSheetNameWritesNothing() {
     QCOMPARE(
         QDir(dir_.path()).entryList({QStringLiteral("*bad name*")}, QDir::Files | QDir::Hidden),
         QStringList());
+}
+
+// Sheets in order, numbers read back in the general format, an empty text and a value that is not
+// a number left unfilled; a name used twice is refused.
+void WorkbookTest::severalSheetsWithNumbers() {
+    const QString path = dir_.filePath(QStringLiteral("分析.xlsx"));
+    const QList<CellValue> numbers = {0.1 + 0.2,    110101.0,  -2.5,
+                                      std::nan(""), QString(), QStringLiteral("1")};
+    WriteWorkbook(path, {{QStringLiteral("概况"), {{QStringLiteral("人数"), 40.0}}},
+                         {QStringLiteral("Sheet1"), {numbers, {}, {QStringLiteral("末")}}}});
+    QCOMPARE(ReadSheet(path, QStringLiteral("概况")),
+             SheetCells({{QStringLiteral("人数"), QStringLiteral("40")}}));
+    QCOMPARE(
+        ReadSheet(path),
+        SheetCells({QStringList{QStringLiteral("0.3"), QStringLiteral("110101"),
+                                QStringLiteral("-2.5"), QString(), QString(), QStringLiteral("1")},
+                    QStringList(6), QStringList{QStringLiteral("末"), {}, {}, {}, {}, {}}}));
+    QCOMPARE(ErrorOf([&] {
+                 WriteWorkbook(path, {{QStringLiteral("甲"), {}}, {QStringLiteral("甲"), {}}});
+             }),
+             QStringLiteral("无法写入文件 %1：工作表名 甲 无效。").arg(path));
+    QCOMPARE(ReadSheet(path, QStringLiteral("概况")).size(), 1);  // the earlier file stays
 }
 
 void WorkbookTest::calcSheet1_data() {

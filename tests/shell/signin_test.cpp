@@ -138,6 +138,8 @@ class SignInTest : public QObject {
         QVERIFY(prompts_->Texts()[0].startsWith(QStringLiteral("已恢复未完成的考试")));
         QVERIFY(prompts_->Texts()[0].contains(QStringLiteral("00:20:34")));
         QVERIFY(!signIn_->isVisible());
+    }
+
     void numberPastedWithALeadingBlankSignsIn() {
         Edit("Edit1")->setText(QStringLiteral(" 110101"));
         Edit("Edit2")->setText(QStringLiteral("张三"));

@@ -1,5 +1,6 @@
 // Spreadsheet workbooks as rectangles of cell texts: the back office exports its lists to .xlsx
-// and imports them from .xlsx or legacy .xls. Cells are exchanged as text. No Widgets here.
+// and imports them from .xlsx or legacy .xls, and writes the results analysis with number cells.
+// The lists' cells are exchanged as text. No Widgets here.
 #pragma once
 
 #include <QList>
@@ -7,6 +8,7 @@
 #include <QStringList>
 
 #include <stdexcept>
+#include <variant>
 
 // Rows of cell texts: element [0] is sheet row 1, [r][0] its column A.
 using SheetCells = QList<QStringList>;
@@ -41,3 +43,17 @@ SheetCells ReadSheet(const QString& path, const QString& sheetName = QStringLite
 // a failed write leaves any earlier file at path as it was. Raises WorkbookError on failure.
 void WriteSheet(const QString& path, const SheetCells& cells,
                 const QString& sheetName = QStringLiteral("Sheet1"));
+
+// A cell of a sheet written by WriteWorkbook: a text cell or a number cell.
+using CellValue = std::variant<QString, double>;
+
+struct SheetData {
+    QString name;
+    QList<QList<CellValue>> rows;  // [r][c] goes to row r + 1, column c + 1
+};
+
+// Writes an .xlsx workbook holding the sheets in order, as WriteSheet writes its one sheet; number
+// cells are numbers the spreadsheet computes with. Empty texts and numbers that are not finite
+// leave their cells unfilled. Raises WorkbookError for no sheet, a name that is invalid or used
+// twice, and whatever WriteSheet refuses.
+void WriteWorkbook(const QString& path, const QList<SheetData>& sheets);

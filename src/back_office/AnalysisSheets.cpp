@@ -1,0 +1,142 @@
+#include "back_office/AnalysisSheets.h"
+
+#include "data_store/Conversions.h"
+
+#include <cmath>
+
+namespace {
+
+double Rounded(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+Figure Of(Figure::Kind kind, std::optional<double> value) {
+    return {kind, value, QString()};
+}
+
+Figure Count(int count) {
+    return Of(Figure::Kind::Count, double(count));
+}
+
+Figure Text(const QString& text) {
+    return {Figure::Kind::Text, std::nullopt, text};
+}
+
+// How many decimals a kind keeps, on screen and in the workbook.
+int DecimalsOf(Figure::Kind kind) {
+    switch (kind) {
+        case Figure::Kind::Count:
+            return 0;
+        case Figure::Kind::Points:
+        case Figure::Kind::Percent:
+            return 2;
+        default:
+            return 3;
+    }
+}
+
+}  // namespace
+
+QString Figure::Shown() const {
+    if (kind == Kind::Text) return text;
+    if (!value) return kNoValue;
+    const double v = kind == Kind::Percent ? *value * 100 : *value;
+    const QString shown = FormatGeneral(Rounded(v, DecimalsOf(kind)));
+    return kind == Kind::Percent ? shown + u'%' : shown;
+}
+
+CellValue Figure::Cell() const {
+    if (kind == Kind::Text || !value) return Shown();
+    const double v = kind == Kind::Percent ? *value * 100 : *value;
+    return Rounded(v, DecimalsOf(kind));
+}
+
+QList<SummaryLine> SummaryLines(const ScoreSummary& s) {
+    using K = Figure::Kind;
+    return {{QStringLiteral("人数"), Count(s.candidates)},
+            {QStringLiteral("满分"), Of(K::Points, s.fullMarks)},
+            {QStringLiteral("平均分"), Of(K::Points, s.mean)},
+            {QStringLiteral("中位数"), Of(K::Points, s.median)},
+            {QStringLiteral("标准差"), Of(K::Points, s.standardDeviation)},
+            {QStringLiteral("最高分"), Of(K::Points, s.highest)},
+            {QStringLiteral("最低分"), Of(K::Points, s.lowest)},
+            {QStringLiteral("及格率"), Of(K::Percent, s.passRate)},
+            {QStringLiteral("优秀率"), Of(K::Percent, s.excellentRate)},
+            {QStringLiteral("信度(α)"), Of(K::Coefficient, s.reliability)}};
+}
+
+QString SectionName(int section) {
+    static const QString names[4] = {QStringLiteral("单选"), QStringLiteral("多选"),
+                                     QStringLiteral("判断"), QStringLiteral("主观")};
+    return section >= 1 && section <= 4 ? names[section - 1] : QString::number(section);
+}
+
+QStringList QuestionCaptions() {
+    return {QStringLiteral("题型"),   QStringLiteral("题号"),   QStringLiteral("满分值"),
+            QStringLiteral("答对率"), QStringLiteral("区分度"), QStringLiteral("点二列相关"),
+            QStringLiteral("A/对"),   QStringLiteral("B/错"),   QStringLiteral("C"),
+            QStringLiteral("D"),      QStringLiteral("未答"),   QStringLiteral("作答"),
+            QStringLiteral("答案"),   QStringLiteral("复查")};
+}
+
+QList<Figure> QuestionRow(const QuestionStatistics& item) {
+    using K = Figure::Kind;
+    const RecordedQuestion& q = item.question;
+    const bool objective = IsObjective(q.section);
+    // Options a section does not have stay empty: C and D of true/false, all of subjective.
+    const int options = q.section == 3 ? 2 : objective ? 4 : 0;
+    QList<Figure> row = {Text(SectionName(q.section)), Count(q.number), Of(K::Points, q.points)};
+    if (objective) {
+        row << Of(K::Percent, item.facility) << Of(K::Coefficient, item.discrimination)
+            << Of(K::Coefficient, item.pointBiserial);
+    } else {
+        row << Text(QString()) << Text(QString()) << Text(QString());
+    }
+    for (int o = 0; o < 4; ++o)
+        row << (o < options ? Count(item.choices[o]) : Text(QString()));
+    row << Count(item.blank) << Count(item.answered) << Text(q.key)
+        << Text(item.flagged ? QStringLiteral("是") : QString());
+    return row;
+}
+
+QList<SheetData> AnalysisWorkbook(const RecordedExam& record, const ExamStatistics& statistics) {
+    SheetData summary{QStringLiteral("概况"), {{QStringLiteral("项目"), QStringLiteral("数值")}}};
+    for (const SummaryLine& line : SummaryLines(statistics.summary))
+        summary.rows.append({line.figure.kind == Figure::Kind::Percent
+                                 ? line.caption + QStringLiteral("(%)")
+                                 : line.caption,
+                             line.figure.Cell()});
+
+    SheetData questions{QStringLiteral("题目分析"), {}};
+    const QStringList captions = QuestionCaptions();
+    questions.rows.append(QList<CellValue>(captions.begin(), captions.end()));
+    for (const QuestionStatistics& item : statistics.questions) {
+        QList<CellValue> cells;
+        for (const Figure& figure : QuestionRow(item))
+            cells << figure.Cell();
+        questions.rows.append(cells);
+    }
+
+    // One row per candidate: 学号, 姓名, 总分, then per question its answer and, for the objective
+    // ones, the points earned.
+    SheetData answers{QStringLiteral("答题明细"), {}};
+    QList<CellValue> head = {QStringLiteral("学号"), QStringLiteral("姓名"),
+                             QStringLiteral("总分")};
+    for (const RecordedQuestion& q : record.questions) {
+        const QString name = SectionName(q.section) + QString::number(q.number);
+        head << name + QStringLiteral("答案");
+        if (IsObjective(q.section)) head << name + QStringLiteral("得分");
+    }
+    answers.rows.append(head);
+    for (size_t c = 0; c < record.candidates.size(); ++c) {
+        const CandidateRecord& candidate = record.candidates[c];
+        QList<CellValue> row = {double(candidate.studentNo), candidate.name, statistics.totals[c]};
+        for (size_t q = 0; q < record.questions.size(); ++q) {
+            row << candidate.answers[q].answer;
+            if (IsObjective(record.questions[q].section)) row << candidate.answers[q].earned;
+        }
+        answers.rows.append(row);
+    }
+    return {summary, questions, answers};
+}

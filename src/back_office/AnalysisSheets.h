@@ -1,0 +1,40 @@
+// What the results analysis shows and exports, as texts and numbers: the summary lines, the
+// question rows, the candidates' answers, and the workbook "导出分析" writes (sheets 概况,
+// 题目分析, 答题明细). No Widgets: the tab and the export share these.
+#pragma once
+
+#include "analysis/Statistics.h"
+#include "back_office/workbook/Workbook.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// A figure that is not defined.
+inline const QString kNoValue = QStringLiteral("—");
+
+// One figure of the summary, or of a question row, as the tab shows it and the workbook stores it.
+struct Figure {
+    enum class Kind { Count, Points, Percent, Coefficient, Text };
+    Kind kind = Kind::Text;
+    std::optional<double> value;  // Percent: a share 0..1
+    QString text;                 // Kind::Text
+    QString Shown() const;        // "—" when not defined
+    CellValue Cell() const;       // a number cell (a percent as 0..100), or the shown text
+};
+
+struct SummaryLine {
+    QString caption;  // 人数, 满分, ...
+    Figure figure;
+};
+QList<SummaryLine> SummaryLines(const ScoreSummary& summary);
+
+// 单选, 多选, 判断, 主观.
+QString SectionName(int section);
+
+// The question rows: their captions and one row of figures per question.
+QStringList QuestionCaptions();
+QList<Figure> QuestionRow(const QuestionStatistics& item);
+
+// The three sheets of "导出分析".
+QList<SheetData> AnalysisWorkbook(const RecordedExam& record, const ExamStatistics& statistics);

@@ -1,0 +1,24 @@
+// A simulated class in the exam record, for the analysis tests, its benchmark and screenshots.
+#pragma once
+
+#include <QString>
+
+class Database;
+
+struct SimulatedClass {
+    int candidates = 40;
+    int single = 20;  // questions of each section, numbered 1..n in their banks
+    int multi = 10;
+    int trueFalse = 10;
+    int subjective = 2;
+    unsigned seed = 1;
+    QString examId = QStringLiteral("1");
+    qint64 firstStudentNo = 110101;
+    bool fillBanks = true;  // also write the questions into the banks
+    int inProgress = 1;     // the last this many candidates are still writing
+};
+
+// Adds the candidates to Userxinxi and one handed-in attempt each (a few timed out, the last ones
+// still in progress) to the record. Candidates differ in ability and questions in difficulty, so
+// the totals spread; single-choice question 3's recorded key is one nobody picks when right.
+void FillRecord(Database& db, const SimulatedClass& simulated);
