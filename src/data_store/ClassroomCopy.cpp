@@ -87,6 +87,10 @@ void CopyToServer(Database& file, Database& server) {
         server.RunStatement(
             QStringLiteral("Insert into Jiegou values (?,?,?,?)"),
             {qint64(i + 1), definitions[i].name, definitions[i].type, definitions[i].sql});
+    // The file's catalogue as its readers ask it ("is there a table named …").
+    server.RunStatement(QStringLiteral(
+        "Create View sqlite_master As Select Leixing As type, Mingcheng As name, Mingcheng As "
+        "tbl_name, Yuju As sql From Jiegou"));
     server.RunStatement(QStringLiteral("Create Table Banben(user_version INTEGER)"));
     server.RunStatement(QStringLiteral("Insert into Banben values (?)"), {version});
     // Numbers drawn by the server (an INTEGER PRIMARY KEY left out of an insert, the row order)

@@ -32,9 +32,14 @@ QString NumberPlaceholders(const QString& sql) {
     qsizetype from = 0;
     int n = 0;
     ForEachPlainChar(sql, [&](qsizetype i) {
-        if (sql[i] != u'?') return;
-        out += sql.mid(from, i - from) + u'$' + QString::number(++n);
-        from = i + 1;
+        if (sql[i] != u'?' || i < from) return;
+        // "?NNN" names its value; a bare "?" takes the next one.
+        qsizetype end = i + 1;
+        while (end < sql.size() && sql[end].isDigit())
+            ++end;
+        const QString number = end > i + 1 ? sql.mid(i + 1, end - i - 1) : QString::number(++n);
+        out += sql.mid(from, i - from) + u'$' + number;
+        from = end;
     });
     return out + sql.mid(from);
 }
@@ -224,7 +229,10 @@ QStringList SplitScript(const QString& sql) {
 }
 
 QStringList ServerComparisons() {
-    QStringList statements;
+    // SQLite's TOTAL(): a sum that is 0.0 over no rows.
+    QStringList statements{QStringLiteral(
+        "Create Aggregate total(double precision) (Sfunc = float8pl, Stype = double precision, "
+        "Initcond = '0')")};
     for (const char* type : {"integer", "bigint"}) {
         const QString t = QString::fromLatin1(type);
         for (const auto& [op, name] : {std::pair{"=", "eq"}, std::pair{"<>", "ne"}}) {

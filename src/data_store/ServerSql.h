@@ -1,6 +1,7 @@
 // Statements as the PostgreSQL server takes them. The windows write SQLite's dialect; the few
 // places where the server needs another form are absorbed here, by rewriting the text:
-// - "?" placeholders become $1, $2, … (the values go as untyped text: the server takes each as the
+// - "?" placeholders become $1, $2, … ("?NNN" $NNN) (the values go as untyped text: the server
+// takes each as the
 //   type of the column it meets, so a student number binds against a text or an integer column);
 // - table definitions get the server's types by SQLite's affinity rules (any "INT" type a 64-bit
 //   integer, "CHAR"/"CLOB"/"TEXT" unlimited text, so varchar lengths stay unenforced), an INTEGER
@@ -26,7 +27,8 @@ struct ServerStatement {
 ServerStatement ForServer(const QString& sql);
 
 // A text column compared with a bare numeral ("where Xuehao=110101") compares the numeral's text,
-// as on the file: operators a server database gets before the classroom's tables.
+// as on the file, and TOTAL() sums as on the file: what a server database gets before the
+// classroom's tables.
 QStringList ServerComparisons();
 
 // A script cut into its statements at the semicolons outside quotes and comments.

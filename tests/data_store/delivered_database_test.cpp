@@ -23,7 +23,7 @@ class DeliveredDatabaseTest : public QObject {
                          "table_schema=current_schema() order by table_type, table_name")),
                      (QStringList{"banben", "datijilu", "exam", "jiegou", "kaoshi2", "kaoshi3",
                                   "kaoshi4", "kaoshijilu", "test", "time", "usergl", "userxinxi",
-                                  "kaoshi"}));
+                                  "kaoshi", "sqlite_master"}));
             QCOMPARE(workdir_->Scalar(QStringLiteral("pragma user_version")), QStringLiteral("1"));
         } else {
             QCOMPARE(workdir_->Rows(

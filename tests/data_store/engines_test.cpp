@@ -30,7 +30,7 @@ QStringList Dump(Database& db, const QString& table) {
         QStringList cells;
         for (int c = 0; c < result->ColumnCount(); ++c)
             cells << (result->IsNull(c) ? QStringLiteral("<null>")
-                                              : QString::fromUtf8(result->ColumnText(c)));
+                                        : QString::fromUtf8(result->ColumnText(c)));
         rows << cells.join(u'|');
     }
     return rows;
