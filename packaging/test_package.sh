@@ -60,7 +60,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(field Depends)
 names=$(tr ',' '\n' <<<"$depends" | sed 's/(.*)//; s/ //g')
 for needed in qt6-qpa-plugins qt6-translations-l10n fonts-wqy-microhei libqt6widgets6 libqt6gui6 libqt6core6 libqt6dbus6 \
-    libsqlite3-0 libxlsxwriter4 libzip4 libpugixml1v5 libgsf-1-114; do
+    libsqlite3-0 libpq5 libxlsxwriter4 libzip4 libpugixml1v5 libgsf-1-114; do
     grep -qx "$needed" <<<"$names" || fail "Depends lacks $needed: $depends"
 done
 # Every package named must exist here (a misspelt name makes the package uninstallable).

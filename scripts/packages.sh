@@ -6,10 +6,11 @@ set -euo pipefail
 CX_PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libqt6test6
-    libsqlite3-dev libfontconfig-dev libxlsxwriter-dev libzip-dev libpugixml-dev libgsf-1-dev
+    libsqlite3-dev libpq-dev libfontconfig-dev libxlsxwriter-dev libzip-dev libpugixml-dev libgsf-1-dev
     fonts-wqy-microhei fonts-arphic-ukai qt6-translations-l10n
     xvfb xauth
     desktop-file-utils sqlite3
+    postgresql
 )
 # What only the tests need: LibreOffice reads back the workbooks the program writes.
 CX_TEST_PACKAGES=(libreoffice-calc)

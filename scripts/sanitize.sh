@@ -11,6 +11,9 @@ cmake -S "$root" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebIn
     >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
+# The tests marked SERVER run a second time against a throw-away PostgreSQL cluster.
+eval "$(bash "$root/scripts/pg_cluster.sh" start)"
+trap 'bash "$root/scripts/pg_cluster.sh" stop "$CX_PG_DIR"' EXIT
 export ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0

@@ -3,8 +3,14 @@
 //   workstations [--seconds S] [--counts 2,8,32]   the benchmark
 //   workstations --short                            2 candidates for 3 s; exit code 1 on any failed
 //                                                   statement or lost save (run by the test suite)
+//   workstations --server [--seconds S] [--counts 32]
+//                                                   the exam record with two back offices, on the
+//                                                   file and on the PostgreSQL server named by the
+//                                                   CX_PG_* variables (scripts/pg_cluster.sh)
+#include "data_store/ClassroomCopy.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
+#include "data_store/ServerLink.h"
 #include "reliability/Workstation.h"
 
 #include <QCoreApplication>
@@ -18,6 +24,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -40,9 +47,28 @@ double Percentile(std::vector<qint64> values, double share) {
     return double(values[index]) / 1000.0;
 }
 
-// `record`: the candidates pick answers with the exam record and the back office shows the room
-// view; otherwise the candidates take the exam's statements and the back office refreshes.
-Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false) {
+// The server of the CX_PG_* variables, with a fresh database for one run.
+std::optional<ServerAddress> FreshServerDatabase() {
+    if (qEnvironmentVariableIsEmpty("CX_PG_HOST")) return std::nullopt;
+    ServerAddress address{.host = qEnvironmentVariable("CX_PG_HOST"),
+                          .port = qEnvironmentVariableIntValue("CX_PG_PORT"),
+                          .database = qEnvironmentVariable("CX_PG_DATABASE"),
+                          .user = qEnvironmentVariable("CX_PG_USER"),
+                          .password = qEnvironmentVariable("CX_PG_PASSWORD")};
+    {
+        Database admin(address);
+        admin.RunStatement(QStringLiteral("Drop Database If Exists bench_workstations"));
+        admin.RunStatement(QStringLiteral("Create Database bench_workstations"));
+    }
+    address.database = QStringLiteral("bench_workstations");
+    return address;
+}
+
+// `record`: the candidates pick answers with the exam record and `offices` back offices show the
+// room view; otherwise the candidates take the exam's statements and the back office refreshes.
+// `server`: the file is copied to that server and points there, so every process works on it.
+Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false, int offices = 1,
+            const std::optional<ServerAddress>& server = std::nullopt) {
     Figures figures;
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("data"));
@@ -50,6 +76,14 @@ Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false)
     QFile::copy(QStringLiteral(CX_DELIVERED_DB), file);
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     AddCandidates(file, candidates);
+    if (server) {
+        {
+            Database target(*server);
+            Database local(file, Database::kDefaultBusyTimeoutMs, Database::Target::LocalFile);
+            CopyToServer(local, target);
+        }
+        StoreServerAddress(file, server);
+    }
 
     // Every process waits for the same moment, so they all overlap from the first action.
     const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + 800 + 60 * candidates;
@@ -67,8 +101,9 @@ Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false)
     for (int i = 0; i < candidates; ++i)
         launch({record ? QStringLiteral("examinee") : QStringLiteral("candidate"),
                 QString::number(i), timeout, start, length, QString::number(1000 + i)});
-    launch({record ? QStringLiteral("room") : QStringLiteral("office"), timeout, start, length,
-            QStringLiteral("7")});
+    for (int o = 0; o < offices; ++o)
+        launch({record ? QStringLiteral("room") : QStringLiteral("office"), timeout, start, length,
+                QString::number(7 + o)});
 
     std::vector<WorkstationReport> reports;
     std::vector<qint64> latencies;
@@ -87,8 +122,8 @@ Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false)
         latencies.insert(latencies.end(), report.latenciesUs.begin(), report.latenciesUs.end());
         reports.push_back(std::move(report));
     }
-    reports.pop_back();  // the back office saves nothing
-    figures.processes = candidates + 1;
+    reports.resize(size_t(candidates));  // the back offices save nothing
+    figures.processes = candidates + offices;
     figures.lost = record ? LostPicks(file, reports) : LostSaves(file, reports);
     figures.savesPerSecond = double(figures.saves) / seconds;
     figures.p50Ms = Percentile(latencies, 0.50);
@@ -126,6 +161,8 @@ int main(int argc, char** argv) {
     }
     int seconds = 10;
     QList<int> counts{2, 8, 32};
+    const bool serverRun = args.contains(QStringLiteral("--server"));
+    if (serverRun) counts = {32};
     for (qsizetype i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds")) seconds = args[i + 1].toInt();
         if (args[i] == QLatin1String("--counts")) {
@@ -133,6 +170,38 @@ int main(int argc, char** argv) {
             for (const QString& n : args[i + 1].split(u','))
                 counts << n.toInt();
         }
+    }
+    if (serverRun) {
+        // The exam record on the file and on the server, side by side in one run.
+        std::printf(
+            "the exam record: N candidates picking an answer every 2 s + 2 back offices showing "
+            "the room view every 3 s, %d s; latency: one pick with its write (open + upsert + "
+            "close); file: busy timeout 10 s; server: %s\n",
+            seconds, qPrintable(qEnvironmentVariable("CX_PG_HOST")));
+        const char* head = "%6s %6s %6s %5s %8s %7s %7s";
+        std::printf("%3s | %-50s | %s\n", "", "SQLite file", "PostgreSQL server");
+        std::printf("%3s | ", "N");
+        std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
+        std::printf(" | ");
+        std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
+        std::printf("\n");
+        for (int n : counts) {
+            const Figures file = Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 2);
+            const std::optional<ServerAddress> server = FreshServerDatabase();
+            if (!server) {
+                std::printf(
+                    "no server: start one with scripts/pg_cluster.sh and eval its output\n");
+                return 1;
+            }
+            const Figures onServer =
+                Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 2, server);
+            std::printf("%3d | %s | %s\n", n, qPrintable(Cells(file)), qPrintable(Cells(onServer)));
+            for (const Figures* f : {&file, &onServer})
+                if (!f->firstFailure.isEmpty())
+                    std::printf("first failure: %s\n", qPrintable(f->firstFailure));
+            std::fflush(stdout);
+        }
+        return 0;
     }
     std::printf(
         "N candidate processes + 1 back-office refresh process on one database file, %d s "

@@ -6,6 +6,7 @@
 #include "back_office/CandidatesTab.h"
 #include "back_office/GradingTab.h"
 #include "back_office/RoomTab.h"
+#include "back_office/ServerTab.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Termination.h"
 #include "ui_common/Widgets.h"
@@ -51,6 +52,7 @@ void BackOffice::BuildContent() {
     grading_ = new GradingTab(prompts_.Service(), pages_);
     room_ = new RoomTab(pages_);
     analysis_ = new AnalysisTab(prompts_.Service(), pages_);
+    server_ = new ServerTab(prompts_.Service(), pages_);
     pages_->addTab(admins_, QStringLiteral("管理员管理"));
     pages_->addTab(candidates_, QStringLiteral("考生信息管理"));
     pages_->addTab(single_, QStringLiteral("单项选择题"));
@@ -60,6 +62,7 @@ void BackOffice::BuildContent() {
     pages_->addTab(grading_, QStringLiteral("教师阅卷"));
     pages_->addTab(room_, QStringLiteral("考场监控"));
     pages_->addTab(analysis_, QStringLiteral("成绩分析"));
+    pages_->addTab(server_, QStringLiteral("服务器"));
     pages_->setCurrentIndex(0);
     if (gradingSetUp_) grading_->ShowSetUp(*gradingSetUp_);
 }
@@ -79,6 +82,7 @@ void BackOffice::FormShow() {
     multi_->Refresh();
     trueFalse_->Refresh();
     subjective_->Refresh();
+    server_->Refresh();
 }
 
 void BackOffice::showEvent(QShowEvent* event) {

@@ -1,5 +1,5 @@
 // The back office ("管理员界面"): the teachers' window with its tabs: the seven of the office, the
-// room view and the results analysis.
+// room view, the results analysis and where the data lives ("服务器").
 #pragma once
 
 #include "back_office/GradingTab.h"
@@ -16,6 +16,7 @@ class CandidatesTab;
 class GradingTab;
 #include "ui_common/Prompts.h"
 class RoomTab;
+class ServerTab;
 class QPushButton;
 class QTabWidget;
 
@@ -55,6 +56,7 @@ class BackOffice : public QWidget {
     GradingTab* grading_ = nullptr;
     RoomTab* room_ = nullptr;
     AnalysisTab* analysis_ = nullptr;
+    ServerTab* server_ = nullptr;
     BuildOnce content_{[this] { BuildContent(); }};
     // What the creation step read while the tabs were not built, as far as it got.
     std::optional<GradingSetUp> gradingSetUp_;

@@ -1,10 +1,8 @@
 #include "data_store/Database.h"
 
 #include "data_store/Conversions.h"
-
-#include <sqlite3.h>
-
-#include <cstring>
+#include "data_store/Engine.h"
+#include "data_store/ServerLink.h"
 
 DatabaseError::DatabaseError(const QString& message)
     : std::runtime_error(message.toUtf8().toStdString()) {}
@@ -166,112 +164,40 @@ bool ResultTable::MoveLast() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Database
+// Database: the engine the file stands for
 
 namespace {
-
-// Finalizes a statement on every path out of a scope.
-struct StatementGuard {
-    sqlite3_stmt* statement;
-    ~StatementGuard() { sqlite3_finalize(statement); }
-};
-
 Database::ConnectionHook connectionHook = nullptr;
-
-ColumnKind KindFromDeclaredType(const char* declared) {
-    // The declared type is compared as a whole and with exact letter case.
-    if (!std::strcmp(declared, "INTEGER") || !std::strcmp(declared, "BOOLEAN"))
-        return ColumnKind::Integer;
-    if (!std::strcmp(declared, "NUMERIC") || !std::strcmp(declared, "FLOAT") ||
-        !std::strcmp(declared, "DOUBLE") || !std::strcmp(declared, "REAL"))
-        return ColumnKind::Float;
-    if (!std::strcmp(declared, "BLOB")) return ColumnKind::Blob;
-    return ColumnKind::Text;
 }
 
-}  // namespace
-
-Database::Database(const QString& fileName, int busyTimeoutMs) {
-    const QByteArray name = fileName.toUtf8();
-    sqlite3* handle = nullptr;
-    if (sqlite3_open(name.constData(), &handle) != SQLITE_OK) {
-        QString message;
-        if (!handle) {
-            message =
-                QStringLiteral("Failed to open database \"%1\" : unknown error").arg(fileName);
-        } else {
-            message = QStringLiteral("Failed to open database \"%1\" : %2")
-                          .arg(fileName, QString::fromUtf8(sqlite3_errmsg(handle)));
-            sqlite3_close(handle);
-        }
-        throw DatabaseError(message);
+Database::Database(const QString& fileName, int busyTimeoutMs, Target target) {
+    engine_ = OpenSqliteEngine(fileName, busyTimeoutMs, connectionHook);
+    if (target == Target::LocalFile) return;
+    if (std::optional<ServerAddress> address = ServerAddressIn(engine_->Handle())) {
+        engine_.reset();  // the file has said where the data is; it is not needed any more
+        engine_ = OpenServerEngine(*address);
     }
-    handle_ = handle;
-    if (busyTimeoutMs > 0) sqlite3_busy_timeout(handle_, busyTimeoutMs);
-    if (connectionHook) connectionHook(handle_);
 }
+
+Database::Database(const ServerAddress& server) : engine_(OpenServerEngine(server)) {}
+
+Database::~Database() = default;
 
 void Database::SetConnectionHook(ConnectionHook hook) {
     connectionHook = hook;
 }
 
-Database::~Database() {
-    if (handle_) sqlite3_close_v2(handle_);
-}
-
 void Database::RaiseError(const QString& message, const QString& sql) const {
-    const int code = sqlite3_errcode(handle_);
-    if (code != SQLITE_OK) {
-        const QString detail = QString::fromUtf8(sqlite3_errmsg(handle_));
-        if (!detail.isEmpty())
-            throw DatabaseError(message + QStringLiteral(".\rError [%1]: %2.\r\"%3\": %4")
-                                              .arg(code)
-                                              .arg(ErrorCodeText(code), sql, detail));
-    }
-    throw DatabaseError(message);
-}
-
-sqlite3_stmt* Database::Prepare(const QByteArray& sql, const QString& text,
-                                const SqlValues& values) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(handle_, sql.constData(), int(sql.size()), &statement, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_finalize(statement);
-        RaiseError(QStringLiteral("Error executing SQL"), text);
-    }
-    if (!statement) RaiseError(QStringLiteral("Could not prepare SQL statement"), text);
-    StatementGuard guard{statement};
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        const int index = int(i) + 1;
-        int rc = SQLITE_OK;
-        const SqlValue& value = values[i];
-        if (std::holds_alternative<std::nullptr_t>(value)) {
-            rc = sqlite3_bind_null(statement, index);
-        } else if (const qint64* integer = std::get_if<qint64>(&value)) {
-            rc = sqlite3_bind_int64(statement, index, *integer);
-        } else if (const double* number = std::get_if<double>(&value)) {
-            rc = sqlite3_bind_double(statement, index, *number);
-        } else {
-            const QByteArray bytes = std::get<QString>(value).toUtf8();
-            rc = sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()),
-                                   SQLITE_TRANSIENT);
-        }
-        if (rc != SQLITE_OK) RaiseError(QStringLiteral("Error executing SQL"), text);
-    }
-    guard.statement = nullptr;
-    return statement;
+    engine_->RaiseError(message, sql);
+    throw DatabaseError(message);  // not reached: every engine raises
 }
 
 void Database::RunStatement(const QString& sql) {
-    RunStatement(sql, {});
+    engine_->Run(sql, {}, nullptr);
 }
 
 void Database::RunStatement(const QString& sql, const SqlValues& values) {
-    StatementGuard guard{Prepare(sql.toUtf8(), sql, values)};
-    if (sqlite3_step(guard.statement) != SQLITE_DONE) {
-        sqlite3_reset(guard.statement);
-        RaiseError(QStringLiteral("Error executing SQL statement"), sql);
-    }
+    engine_->Run(sql, values, nullptr);
 }
 
 std::unique_ptr<ResultTable> Database::OpenQuery(const QString& sql) {
@@ -279,89 +205,56 @@ std::unique_ptr<ResultTable> Database::OpenQuery(const QString& sql) {
 }
 
 std::unique_ptr<ResultTable> Database::OpenQuery(const QString& sql, const SqlValues& values) {
-    StatementGuard guard{Prepare(sql.toUtf8(), sql, values)};
-    sqlite3_stmt* statement = guard.statement;
     auto table = std::make_unique<ResultTable>();
-    for (;;) {
-        const int rc = sqlite3_step(statement);
-        if (rc == SQLITE_DONE) break;
-        if (rc == SQLITE_BUSY)
-            throw DatabaseError(QStringLiteral("Could not prepare SQL statement"));
-        if (rc != SQLITE_ROW) {
-            sqlite3_reset(statement);
-            RaiseError(QStringLiteral("Could not retrieve data"), sql);
-        }
-        if (table->rowCount_ == 0) {
-            table->columnCount_ = sqlite3_column_count(statement);
-            for (int c = 0; c < table->columnCount_; ++c) {
-                table->names_.append(
-                    QString::fromUtf8(sqlite3_column_name(statement, c)).toUpper());
-                const char* declared = sqlite3_column_decltype(statement, c);
-                table->kinds_.push_back(declared ? KindFromDeclaredType(declared)
-                                                 : ColumnKind(sqlite3_column_type(statement, c)));
-            }
-        }
-        ++table->rowCount_;
-        for (int c = 0; c < table->columnCount_; ++c) {
-            ResultTable::Cell cell;
-            if (sqlite3_column_type(statement, c) != SQLITE_NULL) {
-                cell.present = true;
-                switch (table->kinds_[size_t(c)]) {
-                    case ColumnKind::Integer:
-                        cell.value = qint64(sqlite3_column_int64(statement, c));
-                        break;
-                    case ColumnKind::Float:
-                        cell.value = sqlite3_column_double(statement, c);
-                        break;
-                    case ColumnKind::Blob: {
-                        const int size = sqlite3_column_bytes(statement, c);
-                        const void* bytes = sqlite3_column_blob(statement, c);
-                        if (size == 0)
-                            cell.present = false;
-                        else
-                            cell.value = QByteArray(static_cast<const char*>(bytes), size);
-                        break;
-                    }
-                    default: {
-                        const char* text =
-                            reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
-                        cell.value = QByteArray(text ? text : "");  // cut at the first zero byte
-                        break;
-                    }
-                }
-            }
-            table->cells_.push_back(std::move(cell));
-        }
-    }
-    table->current_ = 0;
+    engine_->Run(sql, values, table.get());
     return table;
 }
 
+void Database::RunScript(const QString& sql) {
+    engine_->RunScript(sql);
+}
+
 int Database::ChangedRows() const {
-    return sqlite3_changes(handle_);
+    return engine_->ChangedRows();
+}
+
+bool Database::OnServer() const {
+    return engine_->Handle() == nullptr;
+}
+
+sqlite3* Database::Handle() const {
+    return engine_->Handle();
+}
+
+void Database::Begin(bool write) {
+    engine_->Begin(write);
+}
+
+void Database::EndQuietly() noexcept {
+    engine_->EndQuietly();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Transaction
 
 Transaction::Transaction(Database& db) : db_(db) {
-    db_.RunStatement(QStringLiteral("BEGIN IMMEDIATE"));
+    db_.Begin(true);
 }
 
 Transaction::~Transaction() {
-    if (open_) sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-}
-
-ReadTransaction::ReadTransaction(Database& db) : db_(db) {
-    db_.RunStatement(QStringLiteral("BEGIN"));
-}
-
-ReadTransaction::~ReadTransaction() {
-    // Nothing was written: ending it cannot lose anything, and a failed read has been reported.
-    sqlite3_exec(db_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (open_) db_.EndQuietly();
 }
 
 void Transaction::Commit() {
     db_.RunStatement(QStringLiteral("COMMIT"));
     open_ = false;
+}
+
+ReadTransaction::ReadTransaction(Database& db) : db_(db) {
+    db_.Begin(false);
+}
+
+ReadTransaction::~ReadTransaction() {
+    // Nothing was written: ending it cannot lose anything, and a failed read has been reported.
+    db_.EndQuietly();
 }

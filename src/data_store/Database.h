@@ -1,6 +1,7 @@
 // The access layer: a connection (Database), the complete in-memory result of one query
 // (ResultTable) and the layer's only exception (DatabaseError). Every handler opens its own
-// connection, reads and writes, and lets it go before it returns.
+// connection, reads and writes, and lets it go before it returns. Underneath is an engine: the
+// SQLite file, or the PostgreSQL server that file names (ServerLink.h); callers cannot tell which.
 #pragma once
 
 #include <QByteArray>
@@ -15,7 +16,8 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
+class Engine;
+struct ServerAddress;
 
 class DatabaseError : public std::runtime_error {
   public:
@@ -62,7 +64,8 @@ class ResultTable {
     const QStringList& ColumnNames() const { return names_; }
 
   private:
-    friend class Database;
+    friend class SqliteEngine;
+    friend class ServerEngine;
     struct Cell {
         bool present = false;
         std::variant<qint64, double, QByteArray> value;
@@ -81,9 +84,17 @@ class Database {
   public:
     static constexpr int kDefaultBusyTimeoutMs = 10000;
 
+    // Which database a file name stands for: the file itself, or (the default) the server the
+    // file names in its server table when it holds one.
+    enum class Target { Configured, LocalFile };
+
     // Opens (and, as SQLite does, creates if missing) the database file. A file briefly locked by
-    // another workstation makes statements wait up to `busyTimeoutMs` instead of failing.
-    explicit Database(const QString& fileName, int busyTimeoutMs = kDefaultBusyTimeoutMs);
+    // another workstation makes statements wait up to `busyTimeoutMs` instead of failing. When the
+    // file names a server, the connection is the process's open connection to that server.
+    explicit Database(const QString& fileName, int busyTimeoutMs = kDefaultBusyTimeoutMs,
+                      Target target = Target::Configured);
+    // The process's connection to a server, named directly (moving a classroom, tests).
+    explicit Database(const ServerAddress& server);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -97,26 +108,36 @@ class Database {
     std::unique_ptr<ResultTable> OpenQuery(const QString& sql);
     std::unique_ptr<ResultTable> OpenQuery(const QString& sql, const SqlValues& values);
 
+    // Runs several statements separated by ";" (set-up scripts of tests and tools).
+    void RunScript(const QString& sql);
+
     // Rows changed by the last statement.
     int ChangedRows() const;
 
-    sqlite3* Handle() const { return handle_; }
+    // True when the statements go to a database server rather than the file.
+    bool OnServer() const;
+    // The SQLite handle; nullptr on a server.
+    sqlite3* Handle() const;
 
-    // Tests only: a function run on every connection once it is open and has its busy timeout, to
-    // shorten the timeout or limit the file's size. None in the program.
+    // Tests only: a function run on every file connection once it is open and has its busy
+    // timeout, to shorten the timeout or limit the file's size. None in the program.
     using ConnectionHook = void (*)(sqlite3*);
     static void SetConnectionHook(ConnectionHook hook);
 
     [[noreturn]] void RaiseError(const QString& message, const QString& sql) const;
 
   private:
-    sqlite3_stmt* Prepare(const QByteArray& sql, const QString& text, const SqlValues& values);
+    friend class Transaction;
+    friend class ReadTransaction;
+    void Begin(bool write);
+    void EndQuietly() noexcept;
 
-    sqlite3* handle_ = nullptr;
+    std::unique_ptr<Engine> engine_;
 };
 
-// All-or-nothing changes: BEGIN IMMEDIATE on construction, COMMIT on Commit(), ROLLBACK when it
-// goes out of scope uncommitted (an exception on the way).
+// All-or-nothing changes: BEGIN IMMEDIATE on construction (on a server: BEGIN and a lock that
+// puts writing transactions in a row, as the file's lock does), COMMIT on Commit(), ROLLBACK when
+// it goes out of scope uncommitted (an exception on the way).
 class Transaction {
   public:
     explicit Transaction(Database& db);
@@ -132,7 +153,8 @@ class Transaction {
 
 // Several reads from one snapshot of the file: BEGIN (deferred) on construction, its end when it
 // goes out of scope. The first read takes the file's shared lock and it is held to the end, so the
-// reads agree with each other and none has to take the lock and check the file again.
+// reads agree with each other and none has to take the lock and check the file again. On a server
+// the transaction is REPEATABLE READ: one snapshot for every read.
 class ReadTransaction {
   public:
     explicit ReadTransaction(Database& db);

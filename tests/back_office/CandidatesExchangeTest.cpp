@@ -153,10 +153,10 @@ void CandidatesExchangeTest::failedImportKeepsEveryCandidate() {
     QFETCH(SheetCells, rows);
     QFETCH(QString, message);
     TestWorkdir dir;
-    dir.Sql(
-        QStringLiteral("Update Userxinxi Set Chengji='85', Tt1='答案';"
-                       "Create Trigger refuse Before Insert On Userxinxi When "
-                       "new.Xingmin='坏' Begin Select Raise(Abort, 'refused'); End"));
+    dir.Sql(QStringLiteral("Update Userxinxi Set Chengji='85', Tt1='答案'"));
+    dir.RefuseWrites(QStringLiteral("refuse"), QStringLiteral("Insert"),
+                     QStringLiteral("Userxinxi"), QStringLiteral("new.Xingmin='坏'"),
+                     QStringLiteral("refused"));
     const QString file = CandidatesSheet(dir, rows, captions);
     ExchangeHarness h;
     const QByteArray bytes = FileBytes(dir.DatabaseFile());

@@ -169,9 +169,8 @@ void SheetExchangeFailuresTest::failedImportLeavesTheDatabase() {
 void SheetExchangeFailuresTest::refusedRowRollsBackEveryRow() {
     TestWorkdir dir;
     // The database refuses the third row's text; the two rows before it are taken back too.
-    dir.Sql(
-        QStringLiteral("Create Trigger refuse Before Update On Test When new.Request='坏' "
-                       "Begin Select Raise(Abort, 'refused'); End"));
+    dir.RefuseWrites(QStringLiteral("refuse"), QStringLiteral("Update"), QStringLiteral("Test"),
+                     QStringLiteral("new.Request='坏'"), QStringLiteral("refused"));
     const QString file = dir.Path() + QStringLiteral("/单选.xlsx");
     QStringList bad = Choice(QStringLiteral("3"));
     bad[1] = QStringLiteral("坏");

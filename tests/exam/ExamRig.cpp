@@ -102,11 +102,10 @@ void ExamRig::StopClock() {
 }
 
 void ExamRig::LockCandidates() {
-    dir.Sql(
-        QStringLiteral("create trigger Locked before update on Userxinxi begin "
-                       "select raise(abort, 'database is locked'); end;"));
+    dir.RefuseWrites(QStringLiteral("Locked"), QStringLiteral("update"),
+                     QStringLiteral("Userxinxi"), {}, QStringLiteral("database is locked"));
 }
 
 void ExamRig::Unlock() {
-    dir.Sql(QStringLiteral("drop trigger Locked;"));
+    dir.DropRefusal(QStringLiteral("Locked"), QStringLiteral("Userxinxi"));
 }

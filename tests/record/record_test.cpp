@@ -52,6 +52,8 @@ class RecordTest : public QObject {
     // record's tables are there afterwards as the delivered file has them, and a second opening
     // changes nothing.
     void olderFileIsUpgradedOnceKeepingEveryRow() {
+        // A server database is filled from a file already brought up to date.
+        if (TestWorkdir::OnServer()) QSKIP("the file's own upgrade");
         TestWorkdir delivered;
         const QStringList recordColumns[] = {Columns(delivered, "Kaoshijilu"),
                                              Columns(delivered, "Datijilu")};

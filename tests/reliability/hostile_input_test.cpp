@@ -202,6 +202,11 @@ std::vector<LookingBox> LookingBoxes() {
         {kOffice, QStringLiteral("Edg2"), none, QStringLiteral("Butg9")},
         {kOffice, QStringLiteral("MemoTt"), none, QStringLiteral("Butg9")},
         {QStringLiteral("HelpWindow"), QStringLiteral("Memo1"), none, QString()},
+        // The server's address: one box alone is not an address; nothing is stored.
+        {kOffice, QStringLiteral("Edit31"), none, QStringLiteral("Button31")},
+        {kOffice, QStringLiteral("Edit33"), none, QStringLiteral("Button32")},
+        {kOffice, QStringLiteral("Edit34"), none, QStringLiteral("Button31")},
+        {kOffice, QStringLiteral("Edit35"), none, QStringLiteral("Button32")},
     };
 }
 
@@ -248,6 +253,7 @@ std::vector<NumberBox> NumberBoxes() {
              *cells = {{QStringLiteral("TimeN"), Text(typed)}};
          }},
         {kOffice, QStringLiteral("Edg1"), none, QStringLiteral("Butg9"), nothing},
+        {kOffice, QStringLiteral("Edit32"), none, QStringLiteral("Button31"), nothing},
         {kOffice, QStringLiteral("Edgg1"),
          [](Classroom& c) {
              auto* list = c.Find<ReportList>(kOffice, QStringLiteral("ListView7"));

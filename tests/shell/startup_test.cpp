@@ -2,6 +2,7 @@
 // the candidate flow (sign-in, then exam, then main window) run as the program runs it.
 #include "shell/Startup.h"
 #include "back_office/BackOffice.h"
+#include "data_store/ServerLink.h"
 #include "exam/ExamWindow.h"
 #include "shell/CandidateSignIn.h"
 #include "shell/HelpWindow.h"
@@ -109,6 +110,24 @@ class StartupTest : public QObject {
         QCOMPARE(prompts_.Errors().first(),
                  QStringLiteral(
                      "Failed to open database \"data/Maindb.db\" : unable to open database file"));
+    }
+
+    void serverRefusingThePasswordIsOneBox() {
+        if (!TestWorkdir::OnServer()) QSKIP("needs the test cluster (CX_TEST_ENGINE=postgresql)");
+        TestWorkdir workdir;
+        ServerAddress wrong = TestWorkdir::Server();
+        wrong.password = QStringLiteral("not the password");
+        StoreServerAddress(workdir.DatabaseFile(), wrong);
+        QStringList order;
+        Program program(prompts_, platform_, false, [&](const QString& name) { order << name; });
+        QCOMPARE(order.size(), 6);  // every window is still created
+        QCOMPARE(prompts_.Errors().size(), 1);
+        QVERIFY2(prompts_.Errors().first().startsWith(
+                     QStringLiteral("Failed to open database \"%1\" : ").arg(wrong.Label())),
+                 qPrintable(prompts_.Errors().first()));
+        QVERIFY(
+            prompts_.Errors().first().contains(QStringLiteral("password authentication failed")));
+        QVERIFY(!prompts_.Errors().first().contains(wrong.password));
     }
 
     void emptyExamTableIsReported() {

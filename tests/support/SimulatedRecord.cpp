@@ -62,15 +62,14 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
             const QString request =
                 QStringLiteral("第%1题：模拟题目，请选出正确的一项。").arg(q.number);
             const QString table = QString::fromLatin1(tables[q.section - 1]);
-            if (q.section != 1)
-                db.RunStatement(QStringLiteral("DELETE FROM %1 WHERE TestID=?").arg(table),
-                                {qint64(q.number)});
+            // Delete, then insert: the statements both engines take for a replaced row.
+            db.RunStatement(QStringLiteral("DELETE FROM %1 WHERE TestID=?").arg(table),
+                            {qint64(q.number)});
             if (q.section == 1 || q.section == 2)
-                db.RunStatement(
-                    QStringLiteral("INSERT OR REPLACE INTO %1 (TestID,Request,Axx,Bxx,Cxx,Dxx,DDx,"
-                                   "Score) VALUES (?,?,'甲','乙','丙','丁',?,?)")
-                        .arg(table),
-                    {qint64(q.number), request, q.key, QString::number(q.points)});
+                db.RunStatement(QStringLiteral("INSERT INTO %1 (TestID,Request,Axx,Bxx,Cxx,Dxx,DDx,"
+                                               "Score) VALUES (?,?,'甲','乙','丙','丁',?,?)")
+                                    .arg(table),
+                                {qint64(q.number), request, q.key, QString::number(q.points)});
             else if (q.section == 3)
                 db.RunStatement(QStringLiteral("INSERT INTO KaoShi3 (TestID,Request,Axx,Bxx,DDx,"
                                                "Score) VALUES (?,?,'正确','错误',?,?)"),
@@ -85,7 +84,7 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
     for (int c = 0; c < simulated.candidates; ++c) {
         const qint64 number = simulated.firstStudentNo + c;
         db.RunStatement(QStringLiteral("INSERT INTO Userxinxi (UserID,Xuehao,Xingmin) VALUES "
-                                       "((SELECT IFNULL(MAX(UserID),0)+1 FROM Userxinxi),?,?)"),
+                                       "((SELECT COALESCE(MAX(UserID),0)+1 FROM Userxinxi),?,?)"),
                         {QString::number(number), Name(c)});
         const double ability = normal(random);
         const int state = c >= simulated.candidates - simulated.inProgress ? 0 : c % 9 == 4 ? 2 : 1;

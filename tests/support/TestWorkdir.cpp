@@ -1,5 +1,11 @@
 #include "support/TestWorkdir.h"
 
+#include "data_store/ClassroomCopy.h"
+#include "data_store/Conversions.h"
+#include "data_store/Database.h"
+#include "data_store/ServerLink.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -8,6 +14,42 @@
 
 #include <stdexcept>
 
+namespace {
+
+QString Env(const char* name) {
+    return qEnvironmentVariable(name);
+}
+
+// One database of the test cluster per test process, emptied for each working directory.
+ServerAddress TestServer() {
+    ServerAddress address{.host = Env("CX_PG_HOST"),
+                          .port = Env("CX_PG_PORT").toInt(),
+                          .database = QStringLiteral("chengxi"),
+                          .user = Env("CX_PG_USER"),
+                          .password = Env("CX_PG_PASSWORD")};
+    static bool created = false;
+    const QString own = QStringLiteral("t%1").arg(QCoreApplication::applicationPid());
+    if (!created) {
+        Database admin(address);
+        if (admin.OpenQuery(QStringLiteral("Select 1 from pg_database where datname=?"), {own})
+                ->RowCount() == 0)
+            admin.RunStatement(QStringLiteral("Create Database ") + own);
+        created = true;
+    }
+    address.database = own;
+    return address;
+}
+
+}  // namespace
+
+bool TestWorkdir::OnServer() {
+    return Env("CX_TEST_ENGINE") == QStringLiteral("postgresql");
+}
+
+ServerAddress TestWorkdir::Server() {
+    return TestServer();
+}
+
 TestWorkdir::TestWorkdir(bool withDatabase) : previous_(QDir::currentPath()) {
     if (!dir_.isValid()) throw std::runtime_error("no temporary directory");
     QDir(dir_.path()).mkpath(QStringLiteral("data"));
@@ -15,6 +57,19 @@ TestWorkdir::TestWorkdir(bool withDatabase) : previous_(QDir::currentPath()) {
         throw std::runtime_error("cannot copy the delivered database");
     QFile::setPermissions(DatabaseFile(), QFile::ReadOwner | QFile::WriteOwner);
     QDir::setCurrent(dir_.path());
+    if (withDatabase && OnServer()) {
+        // The delivered content moves to a fresh server database, and the file points there.
+        const ServerAddress server = TestServer();
+        {
+            Database target(server);
+            target.RunScript(QStringLiteral("Drop Schema public Cascade; Create Schema public"));
+            Database file(DatabaseFile(), Database::kDefaultBusyTimeoutMs,
+                          Database::Target::LocalFile);
+            CopyToServer(file, target);
+        }
+        StoreServerAddress(DatabaseFile(), server);
+        server_ = true;
+    }
 }
 
 TestWorkdir::~TestWorkdir() {
@@ -33,9 +88,27 @@ struct Connection {
     sqlite3* db = nullptr;
 };
 
+// A cell as the file's own text conversion writes it (a float always with a decimal point).
+QString FileText(const ResultTable& rows, int c) {
+    QString text = QString::fromUtf8(rows.ColumnText(c));
+    if (rows.KindOf(c) == ColumnKind::Float && !rows.IsNull(c) && !text.contains(u'.') &&
+        !text.contains(u'e') && !text.contains(u'n'))
+        text += QStringLiteral(".0");
+    return text;
+}
+
 }  // namespace
 
 void TestWorkdir::Sql(const QString& statements) const {
+    if (server_) {
+        try {
+            Database(TestServer()).RunScript(statements);
+        } catch (const DatabaseError& error) {
+            QTest::qFail(qPrintable(QStringLiteral("SQL failed: ") + error.Message()), __FILE__,
+                         __LINE__);
+        }
+        return;
+    }
     Connection c(DatabaseFile());
     char* error = nullptr;
     if (sqlite3_exec(c.db, statements.toUtf8().constData(), nullptr, nullptr, &error) !=
@@ -49,9 +122,24 @@ void TestWorkdir::Sql(const QString& statements) const {
 }
 
 QStringList TestWorkdir::Rows(const QString& query) const {
+    QStringList rows;
+    if (server_) {
+        try {
+            auto table = Database(TestServer()).OpenQuery(query);
+            for (; !table->AtEnd(); table->MoveNext()) {
+                QStringList cells;
+                for (int c = 0; c < table->ColumnCount(); ++c)
+                    cells << FileText(*table, c);
+                rows << cells.join(u'|');
+            }
+        } catch (const DatabaseError& error) {
+            QTest::qFail(qPrintable(QStringLiteral("query failed: ") + error.Message()), __FILE__,
+                         __LINE__);
+        }
+        return rows;
+    }
     Connection c(DatabaseFile());
     sqlite3_stmt* statement = nullptr;
-    QStringList rows;
     if (sqlite3_prepare_v2(c.db, query.toUtf8().constData(), -1, &statement, nullptr) !=
         SQLITE_OK) {
         QTest::qFail(
@@ -74,4 +162,33 @@ QStringList TestWorkdir::Rows(const QString& query) const {
 QString TestWorkdir::Scalar(const QString& query) const {
     const QStringList rows = Rows(query);
     return rows.isEmpty() ? QString() : rows.first().section(u'|', 0, 0);
+}
+
+void TestWorkdir::RefuseWrites(const QString& name, const QString& event, const QString& table,
+                               const QString& condition, const QString& message) const {
+    if (!server_) {
+        Sql(QStringLiteral("Create Trigger %1 Before %2 On %3 %4 Begin Select Raise(Abort, '%5'); "
+                           "End")
+                .arg(name, event, table,
+                     condition.isEmpty() ? QString() : QStringLiteral("When ") + condition,
+                     message));
+        return;
+    }
+    // One statement each: the function's body is dollar-quoted, semicolons included.
+    Database db(TestServer());
+    db.RunStatement(
+        QStringLiteral("Create Function %1_f() Returns trigger Language plpgsql As $$ "
+                       "Begin If %2 Then Raise Exception '%3'; End If; Return new; "
+                       "End $$")
+            .arg(name, condition.isEmpty() ? QStringLiteral("true") : condition, message));
+    db.RunStatement(QStringLiteral("Create Trigger %1 Before %2 On %3 For Each Row Execute "
+                                   "Function %1_f()")
+                        .arg(name, event, table));
+}
+
+void TestWorkdir::DropRefusal(const QString& name, const QString& table) const {
+    if (server_)
+        Sql(QStringLiteral("Drop Trigger %1 On %2; Drop Function %1_f").arg(name, table));
+    else
+        Sql(QStringLiteral("Drop Trigger %1").arg(name));
 }

@@ -1,9 +1,14 @@
 // A fresh working directory holding data/Maindb.db built from the delivered SQL; the process works
 // there while the object lives (the database path is relative), and goes back afterwards.
+// With CX_TEST_ENGINE=postgresql (and the CX_PG_* variables scripts/pg_cluster.sh prints) the
+// delivered content is copied into a fresh database of that server and the file points there, so
+// the same test runs against the server; Sql, Scalar and Rows then work on the server.
 #pragma once
 
 #include <QString>
 #include <QTemporaryDir>
+
+struct ServerAddress;
 
 class TestWorkdir {
   public:
@@ -23,7 +28,19 @@ class TestWorkdir {
     // Every row of `query`, columns joined by "|".
     QStringList Rows(const QString& query) const;
 
+    // A database fault on demand: every `event` ("Insert", "Update") on `table` for which
+    // `condition` holds (empty: always; the new row is "new") fails with `message`.
+    void RefuseWrites(const QString& name, const QString& event, const QString& table,
+                      const QString& condition, const QString& message) const;
+    void DropRefusal(const QString& name, const QString& table) const;
+
+    // The tests run against the server (CX_TEST_ENGINE=postgresql).
+    static bool OnServer();
+    // This test process's database on the server.
+    static ServerAddress Server();
+
   private:
+    bool server_ = false;
     QTemporaryDir dir_;
     QString previous_;
 };
