@@ -1,6 +1,8 @@
 // Writing workbooks and reading them back, and reading workbooks made by LibreOffice Calc.
 #include "WorkbookTesting.h"
 
+#include "back_office/workbook/WorkbookInternal.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -29,6 +31,9 @@ class WorkbookTest : public QObject {
     void calcSheet1();
     void calcOtherSheets_data();
     void calcOtherSheets();
+    void sheetTextsFromCellsInAnyOrder();
+    void sheetTextsOfNoCells();
+    void sheetTextsTooLarge();
 
   private:
     QTemporaryDir dir_;
@@ -228,6 +233,55 @@ void WorkbookTest::calcOtherSheets() {
     // Calc stores TRUE as the number 1 with a boolean format, in both formats.
     QCOMPARE(ReadSheet(Fixture(file), QStringLiteral("成绩")).Rows(),
              SheetCells({{QStringLiteral("第三页"), QStringLiteral("3"), QStringLiteral("1")}}));
+}
+
+// The readers' cells arrive in any order; a later text at a position replaces the earlier, an
+// empty one replaces nothing, and a kept text may stand in several cells.
+void WorkbookTest::sheetTextsFromCellsInAnyOrder() {
+    workbook_detail::SheetBuilder builder;
+    const auto shared = builder.Keep(u"共享");
+    builder.Add(2, 1, u"末行");
+    builder.Add(0, 3, u"旧");
+    builder.Add(0, 0, shared);
+    builder.Add(0, 3, u"新");
+    builder.Add(2, 1, u"");
+    builder.Add(1, 2, shared);
+    const SheetTexts sheet = builder.Build(QStringLiteral("a.xlsx"), QStringLiteral("Sheet1"));
+    const SheetCells expected = {{QStringLiteral("共享"), {}, {}, QStringLiteral("新")},
+                                 {{}, {}, QStringLiteral("共享"), {}},
+                                 {{}, QStringLiteral("末行"), {}, {}}};
+    QCOMPARE(sheet.Rows(), expected);
+    QVERIFY(sheet == expected);
+    QVERIFY(sheet != SheetCells(expected.mid(0, 2)));
+    SheetCells shorter = expected;
+    shorter[1].removeLast();
+    QVERIFY(sheet != shorter);
+    QCOMPARE(sheet.Text(2, 1), QStringLiteral("末行"));
+    QCOMPARE(sheet.Text(2, 2), QString());
+    QCOMPARE(sheet.Text(3, 0), QString());  // outside the rectangle
+    QCOMPARE(sheet.Row(-1), QStringList());
+}
+
+void WorkbookTest::sheetTextsOfNoCells() {
+    workbook_detail::SheetBuilder builder;
+    builder.Keep(u"未用");  // a shared string no cell uses
+    builder.Add(5, 5, u"");
+    const SheetTexts sheet = builder.Build(QStringLiteral("a.xlsx"), QStringLiteral("Sheet1"));
+    QCOMPARE(sheet.RowCount(), 0);
+    QCOMPARE(sheet.ColumnCount(), 0);
+    QCOMPARE(sheet.Rows(), SheetCells());
+    QVERIFY(sheet == SheetCells());
+    QCOMPARE(SheetTexts().Text(0, 0), QString());
+}
+
+// Past the limit nothing more is kept, and the sheet is refused with the whole extent named.
+void WorkbookTest::sheetTextsTooLarge() {
+    workbook_detail::SheetBuilder builder;
+    builder.Add(0, 0, u"一");
+    builder.Add(workbook_detail::kMaxRows - 1, 4, u"二");
+    builder.Add(0, 9, u"三");
+    QCOMPARE(ErrorOf([&] { builder.Build(QStringLiteral("a.xlsx"), QStringLiteral("表")); }),
+             QStringLiteral("工作簿 a.xlsx 的工作表 表 太大（1048576 行、10 列），无法读取。"));
 }
 
 QTEST_GUILESS_MAIN(WorkbookTest)

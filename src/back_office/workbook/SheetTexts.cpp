@@ -85,9 +85,12 @@ SheetBuilder::Kept SheetBuilder::Keep(QStringView text) {
         sheet_ = SheetTexts();
         return {};
     }
-    const Kept kept{quint32(sheet_.texts_.size()), quint32(text.size())};
-    sheet_.texts_.append(text);
-    return kept;
+    // Resized and copied into rather than appended to: QString grows its capacity geometrically
+    // either way, and this skips append's checks for a text that overlaps the buffer.
+    const qsizetype at = sheet_.texts_.size();
+    sheet_.texts_.resize(at + text.size());
+    std::copy(text.begin(), text.end(), sheet_.texts_.data() + at);
+    return {quint32(at), quint32(text.size())};
 }
 
 void SheetBuilder::Add(int row, int column, QStringView text) {
