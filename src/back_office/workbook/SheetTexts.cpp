@@ -1,7 +1,7 @@
 // The compact sheet of cell texts and its builder. A million-row sheet holds its texts in one
-// buffer and 16 bytes per non-empty cell instead of a string and a list per row: the lists' own
-// growth reallocates in place (they are Qt lists of plain values), so reading does not hold two
-// copies of them at once.
+// buffer and 16 bytes per non-empty cell instead of a string and a list per row. The buffer and
+// the cell list are Qt containers of plain values, which grow by reallocation: reading never holds
+// an old and a new copy of them at once.
 #include "back_office/workbook/SheetTexts.h"
 
 #include "back_office/workbook/WorkbookInternal.h"
