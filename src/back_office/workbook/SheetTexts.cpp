@@ -1,7 +1,7 @@
 // The compact sheet of cell texts and its builder. A million-row sheet holds its texts in one
 // buffer and 16 bytes per non-empty cell instead of a string and a list per row. The buffer and
-// the cell list are Qt containers of plain values, which grow by reallocation: reading never holds
-// an old and a new copy of them at once.
+// the cell list are Qt containers of plain values, grown with realloc, which moves the pages of a
+// large block rather than holding an old and a new copy.
 #include "back_office/workbook/SheetTexts.h"
 
 #include "back_office/workbook/WorkbookInternal.h"
