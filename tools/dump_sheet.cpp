@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     QJsonDocument document;
     try {
         QJsonArray rows;
-        for (const QStringList& row : ReadSheet(arguments[1], sheet))
+        for (const QStringList& row : ReadSheet(arguments[1], sheet).Rows())
             rows.append(QJsonArray::fromStringList(row));
         document.setArray(rows);
     } catch (const WorkbookError& error) {

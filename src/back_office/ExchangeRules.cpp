@@ -131,8 +131,12 @@ const ExchangeRule& RuleOf(Exchange member) {
     return Rules(member);
 }
 
-ListRows RowsOfSheet(const SheetCells& cells) {
-    return cells.mid(1);
+ListRows RowsOfSheet(const SheetTexts& sheet) {
+    ListRows rows;
+    rows.reserve(std::max(sheet.RowCount() - 1, 0));
+    for (int r = 1; r < sheet.RowCount(); ++r)
+        rows.append(sheet.Row(r));
+    return rows;
 }
 
 RowError::RowError(const QString& message) : std::runtime_error(message.toUtf8().toStdString()) {}

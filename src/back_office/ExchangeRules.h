@@ -56,7 +56,7 @@ const ExchangeRule& RuleOf(Exchange member);
 using ListRows = QList<QStringList>;
 
 // The list rows a sheet gives: every row below the captions in row 1.
-ListRows RowsOfSheet(const SheetCells& cells);
+ListRows RowsOfSheet(const SheetTexts& sheet);
 
 // A row that cannot be stored. The message is Simplified Chinese and names the row.
 class RowError : public std::runtime_error {

@@ -71,15 +71,15 @@ void SheetExchange::ExportClick() {
 void SheetExchange::ImportClick() {
     const QString file = AskWorkbookFile(prompts_, false);
     if (file.isEmpty()) return;
-    SheetCells cells;
+    SheetTexts sheet;
     try {
-        cells = ReadSheet(file, QStringLiteral("Sheet1"));
+        sheet = ReadSheet(file, QStringLiteral("Sheet1"));
     } catch (const WorkbookError& error) {
         prompts_.Error(error.Message() + kUnchanged);
         return;
     }
     // Sheet row 2 is the first list row.
-    Store(RowsOfSheet(cells), QStringLiteral("文件 %1 ").arg(Shown(file)), 2);
+    Store(RowsOfSheet(sheet), QStringLiteral("文件 %1 ").arg(Shown(file)), 2);
 }
 
 void SheetExchange::SaveClick() {

@@ -113,7 +113,7 @@ void SheetExchangeTest::roundTripKeepsTheTable() {
     QCOMPARE(Shown(h.prompts, ScriptedPrompts::Kind::SaveFile), QStringList{kExportFilter});
     QCOMPARE(h.prompts.shown.size(), 1);
     // Row 1 the captions, then the list's rows.
-    const SheetCells sheet = ReadSheet(file);
+    const SheetCells sheet = ReadSheet(file).Rows();
     QCOMPARE(sheet.size(), listed.size() + 1);
     QCOMPARE(sheet.first(), h.List(member)->Captions());
     for (int r = 0; r < listed.size(); ++r)
@@ -269,7 +269,7 @@ void SheetExchangeTest::emptyListExportsNoCell() {
     h.Export(Exchange::Subjective, file);
     QCOMPARE(h.prompts.shown.size(), 1);
     QVERIFY(QFile::exists(file));
-    QCOMPARE(ReadSheet(file), SheetCells());
+    QCOMPARE(ReadSheet(file).Rows(), SheetCells());
     // Imported back, the bank stays empty.
     h.Import(Exchange::Subjective, file);
     QCOMPARE(h.prompts.shown.size(), 2);

@@ -139,7 +139,7 @@ class AnalysisTabTest : public QObject {
                                   : std::get<QString>(cell));
                 expected << texts;
             }
-            const SheetCells read = ReadSheet(path, sheet.name);
+            const SheetCells read = ReadSheet(path, sheet.name).Rows();
             for (int r = 0; r < expected.size(); ++r)
                 QCOMPARE(read[r].mid(0, expected[r].size()), expected[r]);
         }

@@ -1,6 +1,8 @@
 // Writing workbooks and reading them back, and reading workbooks made by LibreOffice Calc.
 #include "WorkbookTesting.h"
 
+#include "back_office/workbook/WorkbookInternal.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -29,6 +31,9 @@ class WorkbookTest : public QObject {
     void calcSheet1();
     void calcOtherSheets_data();
     void calcOtherSheets();
+    void sheetTextsFromCellsInAnyOrder();
+    void sheetTextsOfNoCells();
+    void sheetTextsTooLarge();
 
   private:
     QTemporaryDir dir_;
@@ -49,7 +54,7 @@ void WorkbookTest::roundTripKeepsEveryText() {
     };
     const QString path = dir_.filePath(QStringLiteral("考生名单.xlsx"));
     WriteSheet(path, cells);
-    QCOMPARE(ReadSheet(path), cells);
+    QCOMPARE(ReadSheet(path).Rows(), cells);
 }
 
 void WorkbookTest::roundTripPadsRowsAndDropsTrailingEmptyCells() {
@@ -63,23 +68,25 @@ void WorkbookTest::roundTripPadsRowsAndDropsTrailingEmptyCells() {
                                  {QStringLiteral("乙"), QString(), QStringLiteral("丙")},
                                  {QString(), QString(), QString()},
                                  {QString(), QStringLiteral("丁"), QString()}};
-    QCOMPARE(ReadSheet(path), expected);
+    QCOMPARE(ReadSheet(path).Rows(), expected);
 }
 
 void WorkbookTest::emptyListWritesAnEmptySheet1() {
     const QString path = dir_.filePath(QStringLiteral("empty.xlsx"));
     WriteSheet(path, {});
     QVERIFY(QFile::exists(path));
-    QCOMPARE(ReadSheet(path), SheetCells());  // Sheet1 is there (no error) and has no cells
+    QCOMPARE(ReadSheet(path).Rows(), SheetCells());  // Sheet1 is there (no error) and has no cells
     WriteSheet(path, {{QString(), QString()}, {}});
-    QCOMPARE(ReadSheet(path), SheetCells());
+    QCOMPARE(ReadSheet(path).Rows(), SheetCells());
 }
 
 void WorkbookTest::sheetNamesMatchWithoutRegardToCase() {
     const QString path = dir_.filePath(QStringLiteral("lower.xlsx"));
     WriteSheet(path, {{QStringLiteral("一")}}, QStringLiteral("sheet1"));
-    QCOMPARE(ReadSheet(path), SheetCells({{QStringLiteral("一")}}));
-    QCOMPARE(ReadSheet(Fixture(QStringLiteral("calc_sheets.xls")), QStringLiteral("SHEET1")).size(),
+    QCOMPARE(ReadSheet(path).Rows(), SheetCells({{QStringLiteral("一")}}));
+    QCOMPARE(ReadSheet(Fixture(QStringLiteral("calc_sheets.xls")), QStringLiteral("SHEET1"))
+                 .Rows()
+                 .size(),
              5);
 }
 
@@ -92,7 +99,7 @@ void WorkbookTest::writeReplacesAnEarlierFile() {
     }
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     WriteSheet(path, {{QStringLiteral("新")}});
-    QCOMPARE(ReadSheet(path), SheetCells({{QStringLiteral("新")}}));
+    QCOMPARE(ReadSheet(path).Rows(), SheetCells({{QStringLiteral("新")}}));
     // Owner, group and others' bits (the "user" ones depend on who runs the test).
     QCOMPARE(QFile::permissions(path) & QFile::Permissions(0x7077),
              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
@@ -112,7 +119,7 @@ void WorkbookTest::failedWriteKeepsTheEarlierFile() {
     });
     QCOMPARE(message, QStringLiteral("无法写入文件 %1：单元格 B1 的文字超过 32767 个字符。")
                           .arg(QDir::toNativeSeparators(path)));
-    QCOMPARE(ReadSheet(path), SheetCells({{QStringLiteral("原来的")}}));
+    QCOMPARE(ReadSheet(path).Rows(), SheetCells({{QStringLiteral("原来的")}}));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
              QStringList({QStringLiteral("kept.xlsx")}));
 }
@@ -164,10 +171,10 @@ void WorkbookTest::severalSheetsWithNumbers() {
                                       std::nan(""), QString(), QStringLiteral("1")};
     WriteWorkbook(path, {{QStringLiteral("概况"), {{QStringLiteral("人数"), 40.0}}},
                          {QStringLiteral("Sheet1"), {numbers, {}, {QStringLiteral("末")}}}});
-    QCOMPARE(ReadSheet(path, QStringLiteral("概况")),
+    QCOMPARE(ReadSheet(path, QStringLiteral("概况")).Rows(),
              SheetCells({{QStringLiteral("人数"), QStringLiteral("40")}}));
     QCOMPARE(
-        ReadSheet(path),
+        ReadSheet(path).Rows(),
         SheetCells({QStringList{QStringLiteral("0.3"), QStringLiteral("110101"),
                                 QStringLiteral("-2.5"), QString(), QString(), QStringLiteral("1")},
                     QStringList(6), QStringList{QStringLiteral("末"), {}, {}, {}, {}, {}}}));
@@ -175,7 +182,7 @@ void WorkbookTest::severalSheetsWithNumbers() {
                  WriteWorkbook(path, {{QStringLiteral("甲"), {}}, {QStringLiteral("甲"), {}}});
              }),
              QStringLiteral("无法写入文件 %1：工作表名 甲 无效。").arg(path));
-    QCOMPARE(ReadSheet(path, QStringLiteral("概况")).size(), 1);  // the earlier file stays
+    QCOMPARE(ReadSheet(path, QStringLiteral("概况")).Rows().size(), 1);  // the earlier file stays
 }
 
 void WorkbookTest::calcSheet1_data() {
@@ -206,7 +213,7 @@ void WorkbookTest::calcSheet1() {
          formulaText},
         {QString(), QString(), QString(), QStringLiteral("87.25"), QString()},
     };
-    QCOMPARE(ReadSheet(Fixture(file)), expected);
+    QCOMPARE(ReadSheet(Fixture(file)).Rows(), expected);
 }
 
 void WorkbookTest::calcOtherSheets_data() {
@@ -217,15 +224,64 @@ void WorkbookTest::calcOtherSheets_data() {
 
 void WorkbookTest::calcOtherSheets() {
     QFETCH(QString, file);
-    const SheetCells first = ReadSheet(Fixture(file), QStringLiteral("说明"));
+    const SheetCells first = ReadSheet(Fixture(file), QStringLiteral("说明")).Rows();
     QCOMPARE(first.size(), 8);
     for (const QStringList& row : first)
         QCOMPARE(row.size(), 8);
     QCOMPARE(first[0][0], QStringLiteral("这一页不是导入的数据"));
     QCOMPARE(first[7][7], QStringLiteral("99"));
     // Calc stores TRUE as the number 1 with a boolean format, in both formats.
-    QCOMPARE(ReadSheet(Fixture(file), QStringLiteral("成绩")),
+    QCOMPARE(ReadSheet(Fixture(file), QStringLiteral("成绩")).Rows(),
              SheetCells({{QStringLiteral("第三页"), QStringLiteral("3"), QStringLiteral("1")}}));
+}
+
+// The readers' cells arrive in any order; a later text at a position replaces the earlier, an
+// empty one replaces nothing, and a kept text may stand in several cells.
+void WorkbookTest::sheetTextsFromCellsInAnyOrder() {
+    workbook_detail::SheetBuilder builder;
+    const auto shared = builder.Keep(u"共享");
+    builder.Add(2, 1, u"末行");
+    builder.Add(0, 3, u"旧");
+    builder.Add(0, 0, shared);
+    builder.Add(0, 3, u"新");
+    builder.Add(2, 1, u"");
+    builder.Add(1, 2, shared);
+    const SheetTexts sheet = builder.Build(QStringLiteral("a.xlsx"), QStringLiteral("Sheet1"));
+    const SheetCells expected = {{QStringLiteral("共享"), {}, {}, QStringLiteral("新")},
+                                 {{}, {}, QStringLiteral("共享"), {}},
+                                 {{}, QStringLiteral("末行"), {}, {}}};
+    QCOMPARE(sheet.Rows(), expected);
+    QVERIFY(sheet == expected);
+    QVERIFY(sheet != SheetCells(expected.mid(0, 2)));
+    SheetCells shorter = expected;
+    shorter[1].removeLast();
+    QVERIFY(sheet != shorter);
+    QCOMPARE(sheet.Text(2, 1), QStringLiteral("末行"));
+    QCOMPARE(sheet.Text(2, 2), QString());
+    QCOMPARE(sheet.Text(3, 0), QString());  // outside the rectangle
+    QCOMPARE(sheet.Row(-1), QStringList());
+}
+
+void WorkbookTest::sheetTextsOfNoCells() {
+    workbook_detail::SheetBuilder builder;
+    builder.Keep(u"未用");  // a shared string no cell uses
+    builder.Add(5, 5, u"");
+    const SheetTexts sheet = builder.Build(QStringLiteral("a.xlsx"), QStringLiteral("Sheet1"));
+    QCOMPARE(sheet.RowCount(), 0);
+    QCOMPARE(sheet.ColumnCount(), 0);
+    QCOMPARE(sheet.Rows(), SheetCells());
+    QVERIFY(sheet == SheetCells());
+    QCOMPARE(SheetTexts().Text(0, 0), QString());
+}
+
+// Past the limit nothing more is kept, and the sheet is refused with the whole extent named.
+void WorkbookTest::sheetTextsTooLarge() {
+    workbook_detail::SheetBuilder builder;
+    builder.Add(0, 0, u"一");
+    builder.Add(workbook_detail::kMaxRows - 1, 4, u"二");
+    builder.Add(0, 9, u"三");
+    QCOMPARE(ErrorOf([&] { builder.Build(QStringLiteral("a.xlsx"), QStringLiteral("表")); }),
+             QStringLiteral("工作簿 a.xlsx 的工作表 表 太大（1048576 行、10 列），无法读取。"));
 }
 
 QTEST_GUILESS_MAIN(WorkbookTest)

@@ -135,34 +135,6 @@ QString CellName(int row, int column) {
     return letters + QString::number(row + 1);
 }
 
-void SheetBuilder::Add(int row, int column, const QString& text) {
-    if (text.isEmpty()) return;
-    rowCount_ = std::max(rowCount_, row + 1);
-    columns_ = std::max(columns_, column + 1);
-    if (tooLarge_) return;
-    if (qint64(rowCount_) * columns_ > kMaxCells) {
-        tooLarge_ = true;
-        rows_ = SheetCells();
-        return;
-    }
-    while (rows_.size() <= row)
-        rows_.append(QStringList());
-    QStringList& cells = rows_[row];
-    // Rows are usually as wide as the ones before: one allocation of that width each.
-    if (cells.isEmpty()) cells.reserve(columns_);
-    while (cells.size() <= column)
-        cells.append(QString());
-    cells[column] = text;
-}
-
-SheetCells SheetBuilder::Build(const QString& path, const QString& sheetName) {
-    if (tooLarge_) throw SheetTooLarge(path, sheetName, rowCount_, columns_);
-    for (QStringList& cells : rows_)
-        while (cells.size() < columns_)
-            cells.append(QString());
-    return std::move(rows_);
-}
-
 int FindSheet(const QStringList& names, const QString& sheetName) {
     const int exact = names.indexOf(sheetName);
     if (exact >= 0) return exact;
@@ -191,14 +163,16 @@ bool IsBareBiff(const QByteArray& head) {
 
 }  // namespace
 
-SheetCells ReadSheet(const QString& path, const QString& sheetName) {
+SheetTexts ReadSheet(const QString& path, const QString& sheetName) {
     const QFileInfo info(path);
     if (!info.exists()) throw MissingFile(path);
     QFile file(path);
     if (info.isDir() || !file.open(QIODevice::ReadOnly)) throw UnreadableFile(path);
     // Refused before a byte is read: a file larger than any sheet the exchange takes.
     if (file.size() > kMaxFileBytes) throw FileTooLarge(path, file.size());
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    // As many bytes as the size said (a file that grew meanwhile is read up to that size); a pipe
+    // has no size and is read up to the limit.
+    const QByteArray bytes = file.read(file.isSequential() ? kMaxFileBytes + 1 : file.size());
     if (file.error() != QFileDevice::NoError) throw UnreadableFile(path);
     if (bytes.size() > kMaxFileBytes) throw FileTooLarge(path, bytes.size());
 

@@ -3,15 +3,14 @@
 // The lists' cells are exchanged as text. No Widgets here.
 #pragma once
 
+#include "back_office/workbook/SheetTexts.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <stdexcept>
 #include <variant>
-
-// Rows of cell texts: element [0] is sheet row 1, [r][0] its column A.
-using SheetCells = QList<QStringList>;
 
 // A workbook that cannot be read or written. The message is Simplified Chinese, names the file and
 // is meant for the error box as it stands.
@@ -34,11 +33,13 @@ class WorkbookError : public std::runtime_error {
 // "YYYY-MM-DD", "hh:mm:ss" or "YYYY-MM-DD hh:mm:ss" as its format shows a date, a time or both
 // (elapsed formats such as [h]:mm:ss give the whole hours, "36:00:00"); a negative number there
 // reads as the number. Dates stored as text (t="d" in .xlsx) read in the same shapes.
+// The rectangle comes as SheetTexts, which keeps only the non-empty cells' texts; its Row and Rows
+// give the padded rows, Text any one cell.
 //
 // Raises WorkbookError for a missing or unreadable file, a file that is not a workbook, a workbook
 // in a format that is not read (.xlsb, .ods, Excel 2.x-4.0), one protected by a password, a damaged
 // workbook, a missing sheet, a file larger than 256 MB and a sheet too large to hold in memory.
-SheetCells ReadSheet(const QString& path, const QString& sheetName = QStringLiteral("Sheet1"));
+SheetTexts ReadSheet(const QString& path, const QString& sheetName = QStringLiteral("Sheet1"));
 
 // Writes an .xlsx workbook holding one sheet sheetName with every non-empty text of cells as a
 // text cell ([r][c] goes to row r + 1, column c + 1). Empty cells (and an empty list) leave their

@@ -47,27 +47,38 @@ QString EscapeCellUnderscores(const QString& text);
 QString CellName(int row, int column);
 
 // Collects the non-empty cell texts of one sheet (0-based positions, any order; a later text at the
-// same position replaces the earlier) into the rows of the result, and pads them to one length.
-// Once the rectangle exceeds kMaxCells nothing more is kept and Build raises SheetTooLarge.
+// same position replaces the earlier) into the rectangle that ReadSheet returns. Texts placed in
+// many cells (shared strings) are kept once and placed by their Kept handle. Once the rectangle
+// exceeds kMaxCells nothing more is kept and Build raises SheetTooLarge.
 class SheetBuilder {
   public:
-    void Add(int row, int column, const QString& text);
-    SheetCells Build(const QString& path, const QString& sheetName);
+    struct Kept {
+        quint32 offset = 0;
+        quint32 length = 0;
+    };
+    Kept Keep(QStringView text);
+    void Add(int row, int column, QStringView text);
+    void Add(int row, int column, Kept text);
+    SheetTexts Build(const QString& path, const QString& sheetName);
 
   private:
-    SheetCells rows_;
+    // Whether a cell at row, column is to be kept; false once the sheet is too large.
+    bool Extend(int row, int column);
+
+    SheetTexts sheet_;
     int rowCount_ = 0;
     int columns_ = 0;
     bool tooLarge_ = false;
+    bool ordered_ = true;  // every cell so far came after the one before in sheet order
 };
 
 // Format readers, called by ReadSheet once the first bytes told the format apart.
-SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString& sheetName);
+SheetTexts ReadXlsx(const QString& path, const QByteArray& bytes, const QString& sheetName);
 // The BIFF records of a legacy .xls workbook: the "Workbook" or "Book" stream of the OLE2
 // compound file in bytes. Raises the password message for an encrypted .xlsx package.
 QByteArray WorkbookStream(const QString& path, const QByteArray& bytes);
 // Reads the sheet from a workbook stream of BIFF8 or BIFF5 records.
-SheetCells ReadXls(const QString& path, const QByteArray& stream, const QString& sheetName);
+SheetTexts ReadXls(const QString& path, const QByteArray& stream, const QString& sheetName);
 
 // The sheet of names whose name is sheetName: an exact match first, then one that differs only in
 // letter case; -1 when there is none.

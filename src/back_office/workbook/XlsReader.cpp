@@ -99,7 +99,7 @@ class Workbook {
 
     void ReadGlobals();
     QStringList Names() const { return names_; }
-    SheetCells ReadSheet(int index);
+    SheetTexts ReadSheet(int index);
 
   private:
     [[noreturn]] void Damaged() const { throw DamagedWorkbook(path_, QString()); }
@@ -146,7 +146,9 @@ class Workbook {
     CodePage codePage_;
     QStringList names_;
     std::vector<quint32> offsets_;
-    std::vector<QString> strings_;
+    // The shared strings are kept in the sheet being built, once each, and placed by index.
+    SheetBuilder builder_;
+    std::vector<SheetBuilder::Kept> strings_;
     std::vector<DateKind> xfKinds_;
     NumberTexts numbers_;
 };
@@ -227,14 +229,13 @@ void Workbook::ReadStrings(const Record& record) {
         QString text;
         // Some writers count more strings than they write: the list ends with the bytes.
         if (!ReadUnicodeString(in, true, &text)) break;
-        strings_.push_back(std::move(text));
+        strings_.push_back(builder_.Keep(text));
     }
 }
 
-SheetCells Workbook::ReadSheet(int index) {
+SheetTexts Workbook::ReadSheet(int index) {
     Record record;
     if (!At(offsets_[index], &record) || record.type != kBof) Damaged();
-    SheetBuilder builder;
     int depth = 1;        // charts embedded in the sheet are substreams of their own, BOF to EOF
     int pendingRow = -1;  // a formula whose text result follows in a STRING record
     int pendingColumn = -1;
@@ -252,9 +253,9 @@ SheetCells Workbook::ReadSheet(int index) {
         const auto need = [&](qsizetype size) {
             if (record.size < size) Damaged();
         };
-        const auto add = [&](int row, int column, const QString& text) {
+        const auto add = [&](int row, int column, const auto& text) {
             if (column >= kMaxColumns) Damaged();
-            builder.Add(row, column, text);
+            builder_.Add(row, column, text);
         };
         switch (record.type) {
             case kNumber:
@@ -320,12 +321,12 @@ SheetCells Workbook::ReadSheet(int index) {
                 break;
         }
     }
-    return builder.Build(path_, names_[index]);
+    return builder_.Build(path_, names_[index]);
 }
 
 }  // namespace
 
-SheetCells ReadXls(const QString& path, const QByteArray& stream, const QString& sheetName) {
+SheetTexts ReadXls(const QString& path, const QByteArray& stream, const QString& sheetName) {
     Workbook workbook(path, stream);
     workbook.ReadGlobals();
     const QStringList names = workbook.Names();

@@ -102,18 +102,21 @@ std::vector<DateKind> CellFormatKinds(const Package& package, const QString& par
     return kinds;
 }
 
-QStringList SharedStrings(const Package& package, const QString& partName) {
-    QStringList strings;
+// The shared strings, each kept once in the sheet being built: cells place them by index.
+std::vector<SheetBuilder::Kept> SharedStrings(const Package& package, const QString& partName,
+                                              SheetBuilder* builder) {
+    std::vector<SheetBuilder::Kept> strings;
     if (!package.Has(partName)) return strings;
-    package.ReadItems(partName, "sst", "si",
-                      [&](const pugi::xml_node& item) { strings.append(StringItemText(item)); });
+    package.ReadItems(partName, "sst", "si", [&](const pugi::xml_node& item) {
+        strings.push_back(builder->Keep(StringItemText(item)));
+    });
     return strings;
 }
 
 // What a cell's text needs besides the cell: the shared strings, the date kinds of the cell
 // formats and the date system.
 struct CellContext {
-    QStringList sharedStrings;
+    std::vector<SheetBuilder::Kept> sharedStrings;
     std::vector<DateKind> formatKinds;
     bool from1904 = false;
     NumberTexts numbers;
@@ -124,8 +127,9 @@ struct CellContext {
     }
 };
 
-// One cell's text by its type attribute (numbers when absent).
-QString CellText(const pugi::xml_node& cell, CellContext& context, bool* badIndex) {
+// One cell's text by its type attribute (numbers when absent). A shared string is not copied: its
+// index goes to *shared and the text returned is empty.
+QString CellText(const pugi::xml_node& cell, CellContext& context, int* shared, bool* badIndex) {
     const char* type = cell.attribute("t").value();
     const pugi::xml_node value = Child(cell, "v");
     if (std::strcmp(type, "inlineStr") == 0) {
@@ -133,9 +137,10 @@ QString CellText(const pugi::xml_node& cell, CellContext& context, bool* badInde
         return item ? StringItemText(item) : DecodeCellEscapes(TextOf(value));
     }
     const auto sharedString = [&](bool ok, int index) {
-        if (ok && index >= 0 && index < context.sharedStrings.size())
-            return context.sharedStrings[index];
-        *badIndex = true;
+        if (ok && index >= 0 && size_t(index) < context.sharedStrings.size())
+            *shared = index;
+        else
+            *badIndex = true;
         return QString();
     };
     // No value or an empty one (<v/>): an empty cell, for instance a formula never computed.
@@ -185,7 +190,7 @@ QString CellText(const pugi::xml_node& cell, CellContext& context, bool* badInde
 
 }  // namespace
 
-SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString& sheetName) {
+SheetTexts ReadXlsx(const QString& path, const QByteArray& bytes, const QString& sheetName) {
     const Package package(path, bytes);
     const QString workbookPart = WorkbookPart(package, path);
     const QString workbookFolder = workbookPart.left(workbookPart.lastIndexOf(u'/') + 1);
@@ -212,17 +217,18 @@ SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString&
     if (sheetRelationship == related.constEnd() || !package.Has(sheetRelationship->target))
         throw DamagedWorkbook(path, workbookPart);
     const QString sheetPart = sheetRelationship->target;
+    SheetBuilder builder;
     CellContext context;
-    context.sharedStrings =
-        SharedStrings(package, RelatedPart(related, "sharedStrings",
-                                           workbookFolder + QStringLiteral("sharedStrings.xml")));
+    context.sharedStrings = SharedStrings(
+        package,
+        RelatedPart(related, "sharedStrings", workbookFolder + QStringLiteral("sharedStrings.xml")),
+        &builder);
     context.formatKinds = CellFormatKinds(
         package, RelatedPart(related, "styles", workbookFolder + QStringLiteral("styles.xml")));
     const pugi::xml_attribute date1904 =
         Child(workbook.document_element(), "workbookPr").attribute("date1904");
     context.from1904 = date1904.as_bool(false);
 
-    SheetBuilder builder;
     bool badIndex = false;
     int row = -1;
     package.ReadItems(sheetPart, "sheetData", "row", [&](const pugi::xml_node& rowNode) {
@@ -247,8 +253,13 @@ SheetCells ReadXlsx(const QString& path, const QByteArray& bytes, const QString&
                 ++column;
             }
             if (row >= kMaxRows || column >= kMaxColumns) throw DamagedWorkbook(path, sheetPart);
-            builder.Add(cellRow, column, CellText(cell, context, &badIndex));
+            int shared = -1;
+            const QString text = CellText(cell, context, &shared, &badIndex);
             if (badIndex) throw DamagedWorkbook(path, sheetPart);
+            if (shared >= 0)
+                builder.Add(cellRow, column, context.sharedStrings[shared]);
+            else
+                builder.Add(cellRow, column, text);
         }
     });
     return builder.Build(path, names[found]);
