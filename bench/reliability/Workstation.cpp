@@ -267,7 +267,10 @@ WorkstationReport ActExaminee(const WorkstationPlan& plan) {
     WorkstationReport report;
     Recorder recorder(plan, report);
     const int number = CandidateNumber(plan.index).toInt();
-    SleepUntil(plan.startAtMs);
+    // Candidates sign in one after the other and then think at their own pace, so each keeps the
+    // moment of the 2 s it began at; in step, they all begin together.
+    const qint64 signIn = plan.startAtMs + (plan.inStep ? 0 : recorder.Pick(0, 1999));
+    SleepUntil(signIn);
     // The exam start: the record's attempt begins, as the exam window begins it.
     AttemptRow attempt;
     attempt.studentNo = number;
@@ -286,7 +289,7 @@ WorkstationReport ActExaminee(const WorkstationPlan& plan) {
         ++report.failed;
         return report;
     }
-    qint64 next = NowMs(), lastLife = NowMs();
+    qint64 next = signIn, lastLife = NowMs();
     const auto write = [&](const std::function<void(Database&)>& body, bool timed) {
         QElapsedTimer clock;
         clock.start();

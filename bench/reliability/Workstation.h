@@ -20,6 +20,9 @@ struct WorkstationPlan {
     qint64 startAtMs = 0;       // wall-clock start (ms since the epoch), the same for every process
     int seconds = 3;            // how long to act
     quint32 seed = 1;
+    // With the exam record: every candidate signs in at the start and picks within the same 200 ms
+    // of each 2 s (the worst case), instead of at a moment of their own.
+    bool inStep = false;
 };
 
 // What it reports back on its standard output when it ends.
@@ -51,9 +54,10 @@ void AddCandidates(const QString& fileName, int count);
 WorkstationReport ActCandidate(const WorkstationPlan& plan);
 WorkstationReport ActOffice(const WorkstationPlan& plan);
 
-// With the exam record: a candidate signs in (the attempt begins), picks an answer to a random
-// single-choice question every 2 s (the answer row's write, timed as one pick), and writes a sign
-// of life every 5 s; the back office's room view reads the record every 3 s.
+// With the exam record: a candidate signs in (the attempt begins) at a moment of the first 2 s of
+// their own, picks an answer to a random single-choice question every 2 s from then on (the answer
+// row's write, timed as one pick), and writes a sign of life every 5 s; the back office's room view
+// reads the record every 3 s.
 WorkstationReport ActExaminee(const WorkstationPlan& plan);
 WorkstationReport ActRoomView(const WorkstationPlan& plan);
 // The picks of the examinees' reports that are not in their attempts' records.

@@ -3,6 +3,7 @@
 //   candidate <index> <busy timeout ms> <start at, ms since the epoch> <seconds> <seed>
 //   office <busy timeout ms> <start at> <seconds> <seed>
 //   examinee <index> <busy timeout ms> <start at> <seconds> <seed>: with the exam record
+//   examinee-in-step <index> <busy timeout ms> <start at> <seconds> <seed>: all picking together
 //   room <busy timeout ms> <start at> <seconds> <seed>: the back office's room view
 //   change <kind>
 //   lock: holds the database locked (BEGIN EXCLUSIVE) until its standard input ends
@@ -27,9 +28,10 @@ int main(int argc, char** argv) {
         std::fputs(ActCandidate(plan).Serialize().constData(), stdout);
         return 0;
     }
-    if (role == QLatin1String("examinee") && args.size() == 6) {
+    if (role.startsWith(QLatin1String("examinee")) && args.size() == 6) {
         WorkstationPlan plan{args[1].toInt(), args[2].toInt(), args[3].toLongLong(),
                              args[4].toInt(), args[5].toUInt()};
+        plan.inStep = role == QLatin1String("examinee-in-step");
         std::fputs(ActExaminee(plan).Serialize().constData(), stdout);
         return 0;
     }

@@ -1,6 +1,8 @@
 // A classroom on one shared database: N candidate processes (N = 2, 8, 32) and one back-office
 // process refreshing the candidate list, with the busy timeout and without it, side by side.
-//   workstations [--seconds S] [--counts 2,8,32]   the benchmark
+//   workstations [--seconds S] [--counts 2,8,32] [--record]
+//                                                   the benchmark (--record: the exam record's
+//                                                   table alone)
 //   workstations --short                            2 candidates for 3 s; exit code 1 on any failed
 //                                                   statement or lost save (run by the test suite)
 //   workstations --server [--seconds S] [--counts 32]
@@ -67,8 +69,9 @@ std::optional<ServerAddress> FreshServerDatabase() {
 // `record`: the candidates pick answers with the exam record and `offices` back offices show the
 // room view; otherwise the candidates take the exam's statements and the back office refreshes.
 // `server`: the file is copied to that server and points there, so every process works on it.
+// `inStep`: with the record, the candidates all pick within the same 200 ms of every 2 s.
 Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false, int offices = 1,
-            const std::optional<ServerAddress>& server = std::nullopt) {
+            const std::optional<ServerAddress>& server = std::nullopt, bool inStep = false) {
     Figures figures;
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("data"));
@@ -99,7 +102,9 @@ Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false,
     const QString start = QString::number(startAt);
     const QString length = QString::number(seconds);
     for (int i = 0; i < candidates; ++i)
-        launch({record ? QStringLiteral("examinee") : QStringLiteral("candidate"),
+        launch({!record  ? QStringLiteral("candidate")
+                : inStep ? QStringLiteral("examinee-in-step")
+                         : QStringLiteral("examinee"),
                 QString::number(i), timeout, start, length, QString::number(1000 + i)});
     for (int o = 0; o < offices; ++o)
         launch({record ? QStringLiteral("room") : QStringLiteral("office"), timeout, start, length,
@@ -162,6 +167,7 @@ int main(int argc, char** argv) {
     int seconds = 10;
     QList<int> counts{2, 8, 32};
     const bool serverRun = args.contains(QStringLiteral("--server"));
+    const bool recordOnly = args.contains(QStringLiteral("--record"));
     if (serverRun) counts = {32};
     for (qsizetype i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds")) seconds = args[i + 1].toInt();
@@ -216,7 +222,7 @@ int main(int argc, char** argv) {
     std::printf(head, "stmts", "failed", "saves", "lost", "saves/s", "p50 ms", "p99 ms");
     std::printf("\n");
     QStringList failures;
-    for (int n : counts) {
+    for (int n : recordOnly ? QList<int>() : counts) {
         const Figures with = Run(n, Database::kDefaultBusyTimeoutMs, seconds);
         const Figures without = Run(n, 0, seconds);
         std::printf("%3d | %s | %s\n", n, qPrintable(Cells(with)), qPrintable(Cells(without)));
@@ -231,16 +237,27 @@ int main(int argc, char** argv) {
     std::printf(
         "\nwith the exam record: N candidates picking an answer every 2 s (each pick one "
         "write of its answer row, a sign of life every 5 s) + 1 back office showing the "
-        "room view every 3 s; latency: one pick with its write (open + upsert + close)\n");
+        "room view every 3 s; latency: one pick with its write (open + upsert + close)\n"
+        "own pace: each candidate signs in at a moment of the first 2 s and keeps it; "
+        "in step: all sign in together and pick within the same 200 ms of every 2 s\n");
+    std::printf("%3s | %-50s | %s\n", "", "own pace", "in step");
     std::printf("%3s | ", "N");
+    std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
+    std::printf(" | ");
     std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
     std::printf("\n");
     for (int n : counts) {
-        const Figures r = Run(n, Database::kDefaultBusyTimeoutMs, seconds, true);
-        std::printf("%3d | %s\n", n, qPrintable(Cells(r)));
+        const Figures own = Run(n, Database::kDefaultBusyTimeoutMs, seconds, true);
+        const Figures inStep =
+            Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 1, std::nullopt, true);
+        std::printf("%3d | %s | %s\n", n, qPrintable(Cells(own)), qPrintable(Cells(inStep)));
         std::fflush(stdout);
-        if (!r.firstFailure.isEmpty())
-            failures << QStringLiteral("N=%1 with the record: %2").arg(n).arg(r.firstFailure);
+        if (!own.firstFailure.isEmpty())
+            failures << QStringLiteral("N=%1 with the record: %2").arg(n).arg(own.firstFailure);
+        if (!inStep.firstFailure.isEmpty())
+            failures << QStringLiteral("N=%1 with the record in step: %2")
+                            .arg(n)
+                            .arg(inStep.firstFailure);
     }
     for (const QString& failure : failures)
         std::printf("first failure, %s\n", qPrintable(failure));
