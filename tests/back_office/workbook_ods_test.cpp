@@ -52,7 +52,7 @@ void WorkbookOdsTest::calcWorkbook() {
     const SheetCells expected = {{"张三", "第一段\n第二段", "a   b c", " 注释外 ", ""},
                                  {"42", "3.25", "-7.5", "0.125", "19.9"},
                                  {"TRUE", "FALSE", "2024-03-01", "2024-03-01 08:30:00", "36:00:00"},
-                                 {"84", "#DIV/0!", "#N/A", "张三同学", ""},
+                                 {"84", "#DIV/0!", "#N/A", "张三同学", "TRUE"},
                                  {"", "", "", "", ""},
                                  {"", "", "", "", ""},
                                  {"", "", "", "", ""},
@@ -84,14 +84,17 @@ void WorkbookOdsTest::rowsInGroupsAndRepeats() {
                  "戊</text:p></table:table-cell><table:covered-table-cell "
                  "office:value-type=\"percentage\" office:value=\"2\"/><table:table-cell "
                  "office:value-type=\"time\" office:time-value=\"PT08H30M00.4S\"/>"
+                 // a boolean formula result as Calc stores it after importing .xlsx
+                 "<table:table-cell table:formula=\"of:=1=1\" office:value-type=\"float\" "
+                 "office:value=\"1\"><text:p>TRUE</text:p></table:table-cell>"
                  "</table:table-row>"
                  "<table:table-row table:number-rows-repeated=\"1048000\">"
                  "<table:table-cell table:number-columns-repeated=\"16000\"/></table:table-row>"
                  "</table:table>"));
-    QCOMPARE(ReadSheet(path).Rows(), SheetCells({{"题号", "无类型", ""},
-                                                 {"", "", "7"},
-                                                 {"", "", "7"},
-                                                 {"甲 乙 丙\t丁\n戊", "2", "08:30:00"}}));
+    QCOMPARE(ReadSheet(path).Rows(), SheetCells({{"题号", "无类型", "", ""},
+                                                 {"", "", "7", ""},
+                                                 {"", "", "7", ""},
+                                                 {"甲 乙 丙\t丁\n戊", "2", "08:30:00", "TRUE"}}));
 
     // A non-empty cell repeated over the whole sheet is refused as too large, not looped over.
     WriteZip(path, Ods("<table:table table:name=\"Sheet1\">"
@@ -106,20 +109,23 @@ void WorkbookOdsTest::rowsInGroupsAndRepeats() {
 void WorkbookOdsTest::longTableAfterAnother() {
     // Content is read in pieces of 1 MB: the tables before the one read are passed over, and
     // rows and group tags cut by a piece's end come out whole.
-    QByteArray rows;
+    const auto rows = [](const QByteArray& text) {
+        QByteArray xml;
+        for (int i = 0; i < 30000; ++i)
+            xml +=
+                "<table:table-row-group><table:table-row><table:table-cell "
+                "office:value-type=\"string\"><text:p>" +
+                text + QByteArray::number(i) +
+                "</text:p></table:table-cell></table:table-row></table:table-row-group>";
+        return xml;
+    };
     SheetCells expected;
-    for (int i = 0; i < 30000; ++i) {
-        const QByteArray n = QByteArray::number(i);
-        rows +=
-            "<table:table-row-group><table:table-row><table:table-cell "
-            "office:value-type=\"string\"><text:p>考生&amp;" +
-            n + "</text:p></table:table-cell></table:table-row></table:table-row-group>";
+    for (int i = 0; i < 30000; ++i)
         expected.append({QStringLiteral("考生&") + QString::number(i)});
-    }
     const QString path = File(QStringLiteral("long.ods"));
-    WriteZip(path,
-             Ods("<table:table table:name=\"说明\">" + rows +
-                 "</table:table><table:table table:name=\"名单\">" + rows + "</table:table>"));
+    WriteZip(path, Ods("<table:table table:name=\"说明\">" + rows("说明") +
+                       "</table:table><table:table table:name=\"名单\">" + rows("考生&amp;") +
+                       "</table:table>"));
     QCOMPARE(ReadSheet(path, QStringLiteral("名单")).Rows(), expected);
 }
 

@@ -141,9 +141,10 @@ double DurationDays(std::string_view text) {
     return (negative ? -seconds : seconds) / 86400;
 }
 
-// A cell's text by its value type: numbers from their value in the general format, booleans
-// "TRUE"/"FALSE", dates and times in the shapes the other formats give; strings, error values
-// and cells without a type their paragraphs.
+// A cell's text by its value type: numbers from their value in the general format (but TRUE and
+// FALSE for the 1 and 0 of a formula's boolean result), booleans "TRUE"/"FALSE", dates and times in
+// the shapes the other formats give; strings, error values and cells without a type their
+// paragraphs.
 QString CellText(const pugi::xml_node& cell, NumberTexts* numbers) {
     const char* type = cell.attribute("office:value-type").value();
     if (std::strcmp(type, "float") == 0 || std::strcmp(type, "percentage") == 0 ||
@@ -153,8 +154,14 @@ QString CellText(const pugi::xml_node& cell, NumberTexts* numbers) {
             raw.remove_prefix(1);
         double value = 0;
         const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), value);
-        if (error == std::errc() && end == raw.data() + raw.size() && std::isfinite(value))
-            return numbers->Text(value);
+        if (error != std::errc() || end != raw.data() + raw.size() || !std::isfinite(value))
+            return ParagraphsOf(cell);
+        // A formula's boolean result is stored as the number 1 or 0 shown as TRUE or FALSE.
+        if (value == 1 || value == 0) {
+            const QString shown = ParagraphsOf(cell);
+            if (shown == (value == 1 ? u"TRUE" : u"FALSE")) return shown;
+        }
+        return numbers->Text(value);
     } else if (std::strcmp(type, "boolean") == 0) {
         const std::string_view flag = cell.attribute("office:boolean-value").value();
         if (flag == "true" || flag == "1") return QStringLiteral("TRUE");
