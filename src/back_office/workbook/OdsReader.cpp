@@ -37,8 +37,10 @@ bool Encrypted(const Package& package) {
     return encrypted.contains(kContent) || (!encrypted.isEmpty() && !package.Has(kContent));
 }
 
+// A repeat count; beyond 2^31 it stands for no more than the rest of any sheet, and the sum of
+// the counts in a file stays far from overflowing.
 qint64 Repeats(const pugi::xml_node& node, const char* attribute) {
-    return std::max<qint64>(1, node.attribute(attribute).as_llong(1));
+    return std::clamp<qint64>(node.attribute(attribute).as_llong(1), 1, qint64(1) << 31);
 }
 
 // The text of a paragraph and what it holds: spans, links and fields give their text, text:s
