@@ -143,6 +143,9 @@ void WorkbookOdsTest::failures() {
         "</manifest:manifest>";
     WriteZip(path, parts);
     QCOMPARE(message(), workbook_detail::PasswordProtected(path).Message());
+    const QString saved = Fixture(QStringLiteral("password.ods"));  // by Calc, with a password
+    QCOMPARE(ErrorOf([&] { ReadSheet(saved); }),
+             workbook_detail::PasswordProtected(saved).Message());
 
     parts.remove(QStringLiteral("META-INF/manifest.xml"));
     WriteZip(path, parts);  // the same bytes without the manifest: damaged
