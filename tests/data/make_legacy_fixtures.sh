@@ -3,8 +3,8 @@
 # Python bridge and xlwt:
 #   apt-get install -y --no-install-recommends libreoffice-calc python3-uno python3-xlwt
 # legacy_cells.xls ("MS Excel 97") and legacy_cells.xlsx come from one Calc workbook that
-# make_legacy_fixtures.py writes; password.xls is that workbook saved by Calc with the password
-# "密码"; the other .xls files are written by
+# make_legacy_fixtures.py writes; password.xls and password.ods are that workbook saved by Calc with
+# the password "密码"; the other .xls files are written by
 # make_legacy_fixtures.py itself (see there): LibreOffice 7.4 reads Excel 5.0/95 files but no longer
 # writes them, so the BIFF5 fixture is put together record by record. Run from any directory.
 set -e
@@ -41,6 +41,8 @@ doc = desktop.loadComponentFromURL(url(os.path.abspath("legacy_cells.fods")), "_
                                    (prop("Hidden", True),))
 doc.storeToURL(url(os.path.abspath("password.xls")),
                (prop("FilterName", "MS Excel 97"), prop("Password", "密码")))
+doc.storeToURL(url(os.path.abspath("password.ods")),
+               (prop("FilterName", "calc8"), prop("Password", "密码")))
 doc.close(True)
 try:
     desktop.terminate()
@@ -48,4 +50,4 @@ except Exception:
     pass
 PY
 cp legacy_cells.xls legacy_cells.xlsx legacy_biff5.xls legacy_sst.xls legacy_xlwt.xls \
-    password.xls encrypted_package.xlsx "$here/"
+    password.xls password.ods encrypted_package.xlsx "$here/"

@@ -180,7 +180,7 @@ SheetTexts ReadSheet(const QString& path, const QString& sheetName) {
     const QByteArray head = bytes.left(4);
     if (head == QByteArray("\xD0\xCF\x11\xE0", 4))
         return ReadXls(path, WorkbookStream(path, bytes), sheetName);
-    if (head == QByteArray("PK\x03\x04", 4)) return ReadXlsx(path, bytes, sheetName);
+    if (head == QByteArray("PK\x03\x04", 4)) return ReadZipWorkbook(path, bytes, sheetName);
     if (IsBareBiff(head)) return ReadXls(path, bytes, sheetName);
     if (IsOldBiff(head)) throw UnreadFormat(path, kOldExcelFormat);
     throw NotAWorkbook(path);

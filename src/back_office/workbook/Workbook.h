@@ -1,5 +1,5 @@
 // Spreadsheet workbooks as rectangles of cell texts: the back office exports its lists to .xlsx
-// and imports them from .xlsx or legacy .xls, and writes the results analysis with number cells.
+// and imports them from .xlsx, .ods or legacy .xls, and writes the results analysis with number cells.
 // The lists' cells are exchanged as text. No Widgets here.
 #pragma once
 
@@ -21,23 +21,27 @@ class WorkbookError : public std::runtime_error {
 };
 
 // Reads the sheet named sheetName (an exact name first, otherwise the same name in other letter
-// case, as spreadsheet programs match sheet names) from an .xlsx or a legacy .xls file (Excel
-// 97-2003 or Excel 5.0/95), told apart by the file's first bytes, not by its name.
+// case, as spreadsheet programs match sheet names) from an .xlsx, an OpenDocument spreadsheet
+// (.ods) or a legacy .xls file (Excel 97-2003 or Excel 5.0/95), told apart by the file's first
+// bytes (and a zip's mimetype part), not by its name.
 //
 // The result is the rectangle from A1 to the last row and the last column holding a non-empty
 // cell, every row padded with empty texts to the same length; a sheet without such a cell gives no
 // rows. Numbers become their general floating format (1, 0.5, 110101), texts stay as they are
 // (rich-text runs joined), booleans "TRUE"/"FALSE", error cells their text ("#N/A", "#DIV/0!"),
-// formula cells their last computed value as the program that saved the file stored it (in both
-// formats), and empty cells empty text. A number whose format is a date or a time reads as
+// formula cells their last computed value as the program that saved the file stored it (in every
+// format), and empty cells empty text. A number whose format is a date or a time reads as
 // "YYYY-MM-DD", "hh:mm:ss" or "YYYY-MM-DD hh:mm:ss" as its format shows a date, a time or both
 // (elapsed formats such as [h]:mm:ss give the whole hours, "36:00:00"); a negative number there
-// reads as the number. Dates stored as text (t="d" in .xlsx) read in the same shapes.
+// reads as the number. Dates stored as text (t="d" in .xlsx) read in the same shapes, as do the
+// dates and times of .ods, which carry their value type: a date as "YYYY-MM-DD", or with the
+// time when its value holds one, a time as an elapsed time. Texts of several paragraphs (.ods)
+// are joined by "\n".
 // The rectangle comes as SheetTexts, which keeps only the non-empty cells' texts; its Row and Rows
 // give the padded rows, Text any one cell.
 //
 // Raises WorkbookError for a missing or unreadable file, a file that is not a workbook, a workbook
-// in a format that is not read (.xlsb, .ods, Excel 2.x-4.0), one protected by a password, a damaged
+// in a format that is not read (.xlsb, Excel 2.x-4.0), one protected by a password, a damaged
 // workbook, a missing sheet, a file larger than 256 MB and a sheet too large to hold in memory.
 SheetTexts ReadSheet(const QString& path, const QString& sheetName = QStringLiteral("Sheet1"));
 

@@ -59,6 +59,8 @@ class SheetBuilder {
     Kept Keep(QStringView text);
     void Add(int row, int column, QStringView text);
     void Add(int row, int column, Kept text);
+    // Whether the sheet became too large: nothing more is kept (repeated cells stop here).
+    bool Full() const { return tooLarge_; }
     SheetTexts Build(const QString& path, const QString& sheetName);
 
   private:
@@ -72,8 +74,13 @@ class SheetBuilder {
     bool ordered_ = true;  // every cell so far came after the one before in sheet order
 };
 
+class Package;
+
 // Format readers, called by ReadSheet once the first bytes told the format apart.
-SheetTexts ReadXlsx(const QString& path, const QByteArray& bytes, const QString& sheetName);
+// A zip package: an OpenDocument spreadsheet when its mimetype part says so, otherwise .xlsx.
+SheetTexts ReadZipWorkbook(const QString& path, const QByteArray& bytes, const QString& sheetName);
+SheetTexts ReadXlsx(const QString& path, const Package& package, const QString& sheetName);
+SheetTexts ReadOds(const QString& path, const Package& package, const QString& sheetName);
 // The BIFF records of a legacy .xls workbook: the "Workbook" or "Book" stream of the OLE2
 // compound file in bytes. Raises the password message for an encrypted .xlsx package.
 QByteArray WorkbookStream(const QString& path, const QByteArray& bytes);

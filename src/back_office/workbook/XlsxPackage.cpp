@@ -1,4 +1,4 @@
-// The zip package of an .xlsx workbook.
+// The zip package of an .xlsx workbook or an OpenDocument spreadsheet.
 #include "back_office/workbook/XlsxPackage.h"
 
 #include "back_office/workbook/WorkbookInternal.h"
@@ -55,6 +55,52 @@ qsizetype FindStartTag(const QByteArray& bytes, const QByteArray& localName, QBy
         return open;
     }
     return -1;
+}
+
+// The '>' that ends the tag whose '<' is at from (a '>' inside a quoted attribute value does not);
+// -1 when bytes end first.
+qsizetype TagEnd(const QByteArray& bytes, qsizetype from) {
+    char quote = 0;
+    for (qsizetype i = from; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// bytes without the start, end and empty tags of the elements prefix + one of names; a tag cut by
+// the end of bytes stays.
+void DropTags(QByteArray* bytes, const QByteArray& prefix, const std::vector<QByteArray>& names) {
+    if (names.empty()) return;
+    QByteArray kept;
+    qsizetype copied = 0;
+    for (qsizetype at = bytes->indexOf('<'); at >= 0; at = bytes->indexOf('<', at + 1)) {
+        qsizetype name = at + 1;
+        if (name < bytes->size() && bytes->at(name) == '/') ++name;
+        if (!QByteArrayView(*bytes).sliced(name).startsWith(prefix)) continue;
+        name += prefix.size();
+        for (const QByteArray& wrapper : names) {
+            const qsizetype after = name + wrapper.size();
+            if (after >= bytes->size() || !IsNameEnd(bytes->at(after)) ||
+                !QByteArrayView(*bytes).sliced(name).startsWith(wrapper))
+                continue;
+            const qsizetype end = TagEnd(*bytes, after);
+            if (end < 0) break;
+            kept.append(bytes->constData() + copied, at - copied);
+            copied = end + 1;
+            at = end;
+            break;
+        }
+    }
+    if (copied == 0) return;
+    kept.append(bytes->constData() + copied, bytes->size() - copied);
+    *bytes = std::move(kept);
 }
 
 }  // namespace
@@ -175,16 +221,20 @@ QHash<QString, Relationship> Package::Relationships(const QString& partName) con
 }
 
 void Package::ReadItems(const QString& partName, const char* container, const char* item,
-                        const std::function<void(const pugi::xml_node&)>& take) const {
+                        const std::function<void(const pugi::xml_node&)>& take,
+                        const ItemsPlace& place) const {
     const QByteArray containerName(container);
     enum { kHead, kItems, kDone } state = kHead;
+    int skipped = 0;
     QByteArray buffer;
+    QByteArray prefixOfItems;
     QByteArray itemEnd;       // "</x:row>"
     QByteArray containerEnd;  // "</x:sheetData>"
     const auto parse = [&](qsizetype size) {
         pugi::xml_document fragment;
         const unsigned options =
-            pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_fragment;
+            pugi::parse_default | pugi::parse_fragment |
+            (place.keepSpace ? pugi::parse_ws_pcdata : pugi::parse_ws_pcdata_single);
         if (!fragment.load_buffer(buffer.constData(), size_t(size), options))
             throw DamagedWorkbook(path_, partName);
         for (pugi::xml_node node : fragment.children())
@@ -195,12 +245,19 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
         buffer.append(data, size);
         if (state == kHead) {
             QByteArray prefix;
-            const qsizetype at = FindStartTag(buffer, containerName, &prefix);
-            const qsizetype close = at < 0 ? -1 : buffer.indexOf('>', at);
-            if (close < 0) {
-                // Keep the tail: the start tag may be cut by the piece's end.
-                if (at < 0 && buffer.size() > 4096) buffer.remove(0, buffer.size() - 1024);
-                return;
+            qsizetype at = -1;
+            qsizetype close = -1;
+            for (;;) {
+                at = FindStartTag(buffer, containerName, &prefix);
+                close = at < 0 ? -1 : TagEnd(buffer, at);
+                if (close < 0) {
+                    // Keep the tail: the start tag may be cut by the piece's end.
+                    if (at < 0 && buffer.size() > 4096) buffer.remove(0, buffer.size() - 1024);
+                    return;
+                }
+                if (skipped == place.index) break;
+                ++skipped;  // a container before the one read: its items are passed over
+                buffer.remove(0, close + 1);
             }
             if (buffer[close - 1] == '/') {  // an empty container
                 state = kDone;
@@ -209,8 +266,10 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
             buffer.remove(0, close + 1);
             itemEnd = "</" + prefix + item + ">";
             containerEnd = "</" + prefix + containerName + ">";
+            prefixOfItems = prefix;
             state = kItems;
         }
+        DropTags(&buffer, prefixOfItems, place.wrappers);
         const qsizetype end = buffer.indexOf(containerEnd);
         qsizetype cut = end;
         if (cut < 0) {
@@ -229,6 +288,42 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
         }
     });
     if (state == kItems) throw DamagedWorkbook(path_, partName);  // the container never ends
+}
+
+QStringList Package::StartTagValues(const QString& partName, const char* localName,
+                                    const char* attribute) const {
+    const QByteArray name(localName);
+    QStringList values;
+    QByteArray buffer;
+    Stream(partName, [&](const char* data, qsizetype size) {
+        buffer.append(data, size);
+        for (;;) {
+            QByteArray prefix;
+            const qsizetype at = FindStartTag(buffer, name, &prefix);
+            const qsizetype close = at < 0 ? -1 : TagEnd(buffer, at);
+            if (close < 0) {
+                if (at < 0 && buffer.size() > 4096) buffer.remove(0, buffer.size() - 1024);
+                if (zip_uint64_t(buffer.size()) > kMaxWholePart)
+                    throw DamagedWorkbook(path_, partName);
+                return;
+            }
+            // The start tag alone, closed as an empty element, parsed for its attributes.
+            QByteArray tag = buffer.mid(at, close - at);
+            if (!tag.endsWith('/')) tag += '/';
+            tag += '>';
+            pugi::xml_document document;
+            if (!document.load_buffer(tag.constData(), size_t(tag.size()),
+                                      pugi::parse_default | pugi::parse_fragment))
+                throw DamagedWorkbook(path_, partName);
+            QString value;
+            for (pugi::xml_attribute a : document.first_child().attributes())
+                if (std::strcmp(LocalName(a.name()), attribute) == 0)
+                    value = QString::fromUtf8(a.value());
+            values.append(value);
+            buffer.remove(0, close + 1);
+        }
+    });
+    return values;
 }
 
 }  // namespace workbook_detail

@@ -1,16 +1,19 @@
-// The zip package of an .xlsx workbook: its parts, their relationships, XML parsed whole (the small
-// parts) or piece by piece (the sheet and the shared strings). Element names are compared without
+// The zip package of an .xlsx workbook or an OpenDocument spreadsheet: its parts, their
+// relationships, XML parsed whole (the small parts) or piece by piece (the sheet and the shared
+// strings, the content of an .ods). Element names are compared without
 // their namespace prefix, since writers differ in the prefixes they use.
 #pragma once
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <zip.h>
 #include <pugixml.hpp>
 
 #include <functional>
+#include <vector>
 
 namespace workbook_detail {
 
@@ -28,6 +31,15 @@ struct Relationship {
 
 bool TypeIs(const Relationship& relationship, const char* kind);
 
+// Which container Package::ReadItems reads and how.
+struct ItemsPlace {
+    int index = 0;  // the container's place among the elements of its name, from 0
+    // Elements around items (row groups) whose start and end tags are passed over: the items
+    // inside come as if the container held them.
+    std::vector<QByteArray> wrappers;
+    bool keepSpace = false;  // keep character data of white space alone (significant in texts)
+};
+
 class Package {
   public:
     Package(const QString& path, const QByteArray& bytes);
@@ -43,12 +55,17 @@ class Package {
     // The relationships of a part (".rels" beside it), keyed by id; none when there is no file.
     QHash<QString, Relationship> Relationships(const QString& partName) const;
 
-    // Reads the `item` elements inside the first `container` element of a part without holding
-    // the part: the inflated bytes are cut after the last complete item, and the items before the
-    // cut are parsed as one fragment and handed to take, in order. A part without the container
-    // has no items.
+    // Reads the `item` elements inside a `container` element of a part (the first unless place
+    // says which) without holding the part: the inflated bytes are cut after the last complete
+    // item, and the items before the cut are parsed as one fragment and handed to take, in order.
+    // A part without the container has no items.
     void ReadItems(const QString& partName, const char* container, const char* item,
-                   const std::function<void(const pugi::xml_node&)>& take) const;
+                   const std::function<void(const pugi::xml_node&)>& take,
+                   const ItemsPlace& place = {}) const;
+    // The attribute (by its name without prefix) of every element named localName in a part, in
+    // order, read piece by piece as ReadItems reads; empty text where the element has none.
+    QStringList StartTagValues(const QString& partName, const char* localName,
+                               const char* attribute) const;
 
   private:
     // The part's inflated bytes in pieces, each handed to take as it comes.

@@ -68,10 +68,6 @@ QString WorkbookPart(const Package& package, const QString& path) {
     if (package.Has(QStringLiteral("xl/workbook.xml"))) return QStringLiteral("xl/workbook.xml");
     if (package.Has(QStringLiteral("xl/workbook.bin")))
         throw UnreadFormat(path, QStringLiteral("Excel 二进制工作簿（.xlsb）"));
-    if (package.Has(QStringLiteral("mimetype")) &&
-        package.Read(QStringLiteral("mimetype"))
-            .startsWith("application/vnd.oasis.opendocument.spreadsheet"))
-        throw UnreadFormat(path, QStringLiteral("OpenDocument 电子表格（.ods）"));
     throw NotAWorkbook(path);  // a zip, but not of a workbook (a document, an archive)
 }
 
@@ -190,8 +186,16 @@ QString CellText(const pugi::xml_node& cell, CellContext& context, int* shared, 
 
 }  // namespace
 
-SheetTexts ReadXlsx(const QString& path, const QByteArray& bytes, const QString& sheetName) {
+SheetTexts ReadZipWorkbook(const QString& path, const QByteArray& bytes, const QString& sheetName) {
     const Package package(path, bytes);
+    if (package.Has(QStringLiteral("mimetype")) &&
+        package.Read(QStringLiteral("mimetype"))
+            .startsWith("application/vnd.oasis.opendocument.spreadsheet"))
+        return ReadOds(path, package, sheetName);
+    return ReadXlsx(path, package, sheetName);
+}
+
+SheetTexts ReadXlsx(const QString& path, const Package& package, const QString& sheetName) {
     const QString workbookPart = WorkbookPart(package, path);
     const QString workbookFolder = workbookPart.left(workbookPart.lastIndexOf(u'/') + 1);
 
