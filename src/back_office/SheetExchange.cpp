@@ -45,7 +45,8 @@ QString AskWorkbookFile(const WindowPrompts& prompts, bool forSaving) {
     // A dialog may change the working directory; the database is found relative to it.
     const QString kept = QDir::currentPath();
     const QString file =
-        forSaving ? prompts.SaveFileName(kExportFilter) : prompts.OpenFileName(kImportFilter);
+        forSaving ? prompts.SaveFileName(kExportFilter)
+                  : prompts.OpenFileName(kImportFilter + QStringLiteral(";;") + kImportOdsFilter);
     QDir::setCurrent(kept);
     return file;
 }

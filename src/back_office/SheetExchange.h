@@ -17,6 +17,8 @@ class ReportList;
 // The dialogs' filters.
 inline const QString kExportFilter = QStringLiteral("Excel文档(*.xlsx)");
 inline const QString kImportFilter = QStringLiteral("excel文件(*.xlsx *.xls)");
+// Offered beside it: spreadsheets LibreOffice saves by default, read as well.
+inline const QString kImportOdsFilter = QStringLiteral("OpenDocument 电子表格(*.ods)");
 
 // Asked before the candidates are replaced while some of them hold a score or an answer.
 inline const QString kReplaceCaption = QStringLiteral("提示");
