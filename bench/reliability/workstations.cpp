@@ -136,6 +136,20 @@ Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false,
     return figures;
 }
 
+// The heads of a table of two runs side by side: `left` and `right` over the columns of Cells.
+void PrintHeads(const char* left, const char* right, bool picks) {
+    const char* head = "%6s %6s %6s %5s %8s %7s %7s";
+    std::printf("%3s | %-50s | %s\n", "", left, right);
+    std::printf("%3s | ", "N");
+    for (const char* gap : {" | ", "\n"}) {
+        if (picks)
+            std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
+        else
+            std::printf(head, "stmts", "failed", "saves", "lost", "saves/s", "p50 ms", "p99 ms");
+        std::printf("%s", gap);
+    }
+}
+
 QString Cells(const Figures& f) {
     return QString::asprintf("%6d %6d %6d %5d %8.1f %7.1f %7.1f", f.statements, f.failed, f.saves,
                              f.lost, f.savesPerSecond, f.p50Ms, f.p99Ms);
@@ -184,13 +198,7 @@ int main(int argc, char** argv) {
             "the room view every 3 s, %d s; latency: one pick with its write (open + upsert + "
             "close); file: busy timeout 10 s; server: %s\n",
             seconds, qPrintable(qEnvironmentVariable("CX_PG_HOST")));
-        const char* head = "%6s %6s %6s %5s %8s %7s %7s";
-        std::printf("%3s | %-50s | %s\n", "", "SQLite file", "PostgreSQL server");
-        std::printf("%3s | ", "N");
-        std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
-        std::printf(" | ");
-        std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
-        std::printf("\n");
+        PrintHeads("SQLite file", "PostgreSQL server", true);
         for (int n : counts) {
             const Figures file = Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 2);
             const std::optional<ServerAddress> server = FreshServerDatabase();
@@ -214,13 +222,7 @@ int main(int argc, char** argv) {
         "each, pauses 0-200 ms\n",
         seconds);
     std::printf("latency: one statement (a refresh's renumbering pass counts as one)\n\n");
-    const char* head = "%6s %6s %6s %5s %8s %7s %7s";
-    std::printf("%3s | %-50s | %s\n", "", "busy timeout 10 s", "busy timeout off");
-    std::printf("%3s | ", "N");
-    std::printf(head, "stmts", "failed", "saves", "lost", "saves/s", "p50 ms", "p99 ms");
-    std::printf(" | ");
-    std::printf(head, "stmts", "failed", "saves", "lost", "saves/s", "p50 ms", "p99 ms");
-    std::printf("\n");
+    PrintHeads("busy timeout 10 s", "busy timeout off", false);
     QStringList failures;
     for (int n : recordOnly ? QList<int>() : counts) {
         const Figures with = Run(n, Database::kDefaultBusyTimeoutMs, seconds);
@@ -240,12 +242,7 @@ int main(int argc, char** argv) {
         "room view every 3 s; latency: one pick with its write (open + upsert + close)\n"
         "own pace: each candidate signs in at a moment of the first 2 s and keeps it; "
         "in step: all sign in together and pick within the same 200 ms of every 2 s\n");
-    std::printf("%3s | %-50s | %s\n", "", "own pace", "in step");
-    std::printf("%3s | ", "N");
-    std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
-    std::printf(" | ");
-    std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
-    std::printf("\n");
+    PrintHeads("own pace", "in step", true);
     for (int n : counts) {
         const Figures own = Run(n, Database::kDefaultBusyTimeoutMs, seconds, true);
         const Figures inStep =
