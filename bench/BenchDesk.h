@@ -29,6 +29,10 @@ struct FixedPlatform : Platform {
     void ActivateInputMethod(int) override {}
     qint64 Now() const override { return now ? *now : QDateTime::currentSecsSinceEpoch(); }
     QString HostName() const override { return hostName; }
+    QString InstallationId() const override { return installation; }
+    qint64 SteadyMs() const override { return steady.SteadyMs(); }
     std::optional<qint64> now;  // none: the real clock
     QString hostName = QStringLiteral("bench");
+    QString installation = QStringLiteral("bench");
+    DesktopPlatform steady;  // the real steady clock
 };

@@ -38,12 +38,30 @@ CREATE TABLE Kaoshijilu(JiluID INTEGER PRIMARY KEY, Xuehao INTEGER NOT NULL, Cis
   Jiqi TEXT NOT NULL DEFAULT '', ExamID TEXT NOT NULL DEFAULT '', Kaishi BIGINT NOT NULL,
   Huodong BIGINT NOT NULL, Shengyu INTEGER NOT NULL, Zhuangtai INTEGER NOT NULL DEFAULT 0,
   Chengji FLOAT, Jieshu BIGINT, Tishu INTEGER NOT NULL DEFAULT 0, Bufen INTEGER NOT NULL DEFAULT 1,
-  TestID INTEGER NOT NULL DEFAULT 1, UNIQUE(Xuehao, Cishu));
+  TestID INTEGER NOT NULL DEFAULT 1, ChangciID INTEGER NOT NULL DEFAULT 0,
+  Zhuren TEXT NOT NULL DEFAULT '', Shebei TEXT NOT NULL DEFAULT '', Xintiao INTEGER NOT NULL DEFAULT 0,
+  Jiashi INTEGER NOT NULL DEFAULT 0, Qidian BIGINT NOT NULL DEFAULT 0, Zuihou BIGINT NOT NULL DEFAULT 0,
+  Huanji INTEGER NOT NULL DEFAULT 0, UNIQUE(Xuehao, Cishu));
 CREATE TABLE Datijilu(JiluID INTEGER NOT NULL, Bufen INTEGER NOT NULL, TestID INTEGER NOT NULL,
   Daan TEXT NOT NULL DEFAULT '', Caogao TEXT, Biaoji INTEGER NOT NULL DEFAULT 0,
   Xianshi INTEGER NOT NULL DEFAULT 0, Fenzhi FLOAT NOT NULL DEFAULT 0, Biaozhun TEXT NOT NULL DEFAULT '',
   Defen FLOAT NOT NULL DEFAULT 0, Gengxin BIGINT NOT NULL, PRIMARY KEY(JiluID, Bufen, TestID));
-PRAGMA user_version = 1;
+-- Exam sittings (schema version 2): a sitting (Changci) with its name, duration in seconds, who
+-- opened and ended it when, and its own clock (Shizhong: seconds that have run since it opened, as
+-- the workstations taking part measure them); its frozen paper (Shijuan: every bank row as the exam
+-- reads it, Bufen 1..4); the proctor's acts and the interruptions (Jiankao). Each attempt names its
+-- sitting (ChangciID), its owner token (Zhuren), the installation that owns it (Shebei), its
+-- sign-of-life counter (Xintiao), the extra seconds given (Jiashi), the sitting clock at its start
+-- (Qidian) and at its last sign of life (Zuihou), and whether it may move at once (Huanji).
+CREATE TABLE Changci(ChangciID INTEGER PRIMARY KEY, Mingcheng TEXT NOT NULL, Shichang INTEGER NOT NULL,
+  Kaishi BIGINT NOT NULL, KaishiRen TEXT NOT NULL DEFAULT '', Jieshu BIGINT, JieshuRen TEXT,
+  Shizhong BIGINT NOT NULL DEFAULT 0);
+CREATE TABLE Shijuan(ChangciID INTEGER NOT NULL, Bufen INTEGER NOT NULL, Hanghao INTEGER NOT NULL,
+  TestID TEXT, Request TEXT, Axx TEXT, Bxx TEXT, Cxx TEXT, Dxx TEXT, DDx TEXT, Score TEXT,
+  PRIMARY KEY(ChangciID, Bufen, Hanghao));
+CREATE TABLE Jiankao(ID INTEGER PRIMARY KEY, ChangciID INTEGER NOT NULL, JiluID INTEGER, Xuehao INTEGER,
+  Caozuo TEXT NOT NULL, Canshu BIGINT, Ren TEXT NOT NULL DEFAULT '', Shijian BIGINT NOT NULL);
+PRAGMA user_version = 2;
 
 INSERT INTO Exam (ExamID) VALUES (1);
 INSERT INTO Time (TimeID, TimeN) VALUES (1, '01:10:00');

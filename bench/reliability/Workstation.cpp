@@ -7,6 +7,7 @@
 #include "data_store/SchemaUpgrade.h"
 #include "exam/ExamState.h"
 #include "record/ExamRecord.h"
+#include "record/Sitting.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -281,8 +282,12 @@ WorkstationReport ActExaminee(const WorkstationPlan& plan) {
     ++report.statements;
     if (!recorder.Handler([&](Database& db) {
             UpgradeSchemaOnce(kDatabasePath);
+            const SittingRow sitting = record::SittingForSignIn(db, attempt.startedAt);
             Transaction begin(db);
             attempt.examId = record::CurrentExamId(db);
+            attempt.sitting = sitting.id;
+            attempt.owner = record::NewOwnerToken();
+            attempt.installation = attempt.workstation;
             record::BeginAttempt(db, attempt);
             begin.Commit();
         })) {
@@ -317,14 +322,25 @@ WorkstationReport ActExaminee(const WorkstationPlan& plan) {
                             QStringLiteral("A"),
                             letter == u'A' ? 1.0 : 0.0,
                             NowMs() / 1000};
-        if (write([&](Database& db) { record::WriteAnswer(db, attempt.id, row); }, true)) {
+        // As the exam writes a pick: its owner proven, then the row, in one transaction.
+        const auto pick = [&](Database& db) {
+            Transaction one(db);
+            record::ProveOwner(db, attempt.id, attempt.owner);
+            record::WriteAnswer(db, attempt.id, row);
+            one.Commit();
+        };
+        if (write(pick, true)) {
             report.picks[question] = letter;
             ++report.saves;
         }
         if (NowMs() - lastLife >= 5000) {
             lastLife = NowMs();
-            write([&](Database& db) { record::WriteLife(db, attempt.id, 4000, lastLife / 1000); },
-                  false);
+            const auto life = [&](Database& db) {
+                Transaction one(db);
+                record::WriteLife(db, attempt, 4000, (lastLife - signIn) / 1000, lastLife / 1000);
+                one.Commit();
+            };
+            write(life, false);
         }
     }
     return report;
@@ -336,7 +352,11 @@ WorkstationReport ActRoomView(const WorkstationPlan& plan) {
     SleepUntil(plan.startAtMs);
     while (recorder.TimeLeft()) {
         ++report.statements;
-        if (!recorder.Handler([&](Database& db) { (void)record::Room(db); })) ++report.failed;
+        const auto look = [](Database& db) {
+            if (const std::optional<SittingRow> open = record::OpenSitting(db))
+                (void)record::Room(db, open->id);
+        };
+        if (!recorder.Handler(look)) ++report.failed;
         QThread::msleep(3000);
     }
     return report;

@@ -5,6 +5,7 @@
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
 #include "record/ExamRecord.h"
+#include "record/Sitting.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/ReportList.h"
 #include "ui_common/Widgets.h"
@@ -16,7 +17,11 @@
 
 namespace {
 
-QString StateText(const AttemptRow& attempt, qint64 now) {
+bool Interrupted(const AttemptRow& attempt, qint64 sittingClock) {
+    return attempt.InProgress() && attempt.SilentFor(sittingClock) >= kSilenceSeconds;
+}
+
+QString StateText(const AttemptRow& attempt, qint64 sittingClock) {
     switch (attempt.state) {
         case AttemptState::HandedIn:
             return QStringLiteral("已交卷");
@@ -25,7 +30,7 @@ QString StateText(const AttemptRow& attempt, qint64 now) {
         case AttemptState::InProgress:
             break;
     }
-    return attempt.Interrupted(now) ? QStringLiteral("中断") : QStringLiteral("答题中");
+    return Interrupted(attempt, sittingClock) ? QStringLiteral("中断") : QStringLiteral("答题中");
 }
 
 }  // namespace
@@ -59,20 +64,27 @@ RoomTab::RoomTab(QWidget* parent)
 
 void RoomTab::Refresh() {
     std::vector<RoomRow> rows;
+    qint64 clock = 0;
     {
         UpgradeSchemaOnce(kDatabasePath);
         Database db(kDatabasePath);
-        rows = record::Room(db);
+        const std::vector<SittingRow> sittings = record::Sittings(db);
+        std::optional<SittingRow> shown = record::OpenSitting(db);
+        if (!shown && !sittings.empty()) shown = sittings.front();
+        if (shown) {
+            clock = shown->clock;
+            rows = record::Room(db, shown->id);
+        }
     }
     const qint64 now = now_();
     int counts[4] = {};  // in progress, handed in, timed out, interrupted
     list_->ClearRows();
     for (const RoomRow& row : rows) {
         const AttemptRow& attempt = row.attempt;
-        const bool interrupted = attempt.Interrupted(now);
+        const bool interrupted = Interrupted(attempt, clock);
         ++counts[interrupted ? 3 : int(attempt.state)];
         list_->AddRow({QString::number(attempt.studentNo), row.name, attempt.workstation,
-                       StateText(attempt, now),
+                       StateText(attempt, clock),
                        QStringLiteral("%1 / %2").arg(row.answered).arg(attempt.questions),
                        FormatTime(attempt.secondsLeft), FormatGeneral(row.earned)});
         if (interrupted)

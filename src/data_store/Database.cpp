@@ -89,6 +89,28 @@ int ResultTable::ColumnIndexOf(const QString& name) const {
     return int(index);
 }
 
+ResultTable ResultTable::FromTexts(const QStringList& names,
+                                   const std::vector<std::vector<std::optional<QString>>>& rows) {
+    ResultTable table;
+    if (rows.empty()) return table;  // as from a query: no rows, no column names
+    for (const QString& name : names)
+        table.names_ << name.toUpper();
+    table.columnCount_ = int(names.size());
+    table.rowCount_ = int(rows.size());
+    table.kinds_.assign(names.size(), ColumnKind::Text);
+    table.cells_.reserve(rows.size() * size_t(names.size()));
+    for (const auto& row : rows)
+        for (qsizetype c = 0; c < names.size(); ++c) {
+            Cell cell;
+            if (size_t(c) < row.size() && row[size_t(c)]) {
+                cell.present = true;
+                cell.value = row[size_t(c)]->toUtf8();
+            }
+            table.cells_.push_back(std::move(cell));
+        }
+    return table;
+}
+
 const ResultTable::Cell& ResultTable::CurrentCell(int column) const {
     if (AtEnd()) throw DatabaseError(kAtEnd);
     if (column < 0 || column >= columnCount_)

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <variant>
 #include <vector>
@@ -37,6 +38,10 @@ enum class ColumnKind { Integer = 1, Float = 2, Text = 3, Blob = 4, Null = 5 };
 
 class ResultTable {
   public:
+    // A result made in memory from texts (NULL where a cell holds none), read like a query's.
+    static ResultTable FromTexts(const QStringList& names,
+                                 const std::vector<std::vector<std::optional<QString>>>& rows);
+
     int RowCount() const { return rowCount_; }
     int ColumnCount() const { return columnCount_; }
     bool AtEnd() const { return current_ >= rowCount_; }

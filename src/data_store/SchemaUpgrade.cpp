@@ -2,6 +2,12 @@
 
 #include "data_store/Database.h"
 
+#include "data_store/Conversions.h"
+#include "data_store/FrozenPaper.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace {
@@ -27,9 +33,126 @@ void AddExamRecord(Database& db) {
         db.RunStatement(QString::fromLatin1(statement));
 }
 
+// Version 2: exam sittings. A sitting has a name, a duration, who opened and ended it when, its own
+// clock (seconds that have run since it opened, advanced by the workstations that take part), and a
+// frozen copy of the four banks; every attempt belongs to one, is owned by one workstation at a
+// time (a token every write names) and carries its sign-of-life counter and the extra time given.
+// The proctor's acts go into an audit table.
+const char* const kSittingTables[] = {
+    "CREATE TABLE IF NOT EXISTS Changci(ChangciID INTEGER PRIMARY KEY, Mingcheng TEXT NOT NULL, "
+    "Shichang INTEGER NOT NULL, Kaishi BIGINT NOT NULL, KaishiRen TEXT NOT NULL DEFAULT '', "
+    "Jieshu BIGINT, JieshuRen TEXT, Shizhong BIGINT NOT NULL DEFAULT 0)",
+    "CREATE TABLE IF NOT EXISTS Shijuan(ChangciID INTEGER NOT NULL, Bufen INTEGER NOT NULL, "
+    "Hanghao INTEGER NOT NULL, TestID TEXT, Request TEXT, Axx TEXT, Bxx TEXT, Cxx TEXT, Dxx TEXT, "
+    "DDx TEXT, Score TEXT, PRIMARY KEY(ChangciID, Bufen, Hanghao))",
+    "CREATE TABLE IF NOT EXISTS Jiankao(ID INTEGER PRIMARY KEY, ChangciID INTEGER NOT NULL, "
+    "JiluID INTEGER, Xuehao INTEGER, Caozuo TEXT NOT NULL, Canshu BIGINT, "
+    "Ren TEXT NOT NULL DEFAULT '', Shijian BIGINT NOT NULL)",
+};
+const char* const kAttemptColumns[] = {
+    "ChangciID INTEGER NOT NULL DEFAULT 0", "Zhuren TEXT NOT NULL DEFAULT ''",
+    "Shebei TEXT NOT NULL DEFAULT ''",      "Xintiao INTEGER NOT NULL DEFAULT 0",
+    "Jiashi INTEGER NOT NULL DEFAULT 0",    "Qidian BIGINT NOT NULL DEFAULT 0",
+    "Zuihou BIGINT NOT NULL DEFAULT 0",     "Huanji INTEGER NOT NULL DEFAULT 0",
+};
+
+// A server keeps each table's definition as the file would write it (for the copy back to a file):
+// the new tables and the grown attempt table are told to it.
+void KeepDefinitions(Database& db, const QStringList& created) {
+    if (!db.OnServer()) return;
+    auto grown = db.OpenQuery(QStringLiteral("Select Yuju from Jiegou where Mingcheng=?"),
+                              {QStringLiteral("Kaoshijilu")});
+    QString definition = grown->Value(QStringLiteral("Yuju"));
+    // As the file's ALTER TABLE writes it: new columns after the last column, before the
+    // table's constraints.
+    static const QRegularExpression constraints(QStringLiteral(",\\s*UNIQUE\\s*\\("));
+    qsizetype at = definition.indexOf(constraints);
+    if (at < 0) at = definition.lastIndexOf(QLatin1Char(')'));
+    QString columns;
+    for (const char* column : kAttemptColumns)
+        columns += QStringLiteral(", ") + QLatin1String(column);
+    db.RunStatement(QStringLiteral("Update Jiegou set Yuju=? where Mingcheng=?"),
+                    {definition.insert(at, columns), QStringLiteral("Kaoshijilu")});
+    for (const QString& statement : created) {
+        const QString name =
+            statement.section(QLatin1Char(' '), 5, 5).section(QLatin1Char('('), 0, 0);
+        db.RunStatement(QStringLiteral("Insert into Jiegou select coalesce(max(Xuhao), 0) + 1, ?, "
+                                       "'table', ? from Jiegou"),
+                        {name, statement});
+    }
+}
+
+// Attempts made before sittings existed: one ended sitting per exam day (local time), named by its
+// date, with the banks as they stand now as its paper, corrected by the key and points each
+// question was last scored against in that day's record.
+void PlaceOldAttempts(Database& db) {
+    int duration = 0;
+    {
+        auto time = db.OpenQuery(QStringLiteral("Select * from Time"));
+        if (time->RowCount() > 0) TryStrToTime(time->Value(QStringLiteral("TimeN")), &duration);
+    }
+    struct Day {
+        qint64 first = 0, last = 0;
+        QList<qint64> attempts;
+    };
+    QMap<QString, Day> days;
+    auto attempts =
+        db.OpenQuery(QStringLiteral("SELECT JiluID, Kaishi, COALESCE(Jieshu, Huodong) AS Zuihou "
+                                    "FROM Kaoshijilu ORDER BY Kaishi"));
+    for (; !attempts->AtEnd(); attempts->MoveNext()) {
+        const qint64 started = attempts->Value(QStringLiteral("Kaishi")).toLongLong();
+        const qint64 last = attempts->Value(QStringLiteral("Zuihou")).toLongLong();
+        Day& day =
+            days[QDateTime::fromSecsSinceEpoch(started).toString(QStringLiteral("yyyy-MM-dd"))];
+        if (day.attempts.isEmpty()) day.first = started;
+        day.last = qMax(day.last, last);
+        day.attempts << attempts->Value(QStringLiteral("JiluID")).toLongLong();
+    }
+    for (auto day = days.cbegin(); day != days.cend(); ++day) {
+        db.RunStatement(
+            QStringLiteral("INSERT INTO Changci (Mingcheng, Shichang, Kaishi, KaishiRen, "
+                           "Jieshu, JieshuRen) VALUES (?,?,?,'',?,'')"),
+            {day.key(), qint64(duration), day->first, day->last});
+        const qint64 sitting =
+            db.OpenQuery(QStringLiteral("SELECT MAX(ChangciID) AS Id FROM Changci"))
+                ->Value(QStringLiteral("Id"))
+                .toLongLong();
+        FreezePaper(db, sitting);
+        for (qint64 attempt : day->attempts)
+            db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET ChangciID=? WHERE JiluID=?"),
+                            {sitting, attempt});
+        auto scored = db.OpenQuery(
+            QStringLiteral("SELECT d.Bufen, d.TestID, d.Biaozhun, d.Fenzhi FROM Datijilu d JOIN "
+                           "Kaoshijilu k ON k.JiluID=d.JiluID WHERE k.ChangciID=? AND "
+                           "d.Biaozhun<>'' ORDER BY d.Gengxin"),
+            {sitting});
+        for (; !scored->AtEnd(); scored->MoveNext())
+            db.RunStatement(
+                QStringLiteral("UPDATE Shijuan SET DDx=?, Score=? WHERE ChangciID=? AND Bufen=? "
+                               "AND TestID=?"),
+                {scored->Value(QStringLiteral("Biaozhun")),
+                 FormatGeneral(scored->Value(QStringLiteral("Fenzhi")).toDouble()), sitting,
+                 scored->Value(QStringLiteral("Bufen")).toLongLong(),
+                 scored->Value(QStringLiteral("TestID"))});
+    }
+}
+
+void AddSittings(Database& db) {
+    QStringList created;
+    for (const char* statement : kSittingTables) {
+        created << QString::fromLatin1(statement);
+        db.RunStatement(created.last());
+    }
+    for (const char* column : kAttemptColumns)
+        db.RunStatement(QStringLiteral("ALTER TABLE Kaoshijilu ADD COLUMN ") +
+                        QLatin1String(column));
+    KeepDefinitions(db, created);
+    PlaceOldAttempts(db);
+}
+
 // Step i brings a file of version i to version i + 1.
 using Step = void (*)(Database&);
-const Step kSteps[kSchemaVersion] = {AddExamRecord};
+const Step kSteps[kSchemaVersion] = {AddExamRecord, AddSittings};
 
 bool IsProgramDatabase(Database& db) {
     return db

@@ -8,7 +8,7 @@
 class Database;
 
 // The version of the schema this program writes: data/Maindb.sql delivers it.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // The file's version (PRAGMA user_version).
 int SchemaVersion(Database& db);

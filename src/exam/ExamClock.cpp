@@ -11,25 +11,17 @@
 #include <QProgressBar>
 #include <QTimer>
 
-// The countdown runs from the exam start with the duration read afresh, the bar empty. A duration
-// that cannot be read or is no time of day is reported once and leaves the clock still; the exam
-// start goes on, so that the paper is there and can be handed in.
-void ExamWindow::StartClock(Database& db) {
+// The countdown runs from the exam start: the attempt's whole time (the sitting's duration and any
+// time given), of which `left` remains (all of it for a new attempt), the bar showing the part
+// used.
+void ExamWindow::StartClock(int total, int left) {
     timer1_->stop();
     timeOutPending_ = false;
     timeOutErrorShown_ = false;
-    int seconds = 0;
-    try {
-        state_.ExamTimeText =
-            db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));
-        lblTestTime_->setText(state_.ExamTimeText);
-        seconds = StrToTime(state_.ExamTimeText);
-    } catch (const std::exception& error) {
-        ShowDefaultError(QString::fromUtf8(error.what()), this);
-        return;
-    }
-    pb1_->setRange(0, seconds);
-    pb1_->setValue(0);
+    if (left < 0) left = total;
+    lblTestTime_->setText(FormatTime(left));
+    pb1_->setRange(0, total);
+    pb1_->setValue(qBound(0, total - left, total));
     timer1_->start();
 }
 
@@ -37,20 +29,30 @@ void ExamWindow::StartClock(Database& db) {
 // reported once and tried again on every following tick.
 void ExamWindow::Timer1Timer() {
     EnsureBuilt();
+    if (stopped_) return;
     if (!timeOutPending_) {
-        const int left = StrToTime(lblTestTime_->text()) - StrToTime(QStringLiteral("00:00:01"));
-        lblTestTime_->setText(FormatTime(qMax(left, 0)));
+        int left = StrToTime(lblTestTime_->text()) - StrToTime(QStringLiteral("00:00:01"));
+        left = qMax(left, 0);
+        lblTestTime_->setText(FormatTime(left));
         if (pb1_->value() < pb1_->maximum()) pb1_->setValue(pb1_->value() + 1);
-        recorder_.Tick(qMax(left, 0));
-        if (lblTestTime_->text() != QStringLiteral("00:00:00")) return;
+        // Time given by a proctor, or time that ran while this workstation stood still.
+        if (const std::optional<int> corrected = recorder_.Tick(left)) SetTimeLeft(*corrected);
+        if (stopped_ || lblTestTime_->text() != QStringLiteral("00:00:00")) return;
         timeOutPending_ = true;
     }
     TimeOut();
 }
 
+void ExamWindow::SetTimeLeft(int left) {
+    const int used = pb1_->value();
+    lblTestTime_->setText(FormatTime(left));
+    pb1_->setRange(0, qMax(pb1_->maximum(), used + left));
+    pb1_->setValue(qMin(used, pb1_->maximum()));
+}
+
 void ExamWindow::TimeOut() {
     try {
-        SaveFinalScore(AttemptState::TimedOut);
+        if (!SaveFinalScore(AttemptState::TimedOut)) return;  // the attempt is no longer ours
     } catch (const std::exception& error) {
         if (!timeOutErrorShown_) {
             timeOutErrorShown_ = true;
@@ -64,9 +66,23 @@ void ExamWindow::TimeOut() {
     if (context_.showMainWindow) context_.showMainWindow();
 }
 
+// The attempt is no longer this workstation's (taken over elsewhere, collected, its sitting
+// ended): nothing more is written; the candidate is told why and the sign-in comes back.
+void ExamWindow::Stop(const QString& message) {
+    if (stopped_) return;
+    stopped_ = true;
+    timer1_->stop();
+    prompts_.Message(message);
+    done(kBackToSignIn);
+}
+
 void ExamWindow::SaveScore() {
+    if (stopped_) return;
     Database db(kDatabasePath);
+    Transaction save(db);
+    if (!recorder_.Prove(db)) return;  // only the attempt's owner writes its score
     WriteScore(db);
+    save.Commit();
 }
 
 void ExamWindow::WriteScore(Database& db) {
@@ -80,13 +96,32 @@ int ExamWindow::SecondsLeft() const {
     return TryStrToTime(lblTestTime_->text(), &seconds) ? seconds : 0;
 }
 
-void ExamWindow::SaveFinalScore(AttemptState how) {
+// The score statement is written whatever the record does: the attempt's end goes with it when
+// the record can be written, and a record that cannot be written keeps nobody in the exam (the
+// score alone is stored; the attempt's end is left to the proctor's console). Only a workstation
+// that no longer owns the attempt writes nothing: false, and the window has stopped.
+bool ExamWindow::SaveFinalScore(AttemptState how) {
+    if (stopped_) return false;
+    if (recorder_.Writing()) {
+        try {
+            Database db(kDatabasePath);
+            Transaction end(db);
+            recorder_.End(db, how, state_.AchievedScore, SecondsLeft());
+            WriteScore(db);
+            end.Commit();
+            recorder_.Ended();
+            return true;
+        } catch (const AttemptLost& lost) {
+            recorder_.Lose(lost);
+            return false;
+        } catch (const DatabaseError&) {
+            // Tried below without the record; a score that cannot be written is the error.
+        }
+    }
     Database db(kDatabasePath);
-    Transaction end(db);
     WriteScore(db);
-    recorder_.End(db, how, state_.AchievedScore, SecondsLeft());
-    end.Commit();
     recorder_.Ended();
+    return true;
 }
 
 // The candidate hands in: asked with the time left; the score is saved before it is announced, so
@@ -96,7 +131,7 @@ void ExamWindow::lblEndTestClick() {
     const QString question = QStringLiteral("您好，确定要结束考试吗?\r你还剩：") +
                              lblTestTime_->text() + QStringLiteral("时间。");
     if (!prompts_.Confirm(QStringLiteral("提示"), question)) return;
-    SaveFinalScore(AttemptState::HandedIn);
+    if (!SaveFinalScore(AttemptState::HandedIn)) return;
     prompts_.Message(
         QStringLiteral("总分为%1分恭喜您考了%2分!再见")
             .arg(FormatGeneral(state_.FullMarks), FormatGeneral(state_.AchievedScore)));

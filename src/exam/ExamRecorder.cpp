@@ -21,52 +21,85 @@ std::unique_ptr<Database> ExamRecorder::Connection() {
     return std::make_unique<Database>(kDatabasePath);
 }
 
-std::optional<AttemptRow> ExamRecorder::Start(int studentNo, int secondsLeft, int questions) {
+qint64 ExamRecorder::SittingClock() const {
+    return (clockMs_ + qMax<qint64>(0, platform_.SteadyMs() - steadyBase_)) / 1000;
+}
+
+void ExamRecorder::SetSittingClock(qint64 seconds) {
+    if (seconds * 1000 <= clockMs_ + qMax<qint64>(0, platform_.SteadyMs() - steadyBase_)) return;
+    clockMs_ = seconds * 1000;
+    steadyBase_ = platform_.SteadyMs();
+}
+
+ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
     const qint64 now = platform_.Now();
+    attempt_.reset();
     rows_.clear();
     pending_.clear();
     resumedDrafts_.clear();
     draftSince_.reset();
     positionPending_ = false;
     lastLife_ = now;
-    secondsLeft_ = secondsLeft;
-    begun_ = false;
+    errorShown_ = false;
 
-    AttemptRow fresh;
-    fresh.studentNo = studentNo;
-    fresh.workstation = platform_.HostName();
-    fresh.startedAt = now;
-    fresh.lastSeen = now;
-    fresh.secondsLeft = secondsLeft;
-    fresh.questions = questions;
-    attempt_ = fresh;
+    const std::unique_ptr<Database> connection = Connection();
+    Database& db = *connection;
+    Started started;
+    started.sitting = record::SittingForSignIn(db, now);
+    Transaction start(db);
+    // Looked at again under the write lock: the sitting may have ended since.
+    const std::optional<SittingRow> sitting = record::Sitting(db, started.sitting.id);
+    if (!sitting || !sitting->IsOpen()) throw AttemptLost(LossReason::SittingEnded);
+    started.sitting = *sitting;
+    started.paper = ReadPaper(db, sitting->id);
 
-    std::optional<AttemptRow> resumed;
-    try {
-        const std::unique_ptr<Database> connection = Connection();
-        Database& db = *connection;
-        resumed = record::LatestAttempt(db, studentNo);
-        if (resumed && resumed->InProgress()) {
-            for (const AnswerRow& row : record::Answers(db, resumed->id)) {
-                rows_[{row.section, row.question}] = row;
-                if (row.draft) resumedDrafts_[row.question] = *row.draft;
-            }
-            record::TakeOver(db, resumed->id, fresh.workstation, now);
-            attempt_ = *resumed;
-            attempt_->workstation = fresh.workstation;
-            secondsLeft_ = resumed->secondsLeft;
-            begun_ = true;
-            return resumed;
+    AttemptRow row;
+    qint64 clock = sitting->clock;
+    started.secondsTotal = sitting->durationSeconds;
+    started.secondsLeft = sitting->durationSeconds;
+    const std::optional<AttemptRow> latest = record::LatestAttempt(db, studentNo, sitting->id);
+    if (latest && latest->InProgress()) {
+        row = *latest;
+        const record::ResumeTime time =
+            record::TimeOnResume(row, *sitting, platform_.InstallationId(), now);
+        clock = time.clock;
+        started.secondsTotal = time.secondsTotal;
+        started.secondsLeft = time.secondsLeft;
+        row.owner = record::NewOwnerToken();
+        row.workstation = platform_.HostName();
+        row.installation = platform_.InstallationId();
+        row.lastClock = clock;
+        row.lastSeen = now;
+        record::TakeOver(db, row, now);
+        record::AdvanceClock(db, sitting->id, clock);
+        record::NoteResume(db, row, time.silent, now);
+        for (const AnswerRow& answer : record::Answers(db, row.id)) {
+            rows_[{answer.section, answer.question}] = answer;
+            if (answer.draft) resumedDrafts_[answer.question] = *answer.draft;
         }
-        Transaction begin(db);
-        attempt_->examId = record::CurrentExamId(db);
-        record::BeginAttempt(db, *attempt_);
-        begin.Commit();
-        begun_ = true;
-    } catch (const std::exception& error) {
-        Report(error);
+        started.resumed = row;
+    } else {
+        row.studentNo = studentNo;
+        row.workstation = platform_.HostName();
+        row.installation = platform_.InstallationId();
+        row.owner = record::NewOwnerToken();
+        row.startedAt = row.lastSeen = now;
+        row.secondsLeft = sitting->durationSeconds;
+        row.questions = questions;
+        row.sitting = sitting->id;
+        row.startClock = row.lastClock = clock;
+        row.examId = record::CurrentExamId(db);
+        record::BeginAttempt(db, row);
     }
-    return std::nullopt;
+    start.Commit();
+
+    attempt_ = row;
+    sitting_ = *sitting;
+    extraSeconds_ = row.extraSeconds;
+    clockMs_ = clock * 1000;
+    steadyBase_ = platform_.SteadyMs();
+    secondsLeft_ = started.secondsLeft;
+    return started;
 }
 
 AnswerRow& ExamRecorder::Row(int section, int n) {
@@ -150,20 +183,44 @@ std::optional<QString> ExamRecorder::TakeResumedDraft(int n) {
     return draft;
 }
 
-void ExamRecorder::Tick(int secondsLeft) {
-    if (!attempt_) return;
+std::optional<int> ExamRecorder::Tick(int secondsLeft) {
+    if (!attempt_) return std::nullopt;
     secondsLeft_ = secondsLeft;
     const qint64 now = platform_.Now();
-    const bool life = now - lastLife_ >= kLifeSeconds;
-    const bool draft = draftSince_ && now - *draftSince_ >= kDraftSeconds;
-    if (life || draft) Flush(life);
+    // A clock set back makes the next sign of life due at once rather than never.
+    const bool life = now - lastLife_ >= kLifeSeconds || now < lastLife_;
+    const bool draft = draftSince_ && (now - *draftSince_ >= kDraftSeconds || now < *draftSince_);
+    if (!life && !draft) return std::nullopt;
+    const std::optional<record::Life> answer = Flush(life);
+    if (!answer || !attempt_) return std::nullopt;
+    SetSittingClock(answer->sittingClock);
+    int left = secondsLeft + (answer->extraSeconds - extraSeconds_);
+    extraSeconds_ = answer->extraSeconds;
+    const qint64 byClock =
+        sitting_.durationSeconds + extraSeconds_ - (SittingClock() - attempt_->startClock);
+    if (byClock < left - kDriftSeconds) left = int(qMax<qint64>(0, byClock));
+    if (left == secondsLeft) return std::nullopt;
+    secondsLeft_ = left;
+    return left;
+}
+
+bool ExamRecorder::Prove(Database& db) {
+    if (!attempt_) return true;
+    try {
+        record::ProveOwner(db, attempt_->id, attempt_->owner);
+        return true;
+    } catch (const AttemptLost& lost) {
+        Lose(lost);
+        return false;
+    }
 }
 
 void ExamRecorder::End(Database& db, AttemptState state, double score, int secondsLeft) {
     if (!attempt_) return;
     secondsLeft_ = secondsLeft;
     WritePending(db, false);
-    record::EndAttempt(db, attempt_->id, state, score, secondsLeft, platform_.Now());
+    record::EndAttempt(db, attempt_->id, attempt_->owner, state, score, secondsLeft,
+                       platform_.Now());
 }
 
 void ExamRecorder::Ended() {
@@ -171,23 +228,27 @@ void ExamRecorder::Ended() {
     pending_.clear();
 }
 
-void ExamRecorder::Flush(bool life) {
+void ExamRecorder::Lose(const AttemptLost& lost) {
+    if (!attempt_) return;
+    Ended();
+    if (onLost_) onLost_(lost);
+}
+
+std::optional<record::Life> ExamRecorder::Flush(bool life) {
     try {
         const std::unique_ptr<Database> connection = Connection();
         Database& db = *connection;
-        const size_t statements =
-            pending_.size() + (positionPending_ ? 1 : 0) + (life ? 1 : 0) + (begun_ ? 0 : 1);
-        if (statements > 1 || !begun_) {
-            Transaction all(db);
-            WritePending(db, life);
-            all.Commit();
-        } else {
-            WritePending(db, life);
-        }
+        Transaction all(db);
+        const std::optional<record::Life> answer = WritePending(db, life);
+        all.Commit();
         Written(life);
+        return answer;
+    } catch (const AttemptLost& lost) {
+        Lose(lost);
     } catch (const std::exception& error) {
         Report(error);  // the rows stay pending for the next write
     }
+    return std::nullopt;
 }
 
 void ExamRecorder::Report(const std::exception& error) {
@@ -196,19 +257,17 @@ void ExamRecorder::Report(const std::exception& error) {
     ShowDefaultError(QString::fromUtf8(error.what()));
 }
 
-void ExamRecorder::WritePending(Database& db, bool life) {
-    if (!begun_) {
-        record::BeginAttempt(db, *attempt_);  // in the caller's transaction
-    }
+std::optional<record::Life> ExamRecorder::WritePending(Database& db, bool life) {
     const qint64 id = attempt_->id;
+    record::ProveOwner(db, id, attempt_->owner);
     for (const auto& [key, unused] : pending_)
         record::WriteAnswer(db, id, rows_[key]);
     if (positionPending_) record::WritePosition(db, id, attempt_->section, attempt_->question);
-    if (life) record::WriteLife(db, id, secondsLeft_, platform_.Now());
+    if (!life) return std::nullopt;
+    return record::WriteLife(db, *attempt_, secondsLeft_, SittingClock(), platform_.Now());
 }
 
 void ExamRecorder::Written(bool life) {
-    begun_ = true;
     pending_.clear();
     positionPending_ = false;
     draftSince_.reset();

@@ -1,6 +1,6 @@
 // The exam record at the exam start: a new attempt, or the candidate's attempt in progress
-// brought back as it was left — the countdown, every answer-sheet colour, the earned points, the
-// subjective drafts and the question on screen.
+// brought back as it was left — every answer-sheet colour, the points earned (scored against the
+// sitting's paper), the subjective drafts and the question on screen.
 #include "data_store/Conversions.h"
 #include "exam/ExamWindow.h"
 #include "exam/ObjectiveSection.h"
@@ -10,14 +10,23 @@
 #include <QLabel>
 #include <QProgressBar>
 
-void ExamWindow::StartRecord() {
+std::optional<ExamRecorder::Started> ExamWindow::StartRecord() {
     int studentNo = 0;
-    if (!TryStrToInt(state_.CandidateNo, &studentNo)) return;  // no candidate to record
+    if (!TryStrToInt(state_.CandidateNo, &studentNo)) return std::nullopt;  // nobody to record
     int questions = 0;
     for (int s = 0; s < kSectionCount; ++s)
         questions += qMin(state_.Count(s), SectionOf(s).limit);
-    const std::optional<AttemptRow> resumed = recorder_.Start(studentNo, SecondsLeft(), questions);
-    if (resumed) Resume(*resumed);
+    // A record that cannot be read or written keeps the exam from starting: a fresh attempt must
+    // never start over one that may exist. The candidate goes back to the sign-in.
+    try {
+        return recorder_.Start(studentNo, questions);
+    } catch (const AttemptLost& lost) {
+        Stop(lost.Message());
+    } catch (const std::exception& error) {
+        Stop(QStringLiteral("无法读取考试记录，考试未能开始，请稍后重新登录或联系监考老师。\n") +
+             QString::fromUtf8(error.what()));
+    }
+    return std::nullopt;
 }
 
 void ExamWindow::Resume(const AttemptRow& attempt) {
@@ -27,10 +36,6 @@ void ExamWindow::Resume(const AttemptRow& attempt) {
         ExamRecorder& recorder;
         ~Unpause() { recorder.Pause(false); }
     } unpause{recorder_};
-
-    // The time the workstation was down is not charged.
-    lblTestTime_->setText(FormatTime(attempt.secondsLeft));
-    pb1_->setValue(qBound(0, pb1_->maximum() - attempt.secondsLeft, pb1_->maximum()));
 
     const AnswerRow* onScreen = nullptr;
     for (const auto& [key, row] : recorder_.Rows()) {
@@ -42,7 +47,7 @@ void ExamWindow::Resume(const AttemptRow& attempt) {
             sections_[s]->NumberPanel(n)->setColor(kRed);
         else if (row.shown)
             sections_[s]->NumberPanel(n)->setColor(kLime);
-        if (s != kSubjective) objective_[s]->RestoreAnswer(n, row.answer, row.earned);
+        if (s != kSubjective) objective_[s]->RestoreAnswer(n, row.answer);
         if (row.section == attempt.section && n == attempt.question) onScreen = &row;
     }
     state_.SumScores();

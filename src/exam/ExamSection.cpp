@@ -60,34 +60,24 @@ void ExamSection::ShowSlot(int n) {
     NumberPanel(n)->show();
 }
 
-QString ExamSection::CountStatement() const {
-    if (data_.section == kSingleChoice)
-        return QStringLiteral("Select * from ") + state_.SingleTableName;
-    return QString::fromUtf16(data_.countStatement);
+ResultTable ExamSection::Question(int n) const {
+    return state_.Paper.Question(RecordSection(), n);
 }
 
-QString ExamSection::QuestionStatement(const char16_t* fixed) const {
-    if (data_.section == kSingleChoice)
-        return QStringLiteral("Select * from ") + state_.SingleTableName +
-               QStringLiteral(" where TestID=");
-    return QString::fromUtf16(fixed);
-}
-
-void ExamSection::LoadPaper(Database& db) {
+void ExamSection::LoadPaper() {
     int& count = state_.Count(data_.section);
     {
-        auto table = db.OpenQuery(CountStatement());
+        ResultTable table = state_.Paper.Section(RecordSection());
         if (data_.countsByLastTestId) {
-            table->MoveLast();
-            state_.CurrentNoText = table->Value(QStringLiteral("TestID"));
+            table.MoveLast();
+            state_.CurrentNoText = table.Value(QStringLiteral("TestID"));
             count = StrToInt(state_.CurrentNoText);
         } else {
-            count = table->RowCount();
+            count = table.RowCount();
         }
     }
     for (int n = 1; n <= data_.limit && n <= count; ++n) {
-        auto row = db.OpenQuery(QuestionStatement(data_.setUpStatement) + QString::number(n));
-        LoadSlot(*row, n);
+        LoadSlot(Question(n), n);
         loaded_ = n;
         if (Built()) ShowSlot(n);
     }
@@ -97,6 +87,12 @@ void ExamSection::HideNumberPanels() {
     loaded_ = 0;
     for (ColorLabel* panel : panels_)
         panel->hide();
+}
+
+void ExamSection::ClearSheet() {
+    for (ColorLabel* panel : panels_)
+        panel->setColor(kLightSkyBlue);
+    if (memo_) memo_->clear();
 }
 
 void ExamSection::ShowQuestion(const ResultTable& row) {
@@ -109,12 +105,12 @@ void ExamSection::ShowQuestion(const ResultTable& row) {
 // Number panel N: show question N of this section.
 void ExamSection::PanelClick(int n) {
     NumberPanel(n)->setColor(kLime);
-    Database db(kDatabasePath);
-    ShowQuestion(*db.OpenQuery(QuestionStatement(data_.panelStatement) + QString::number(n)));
-    // Shown only once its question is: a failed read leaves the section on screen whose question
-    // the shared question number belongs to, so a pick or a save cannot land on another question.
+    ShowQuestion(Question(n));
+    // Shown only once its question is: a question missing from the paper leaves the section on
+    // screen whose question the shared question number belongs to, so a pick or a save cannot
+    // land on another question.
     host_.ShowSection(data_.section);
-    Restore(db, n);
+    Restore(n);
     host_.Recorder().Shown(RecordSection(), n);
 }
 
@@ -133,18 +129,14 @@ void ExamSection::Step(int delta) {
         delta < 0 ? state_.CurrentNo > 1 : state_.CurrentNo < state_.Count(data_.section);
     if (moves) {
         const QString next = QString::number(state_.CurrentNo + delta);
-        Database db(kDatabasePath);
-        // Read before the number moves on: a file that cannot be read (locked past the busy
-        // timeout) leaves the number on the question still on screen, so the next pick is that
-        // question's; a question missing from the bank is paged past as before.
-        auto row = db.OpenQuery(QuestionStatement(data_.stepStatement) + next);
+        const ResultTable row = Question(state_.CurrentNo + delta);
         state_.CurrentNo += delta;
         state_.CurrentNoText = next;
-        ShowQuestion(*row);
+        ShowQuestion(row);
         const int n = StrToInt(state_.CurrentNoText);
         if (InGrid(n)) {
             NumberPanel(n)->setColor(kLime);
-            Restore(db, n);
+            Restore(n);
             host_.Recorder().Shown(RecordSection(), n);
         }
     }

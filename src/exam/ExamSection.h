@@ -50,10 +50,12 @@ class ExamSection : public QObject {
     QScrollArea* Grid() const { return grid_; }
     ColorLabel* NumberPanel(int n) const { return panels_[size_t(n - 1)]; }
 
-    // Counts the bank and loads what the set-up keeps of questions 1..min(count, limit), showing
-    // their number panels (once built).
-    void LoadPaper(Database& db);
+    // Counts the section of the paper and loads what the set-up keeps of questions
+    // 1..min(count, limit), showing their number panels (once built).
+    void LoadPaper();
     void HideNumberPanels();
+    // A new candidate in the same window: every panel light sky blue, nothing answered.
+    virtual void ClearSheet();
 
     // Number panel N clicked: this section's box, question N.
     void PanelClick(int n);
@@ -67,9 +69,8 @@ class ExamSection : public QObject {
     int RecordSection() const { return data_.section + 1; }
 
   protected:
-    // The section's statements; the single-choice section names its bank by SingleTableName.
-    QString CountStatement() const;
-    QString QuestionStatement(const char16_t* fixed) const;
+    // The rows of question N in the paper (none when the section has no such question).
+    ResultTable Question(int n) const;
     // Takes the question row's TestID into CurrentNoText and shows the caption and whatever else
     // the section shows of the row.
     void ShowQuestion(const ResultTable& row);
@@ -83,7 +84,7 @@ class ExamSection : public QObject {
     virtual void ShowSlot(int n);
     virtual void ShowRowDetails(const ResultTable& row) = 0;
     // Brings the answer of question N (in the grid) back into the answer controls.
-    virtual void Restore(Database& db, int n) = 0;
+    virtual void Restore(int n) = 0;
     // Keeps what the set-up reads of question N.
     virtual void LoadSlot(const ResultTable& row, int n) = 0;
     const SectionData& data_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data_store/Database.h"
+#include "data_store/FrozenPaper.h"
 #include "data_store/Schema.h"
 
 #include <QString>
@@ -14,6 +15,8 @@ inline constexpr int kSectionCount = 4;
 inline constexpr int kObjectiveSections = 3;
 
 struct ExamState {
+    // The paper the exam shows: the sitting's frozen copy of the banks.
+    FrozenPaper Paper;
     QString SingleTableName;  // always "KaoShi"
     int SingleCount = 0;
     int MultiCount = 0;

@@ -1,10 +1,13 @@
 #include "exam/ExamWindow.h"
 
+#include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/SchemaUpgrade.h"
 #include "exam/InputMethodMenu.h"
 #include "exam/ObjectiveSection.h"
 #include "exam/RightButtonFilter.h"
 #include "exam/SubjectiveSection.h"
+#include "record/Sitting.h"
 #include "ui_common/Colors.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Platform.h"
@@ -62,6 +65,7 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(1000);
     guardedConnect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    recorder_.OnLost([this](const AttemptLost& lost) { Stop(lost.Message()); });
 
     // The right button does nothing anywhere in the program from now on.
     new RightButtonFilter(this);
@@ -198,7 +202,11 @@ void ExamWindow::FormCreate() {
         move(0, 0);
     }
     resize(screen);
+    ReadUnrecordedPaper();
+}
 
+void ExamWindow::ReadUnrecordedPaper() {
+    UpgradeSchemaOnce(kDatabasePath);
     Database db(kDatabasePath);
     const ReadTransaction paper(db);  // the whole paper from one state of the file
     state_.ExamTimeText =
@@ -208,14 +216,27 @@ void ExamWindow::FormCreate() {
         lblTestTime_->setText(state_.ExamTimeText);
         PlaceContent();
     }
-    LoadSingleChoicePaper(db);
-    for (int s = kMultiChoice; s < kSectionCount; ++s)
-        sections_[s]->LoadPaper(db);
+    // The paper of the sitting open now, or the banks a sitting opened now would freeze.
+    const std::optional<SittingRow> open = record::OpenSitting(db);
+    LoadPaper(open ? ReadPaper(db, open->id) : ReadBanks(db));
 }
 
-void ExamWindow::LoadSingleChoicePaper(Database& db) {
+int ExamWindow::ConfiguredSeconds() {
+    Database db(kDatabasePath);
+    state_.ExamTimeText =
+        db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));
+    return StrToTime(state_.ExamTimeText);
+}
+
+void ExamWindow::LoadPaper(FrozenPaper paper) {
+    state_.Paper = std::move(paper);
     state_.SingleTableName = QStringLiteral("KaoShi");
-    objective_[kSingleChoice]->LoadPaper(db);
+    // Questions taken out of the paper must not keep their points.
+    objective_[kSingleChoice]->HideNumberPanels();
+    for (double& score : state_.SingleScore)
+        score = 0;
+    for (ExamSection* section : sections_)
+        section->LoadPaper();
 }
 
 void ExamWindow::showEvent(QShowEvent* event) {
@@ -227,33 +248,44 @@ void ExamWindow::FormShow() {
     BBnClick();
 }
 
-// The exam start: the candidate, a fresh countdown, the single-choice paper counted again, and
-// question 1 of the objective sections.
+// The exam start: the candidate, the sitting's paper and countdown (the attempt in progress
+// brought back), and question 1 of the objective sections.
 void ExamWindow::BBnClick() {
     EnsureBuilt();
+    stopped_ = false;
     lbelks4_->setText(context_.signedInNumber ? context_.signedInNumber() : QString());
     lbelks5_->setText(context_.signedInName ? context_.signedInName() : QString());
     bbn_->hide();
-    {
-        Database db(kDatabasePath);
-        const ReadTransaction paper(db);
-        StartClock(db);
-        PlaceContent();
-        state_.CandidateNo = context_.numberBoxText ? context_.numberBoxText() : QString();
+    PlaceContent();
+    state_.CandidateNo = context_.numberBoxText ? context_.numberBoxText() : QString();
+    for (ExamSection* section : sections_)
+        section->ClearSheet();
 
-        // Questions taken out of the bank since start-up must not keep their points.
-        objective_[kSingleChoice]->HideNumberPanels();
-        for (double& score : state_.SingleScore)
-            score = 0;
-        LoadSingleChoicePaper(db);
-        // Every point of the paper is known now: the full marks are right even if nothing is
-        // answered.
-        state_.SumScores();
-
-        for (ObjectiveSection* section : objective_)
-            section->LoadFirstQuestion(db);
+    const std::optional<ExamRecorder::Started> started = StartRecord();
+    if (stopped_) return;
+    if (started) {
+        LoadPaper(started->paper);
+    } else {
+        // No candidate to record (the window shown without a sign-in): the open sitting's paper
+        // or the banks, and the exam time the back office sets.
+        ReadUnrecordedPaper();
     }
-    StartRecord();
+    // A duration that is no time of day is reported once and leaves the clock still; the exam
+    // start goes on, so that the paper is there and can be handed in.
+    timer1_->stop();
+    const std::optional<QString> error = CaughtError([&] {
+        if (started && started->sitting.durationSeconds > 0)
+            StartClock(started->secondsTotal, started->secondsLeft);
+        else
+            StartClock(ConfiguredSeconds(), -1);
+    });
+    if (error) ShowDefaultError(*error, this);
+    // Every point of the paper is known now: the full marks are right even if nothing is
+    // answered.
+    state_.SumScores();
+    for (ObjectiveSection* section : objective_)
+        section->LoadFirstQuestion();
+    if (started && started->resumed) Resume(*started->resumed);
 }
 
 void ExamWindow::LabBtClick(int k) {

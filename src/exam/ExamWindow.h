@@ -48,6 +48,10 @@ class ExamWindow : public FormDialog, private SectionHost {
     // Writes AchievedScore into the candidate's Chengji.
     void SaveScore() override;
 
+    // The exam window's result when the candidate must sign in again: the attempt went on
+    // elsewhere, was collected, its sitting ended, or the record could not be read.
+    static constexpr int kBackToSignIn = 2;
+
     const ExamState& State() const { return state_; }
     // The exam record of this exam.
     ExamRecorder& Recorder() override { return recorder_; }
@@ -63,15 +67,22 @@ class ExamWindow : public FormDialog, private SectionHost {
     void BuildHeader(QWidget* content);
     void BuildCandidatePanel(QWidget* content);
     void PlaceContent();
-    void LoadSingleChoicePaper(Database& db);
-    void StartClock(Database& db);
+    // The paper when no candidate is recorded: the open sitting's, or the banks as they stand.
+    void ReadUnrecordedPaper();
+    void LoadPaper(FrozenPaper paper);
+    // The exam time the back office sets, read afresh (raises what its conversion raises).
+    int ConfiguredSeconds();
+    void StartClock(int total, int left);
+    void SetTimeLeft(int left);
     void TimeOut();
+    // Ends the exam on this workstation without writing anything: the sign-in comes back.
+    void Stop(const QString& message);
     // The score statement of "下一题", the hand-in and the time-out.
     void WriteScore(Database& db);
-    // Hand-in and time-out: the score and the end of the attempt, all or nothing.
-    void SaveFinalScore(AttemptState how);
+    // Hand-in and time-out: the score and the end of the attempt.
+    bool SaveFinalScore(AttemptState how);
     // The exam record: a new attempt, or the candidate's attempt in progress brought back.
-    void StartRecord();
+    std::optional<ExamRecorder::Started> StartRecord();
     // The countdown in seconds (0 when it shows no time).
     int SecondsLeft() const;
     void Resume(const AttemptRow& attempt);
@@ -100,6 +111,7 @@ class ExamWindow : public FormDialog, private SectionHost {
     SubjectiveSection* subjective_ = nullptr;
     ExamSection* sections_[kSectionCount] = {};
 
+    bool stopped_ = false;         // this workstation no longer writes the attempt
     bool timeOutPending_ = false;  // the countdown reached zero; the save has not succeeded yet
     bool timeOutErrorShown_ = false;
 };

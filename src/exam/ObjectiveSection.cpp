@@ -88,14 +88,14 @@ void ObjectiveSection::ShowRowDetails(const ResultTable& row) {
     key_->setText(row.Value(QStringLiteral("DDX")));
 }
 
-void ObjectiveSection::LoadFirstQuestion(Database& db) {
+void ObjectiveSection::LoadFirstQuestion() {
     SetChoices(data_.startClearsChoices ? 0 : 1);
     NumberPanel(1)->setColor(kLime);
-    ShowQuestion(*db.OpenQuery(QuestionStatement(data_.setUpStatement) + QStringLiteral("1")));
+    ShowQuestion(Question(1));
     state_.EarnedSlot(data_.section, 1) = 0;
 }
 
-void ObjectiveSection::Restore(Database&, int n) {
+void ObjectiveSection::Restore(int n) {
     SetChoices(n);
 }
 
@@ -162,11 +162,21 @@ void ObjectiveSection::ChoiceClick(int k) {
                                 key_->text(), state_.EarnedSlot(data_.section, n));
 }
 
-void ObjectiveSection::RestoreAnswer(int n, const QString& answer, double earned) {
+void ObjectiveSection::RestoreAnswer(int n, const QString& answer) {
     // The answer holds the captions of the chosen cells: "B", "AC", "对".
     for (int k = 1; k <= data_.cellCount; ++k) {
         const QString caption = QString::fromUtf16(data_.cellCaptions[k - 1]);
         Cell(n, k)->setColor(answer.contains(caption) ? kBlue : ButtonFace());
     }
-    state_.EarnedSlot(data_.section, n) = earned;
+    const bool right = state_.Paper.Key(RecordSection(), n) == answer;  // as a pick scores
+    state_.EarnedSlot(data_.section, n) = right ? state_.ScoreSlot(data_.section, n) : 0;
+}
+
+void ObjectiveSection::ClearSheet() {
+    ExamSection::ClearSheet();
+    for (ColorLabel* cell : cells_)
+        cell->setColor(ButtonFace());
+    for (int n = 1; n <= data_.limit; ++n)
+        state_.EarnedSlot(data_.section, n) = 0;
+    SetChoices(0);
 }

@@ -19,18 +19,20 @@ class ObjectiveSection : public ExamSection {
     }
 
     // Exam start: question 1 into the display, its number panel lime, its earned points 0.
-    void LoadFirstQuestion(Database& db);
+    void LoadFirstQuestion();
 
     // Answer control k (1 = "A" / "对") clicked: record and score the answer.
     void ChoiceClick(int k);
 
-    // A resumed exam: row N's cells as the recorded answer shows them, and its earned points.
-    void RestoreAnswer(int n, const QString& answer, double earned);
+    // A resumed exam: row N's cells as the recorded answer shows them, scored against the paper's
+    // key (not the recorded points: the paper is the sitting's, whatever the record says).
+    void RestoreAnswer(int n, const QString& answer);
+    void ClearSheet() override;
 
   protected:
     void BuildContents() override;
     void ShowRowDetails(const ResultTable& row) override;
-    void Restore(Database& db, int n) override;
+    void Restore(int n) override;
     void LoadSlot(const ResultTable& row, int n) override;
 
   private:

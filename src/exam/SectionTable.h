@@ -23,14 +23,8 @@ struct SectionData {
     QSize boxSize;
     int boxFontPixels;  // font of the box and its contents (0: the window's)
 
-    // Statements: the bank (counting); the question for set-up and exam start, for a number panel
-    // and for "上一题"/"下一题" (each followed by the question number in decimal). The
-    // single-choice section splices SingleTableName instead (all four empty here).
-    const char16_t* countStatement;
-    const char16_t* setUpStatement;
-    const char16_t* panelStatement;
-    const char16_t* stepStatement;
-    bool countsByLastTestId;  // the count is the last row's TestID, not the number of rows
+    // The section is counted by its last row's TestID, not by its number of rows.
+    bool countsByLastTestId;
 
     // Answer sheet: number panel of row N is "Panel" + (panelBase + N); answer cell k of row N is
     // cellLetter + N + cellLetter + k, at x offset cellX[k-1] with caption cellCaptions[k-1].

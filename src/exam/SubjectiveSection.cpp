@@ -65,7 +65,16 @@ void SubjectiveSection::ShowSlot(int n) {
 
 void SubjectiveSection::ShowRowDetails(const ResultTable&) {}
 
-void SubjectiveSection::Restore(Database& db, int n) {
+void SubjectiveSection::ClearSheet() {
+    ExamSection::ClearSheet();
+    loading_ = true;
+    answer_->clear();
+    loading_ = false;
+    answerOf_ = 0;
+}
+
+void SubjectiveSection::Restore(int n) {
+    Database db(kDatabasePath);
     state_.SubjectiveCandidateNo = host_.SignedInNumber();
     auto candidate = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
                                   {CandidateKey(state_.SubjectiveCandidateNo)});
@@ -91,8 +100,12 @@ void SubjectiveSection::SaveSubjectiveAnswer() {
     const int n = StrToInt(state_.CurrentNoText);
     if (!InGrid(n)) return;
     // The answer is bound: quotes and line breaks are stored as typed and touch no other column.
+    // Only the workstation that owns the attempt writes it.
     const QString text = answer_->toPlainText();
+    Transaction save(db);
+    if (!host_.Recorder().Prove(db)) return;
     db.RunStatement(QStringLiteral("Update Userxinxi Set Tt%1=?  where Xuehao=?").arg(n),
                     {text, CandidateKey(state_.SubjectiveCandidateNo)});
+    save.Commit();
     host_.Recorder().Saved(n, text);
 }

@@ -22,7 +22,8 @@ class SubjectiveSection : public ExamSection {
     void ShowSlot(int n) override;
     void ShowRowDetails(const ResultTable& row) override;
     // LoadSubjectiveQuestion's second half: the saved answer into MeRequest.
-    void Restore(Database& db, int n) override;
+    void Restore(int n) override;
+    void ClearSheet() override;
     void LoadSlot(const ResultTable& row, int n) override;
 
   private:

@@ -3,6 +3,7 @@
 #include "data_store/Database.h"
 
 #include <QHash>
+#include <QUuid>
 
 namespace {
 
@@ -33,6 +34,14 @@ AttemptRow ReadAttempt(const ResultTable& table) {
     row.questions = int(Int(table, "Tishu"));
     row.section = int(Int(table, "Bufen"));
     row.question = int(Int(table, "TestID"));
+    row.sitting = Int(table, "ChangciID");
+    row.owner = table.Value(QStringLiteral("Zhuren"));
+    row.installation = table.Value(QStringLiteral("Shebei"));
+    row.lifeCount = int(Int(table, "Xintiao"));
+    row.extraSeconds = int(Int(table, "Jiashi"));
+    row.startClock = Int(table, "Qidian");
+    row.lastClock = Int(table, "Zuihou");
+    row.moveAllowed = Int(table, "Huanji") != 0;
     return row;
 }
 
@@ -45,10 +54,14 @@ std::optional<AttemptRow> FirstAttempt(const ResultTable& table) {
 
 namespace record {
 
-std::optional<AttemptRow> LatestAttempt(Database& db, int studentNo) {
-    return FirstAttempt(*db.OpenQuery(
-        QStringLiteral("SELECT * FROM Kaoshijilu WHERE Xuehao=? ORDER BY Cishu DESC LIMIT 1"),
-        {qint64(studentNo)}));
+std::optional<AttemptRow> LatestAttempt(Database& db, int studentNo, qint64 sitting) {
+    if (sitting == 0)
+        return FirstAttempt(*db.OpenQuery(
+            QStringLiteral("SELECT * FROM Kaoshijilu WHERE Xuehao=? ORDER BY Cishu DESC LIMIT 1"),
+            {qint64(studentNo)}));
+    return FirstAttempt(*db.OpenQuery(QStringLiteral("SELECT * FROM Kaoshijilu WHERE Xuehao=? "
+                                                     "AND ChangciID=? ORDER BY Cishu DESC LIMIT 1"),
+                                      {qint64(studentNo), sitting}));
 }
 
 std::optional<AttemptRow> Attempt(Database& db, qint64 id) {
@@ -86,6 +99,10 @@ QString CurrentExamId(Database& db) {
     return table->MoveLast() ? table->Value(QStringLiteral("ExamID")) : QString();
 }
 
+QString NewOwnerToken() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
 void BeginAttempt(Database& db, AttemptRow& row) {
     row.number = int(Int(*db.OpenQuery(QStringLiteral("SELECT COALESCE(MAX(Cishu), 0) + 1 AS Next "
                                                       "FROM Kaoshijilu WHERE Xuehao=?"),
@@ -93,19 +110,42 @@ void BeginAttempt(Database& db, AttemptRow& row) {
                          "Next"));
     db.RunStatement(
         QStringLiteral("INSERT INTO Kaoshijilu (Xuehao, Cishu, Jiqi, ExamID, Kaishi, Huodong, "
-                       "Shengyu, Zhuangtai, Tishu, Bufen, TestID) VALUES (?,?,?,?,?,?,?,0,?,?,?)"),
+                       "Shengyu, Zhuangtai, Tishu, Bufen, TestID, ChangciID, Zhuren, Shebei, "
+                       "Qidian, Zuihou) VALUES (?,?,?,?,?,?,?,0,?,?,?,?,?,?,?,?)"),
         {qint64(row.studentNo), qint64(row.number), row.workstation, row.examId, row.startedAt,
          row.lastSeen, qint64(row.secondsLeft), qint64(row.questions), qint64(row.section),
-         qint64(row.question)});
+         qint64(row.question), row.sitting, row.owner, row.installation, row.startClock,
+         row.lastClock});
     row.id = Int(
         *db.OpenQuery(QStringLiteral("SELECT JiluID FROM Kaoshijilu WHERE Xuehao=? AND Cishu=?"),
                       {qint64(row.studentNo), qint64(row.number)}),
         "JiluID");
 }
 
-void TakeOver(Database& db, qint64 attemptId, const QString& workstation, qint64 now) {
-    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Jiqi=?, Huodong=? WHERE JiluID=?"),
-                    {workstation, now, attemptId});
+void TakeOver(Database& db, const AttemptRow& row, qint64 now) {
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Jiqi=?, Shebei=?, Zhuren=?, Huodong=?, "
+                                   "Zuihou=?, Xintiao=Xintiao+1, Huanji=0 WHERE JiluID=? AND "
+                                   "Zhuangtai=0"),
+                    {row.workstation, row.installation, row.owner, now, row.lastClock, row.id});
+    if (db.ChangedRows() != 1) throw AttemptLost(LossReason::Collected);
+}
+
+void ProveOwner(Database& db, qint64 attemptId, const QString& owner) {
+    // Writing the row takes its lock: nobody can take the attempt over or end it until the
+    // writer's transaction ends, so what follows is written by its owner or not at all.
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Zhuren=Zhuren WHERE JiluID=? AND "
+                                   "Zhuren=? AND Zhuangtai=0"),
+                    {attemptId, owner});
+    if (db.ChangedRows() == 1) return;
+    const std::optional<AttemptRow> now = Attempt(db, attemptId);
+    if (now && now->owner != owner) throw AttemptLost(LossReason::MovedElsewhere);
+    if (now) {
+        auto sitting = db.OpenQuery(QStringLiteral("SELECT Jieshu FROM Changci WHERE ChangciID=?"),
+                                    {now->sitting});
+        if (sitting->RowCount() > 0 && !sitting->Value(QStringLiteral("Jieshu")).isEmpty())
+            throw AttemptLost(LossReason::SittingEnded);
+    }
+    throw AttemptLost(LossReason::Collected);
 }
 
 void WriteAnswer(Database& db, qint64 attemptId, const AnswerRow& row) {
@@ -122,24 +162,44 @@ void WriteAnswer(Database& db, qint64 attemptId, const AnswerRow& row) {
          qint64(row.shown), row.points, row.key, row.earned, row.changedAt});
 }
 
-void WriteLife(Database& db, qint64 attemptId, int secondsLeft, qint64 now) {
-    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Shengyu=?, Huodong=? WHERE JiluID=?"),
-                    {qint64(secondsLeft), now, attemptId});
-}
-
 void WritePosition(Database& db, qint64 attemptId, int section, int question) {
     db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Bufen=?, TestID=? WHERE JiluID=?"),
                     {qint64(section), qint64(question), attemptId});
 }
 
-void EndAttempt(Database& db, qint64 attemptId, AttemptState state, double score, int secondsLeft,
-                qint64 now) {
-    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Zhuangtai=?, Chengji=?, Shengyu=?, "
-                                   "Huodong=?, Jieshu=? WHERE JiluID=?"),
-                    {qint64(state), score, qint64(secondsLeft), now, now, attemptId});
+Life WriteLife(Database& db, const AttemptRow& attempt, int secondsLeft, qint64 sittingClock,
+               qint64 now) {
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Shengyu=?, Huodong=?, Xintiao=Xintiao+1 "
+                                   "WHERE JiluID=? AND Zhuren=? AND Zhuangtai=0"),
+                    {qint64(secondsLeft), now, attempt.id, attempt.owner});
+    if (db.ChangedRows() != 1) ProveOwner(db, attempt.id, attempt.owner);  // says why
+    AdvanceClock(db, attempt.sitting, sittingClock);
+    auto row = db.OpenQuery(QStringLiteral("SELECT k.Jiashi, c.Shizhong FROM Kaoshijilu k JOIN "
+                                           "Changci c ON c.ChangciID=k.ChangciID WHERE k.JiluID=?"),
+                            {attempt.id});
+    const Life life = row->RowCount() == 0 ? Life{0, sittingClock}
+                                           : Life{int(Int(*row, "Jiashi")), Int(*row, "Shizhong")};
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Zuihou=? WHERE JiluID=?"),
+                    {life.sittingClock, attempt.id});
+    return life;
 }
 
-std::vector<RoomRow> Room(Database& db) {
+void AdvanceClock(Database& db, qint64 sitting, qint64 clock) {
+    db.RunStatement(
+        QStringLiteral("UPDATE Changci SET Shizhong=? WHERE ChangciID=? AND Shizhong<?"),
+        {clock, sitting, clock});
+}
+
+void EndAttempt(Database& db, qint64 attemptId, const QString& owner, AttemptState state,
+                double score, int secondsLeft, qint64 now) {
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Zhuangtai=?, Chengji=?, Shengyu=?, "
+                                   "Huodong=?, Jieshu=? WHERE JiluID=? AND Zhuren=? AND "
+                                   "Zhuangtai=0"),
+                    {qint64(state), score, qint64(secondsLeft), now, now, attemptId, owner});
+    if (db.ChangedRows() != 1) ProveOwner(db, attemptId, owner);  // says why
+}
+
+std::vector<RoomRow> Room(Database& db, qint64 sitting) {
     const ReadTransaction view(db);
     QHash<qint64, QString> names;
     {
@@ -148,11 +208,15 @@ std::vector<RoomRow> Room(Database& db) {
             names.insert(candidates->Value(QStringLiteral("Xuehao")).trimmed().toLongLong(),
                          candidates->Value(QStringLiteral("Xingmin")));
     }
-    auto table = db.OpenQuery(QStringLiteral(
-        "SELECT k.*, (SELECT COUNT(*) FROM Datijilu d WHERE d.JiluID=k.JiluID AND d.Daan<>'') "
-        "AS Answered, (SELECT COALESCE(SUM(d.Defen), 0.0) FROM Datijilu d WHERE "
-        "d.JiluID=k.JiluID) AS Earned FROM Kaoshijilu k WHERE k.Cishu=(SELECT MAX(Cishu) FROM "
-        "Kaoshijilu m WHERE m.Xuehao=k.Xuehao) ORDER BY k.Xuehao"));
+    auto table = db.OpenQuery(
+        QStringLiteral(
+            "SELECT k.*, (SELECT COUNT(*) FROM Datijilu d WHERE d.JiluID=k.JiluID AND d.Daan<>'') "
+            "AS Answered, (SELECT COALESCE(SUM(d.Defen), 0.0) FROM Datijilu d WHERE "
+            "d.JiluID=k.JiluID) AS Earned FROM Kaoshijilu k WHERE k.ChangciID=? AND "
+            "k.Cishu=(SELECT "
+            "MAX(Cishu) FROM Kaoshijilu m WHERE m.Xuehao=k.Xuehao AND m.ChangciID=k.ChangciID) "
+            "ORDER BY k.Xuehao"),
+        {sitting});
     std::vector<RoomRow> rows;
     for (; !table->AtEnd(); table->MoveNext()) {
         RoomRow row{ReadAttempt(*table), QString(), int(Int(*table, "Answered")),
@@ -165,9 +229,32 @@ std::vector<RoomRow> Room(Database& db) {
 
 }  // namespace record
 
-SignInVerdict CheckWorkstation(const std::optional<AttemptRow>& latest, const QString& workstation,
-                               qint64 now) {
-    if (!latest || !latest->InProgress() || latest->workstation == workstation) return {};
-    if (now - latest->lastSeen >= kSilenceSeconds) return {};
-    return {false, latest->workstation};
+AttemptLost::AttemptLost(LossReason reason) : std::runtime_error(""), reason_(reason) {}
+
+QString AttemptLost::Message() const {
+    switch (reason_) {
+        case LossReason::MovedElsewhere:
+            return QStringLiteral("本场考试已在另一台机器上继续，本机已停止作答。");
+        case LossReason::SittingEnded:
+            return QStringLiteral("本场考试已结束");
+        case LossReason::Collected:
+            break;
+    }
+    return QStringLiteral("监考老师已收卷");
+}
+
+SignInVerdict LivenessWatch::Check(const std::optional<AttemptRow>& latest,
+                                   const QString& installation, qint64 sittingClock,
+                                   qint64 steadyMs) {
+    if (!latest || !latest->InProgress() || latest->installation == installation ||
+        latest->moveAllowed || latest->SilentFor(sittingClock) >= kSilenceSeconds)
+        return {};
+    auto seen = seen_.find(latest->id);
+    if (seen == seen_.end() || seen->second.lifeCount != latest->lifeCount) {
+        seen_[latest->id] = {latest->lifeCount, steadyMs};
+        return {false, latest->workstation, int(kSilenceSeconds)};
+    }
+    const qint64 waited = (steadyMs - seen->second.sinceMs) / 1000;
+    if (waited >= kSilenceSeconds) return {};
+    return {false, latest->workstation, int(kSilenceSeconds - waited)};
 }

@@ -6,6 +6,7 @@
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
 #include "record/ExamRecord.h"
+#include "record/Sitting.h"
 #include "shell/AdminSignIn.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainWindow.h"
@@ -115,28 +116,53 @@ void CandidateSignIn::Button1Click() {
     windows_.main->SetPanelText(4, name);
 }
 
+// The exam record decides whether the candidate may start or resume here. A record that cannot
+// be read refuses the sign-in: a fresh attempt must never start over one that may exist.
 bool CandidateSignIn::RecordAllows(int studentNo) {
     std::optional<AttemptRow> latest;
+    std::optional<SittingRow> sitting;
     try {
         UpgradeSchemaOnce(kDatabasePath);
         Database db(kDatabasePath);
-        latest = record::LatestAttempt(db, studentNo);
-    } catch (const DatabaseError&) {
-        return true;  // a record that cannot be read is reported once by the exam it would keep
+        const ReadTransaction view(db);
+        sitting = record::OpenSitting(db);
+        if (sitting) latest = record::LatestAttempt(db, studentNo, sitting->id);
+    } catch (const std::exception& error) {
+        prompts_.Message(
+            QStringLiteral("无法读取考试记录，暂时不能登录。请稍后再试，或请监考老师检查"
+                           "考试数据库。\n") +
+            QString::fromUtf8(error.what()));
+        return false;
     }
-    const SignInVerdict verdict = CheckWorkstation(latest, platform_.HostName(), platform_.Now());
+    const SignInVerdict verdict = liveness_.Check(
+        latest, platform_.InstallationId(), sitting ? sitting->clock : 0, platform_.SteadyMs());
     if (!verdict.allowed) {
-        prompts_.Message(QStringLiteral("该考生正在另一台机器上考试（%1）。请在那台机器上继续；"
-                                        "若那台机器已停止工作，请等待%2秒后再登录。")
-                             .arg(verdict.busyWorkstation)
-                             .arg(kSilenceSeconds));
+        prompts_.Message(BusyMessage(verdict));
         return false;
     }
     if (latest && latest->InProgress())
         prompts_.Message(
             QStringLiteral("已恢复未完成的考试，剩余时间%1。已作答的题目和答案都已保留。")
-                .arg(FormatTime(latest->secondsLeft)));
+                .arg(FormatTime(record::TimeOnResume(*latest, *sitting, platform_.InstallationId(),
+                                                     platform_.Now())
+                                    .secondsLeft)));
     return true;
+}
+
+QString BusyMessage(const SignInVerdict& verdict) {
+    return QStringLiteral(
+               "该考生正在另一台机器上考试（%1）。请在那台机器上继续；"
+               "若那台机器已停止工作，请等待%2秒后再登录。")
+        .arg(verdict.busyWorkstation)
+        .arg(verdict.secondsToWait);
+}
+
+// The exam sent the candidate back: the window opens empty for the next sign-in.
+void CandidateSignIn::Reset() {
+    signedIn_ = false;
+    edit1_->clear();
+    edit2_->clear();
+    edit1_->setFocus();
 }
 
 // The sign-in succeeded: the back office and the administrator sign-in close with this window, so

@@ -2,6 +2,7 @@
 // the administrator sign-in and the help window.
 #pragma once
 
+#include "record/ExamRecord.h"
 #include "shell/AppWindows.h"
 #include "ui_common/FormDialog.h"
 
@@ -10,6 +11,9 @@ class Platform;
 #include "ui_common/Prompts.h"
 class QLineEdit;
 class QPushButton;
+
+// The refusal while the candidate's attempt is alive on another workstation.
+QString BusyMessage(const SignInVerdict& verdict);
 
 class CandidateSignIn : public FormDialog {
     Q_OBJECT
@@ -27,6 +31,8 @@ class CandidateSignIn : public FormDialog {
     void Button3Click();
     // "软件帮助": the help window, modal.
     void Button4Click();
+    // The exam sent the candidate back: the window opens empty for the next sign-in.
+    void Reset();
 
   public slots:
     void accept() override;
@@ -35,9 +41,10 @@ class CandidateSignIn : public FormDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // The exam record's say: false when the candidate is writing on another workstation; an
-    // interrupted exam is announced before it resumes.
+    // The exam record's say: false when the candidate is writing on another workstation or the
+    // record cannot be read; an interrupted exam is announced before it resumes.
     bool RecordAllows(int studentNo);
+    LivenessWatch liveness_;
 
     WindowPrompts prompts_;
     Platform& platform_;

@@ -94,9 +94,14 @@ void MainWindow::FormCreate() {
 }
 
 void MainWindow::FormShow() {
-    windows_.signIn->exec();
-    if (TerminateRequested()) return;
-    windows_.exam->exec();
+    for (;;) {
+        windows_.signIn->exec();
+        if (TerminateRequested()) return;
+        // An exam that could not go on here sends its candidate back to the sign-in.
+        if (windows_.exam->exec() != ExamWindow::kBackToSignIn) break;
+        if (TerminateRequested()) return;
+        windows_.signIn->Reset();
+    }
     if (TerminateRequested()) return;
     show();
 }

@@ -1,6 +1,6 @@
 // Start-up: the six windows are created once, in a fixed order, and each creation step runs before
-// anything is shown. An error in a creation step is shown (all of them in one box, once every window
-// is created) and start-up goes on.
+// anything is shown. An error in a creation step is shown (all of them in one box, once every
+// window is created) and start-up goes on.
 #pragma once
 
 #include "shell/AppWindows.h"

@@ -1,5 +1,6 @@
 #include "ui_common/Platform.h"
 
+#include <QCryptographicHash>
 #include <QCursor>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -8,10 +9,16 @@
 #include <QDBusReply>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 #include <QSysInfo>
 #include <QUrl>
+#include <QUuid>
+
+#include <ctime>
 
 void DesktopPlatform::OpenUrl(const QString& address) {
     QDesktopServices::openUrl(QUrl(address));
@@ -129,4 +136,49 @@ qint64 DesktopPlatform::Now() const {
 
 QString DesktopPlatform::HostName() const {
     return QSysInfo::machineHostName();
+}
+
+namespace {
+
+// What tells one machine from another although cloned from one image: its network cards'
+// addresses and the system's machine identifier. A settings file copied with the image then no
+// longer matches, and the copy draws an identifier of its own.
+QByteArray HardwareFingerprint() {
+    QByteArray facts;
+    QFile machineId(QStringLiteral("/etc/machine-id"));
+    if (machineId.open(QIODevice::ReadOnly)) facts += machineId.readAll().trimmed();
+    const QDir interfaces(QStringLiteral("/sys/class/net"));
+    for (const QString& name :
+         interfaces.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (name == QLatin1String("lo")) continue;
+        QFile address(interfaces.filePath(name + QStringLiteral("/address")));
+        if (address.open(QIODevice::ReadOnly)) facts += '|' + address.readAll().trimmed();
+    }
+    return QCryptographicHash::hash(facts, QCryptographicHash::Sha256).toHex().left(32);
+}
+
+}  // namespace
+
+QString DesktopPlatform::InstallationId() const {
+    static const QString id = [] {
+        QSettings settings(QSettings::IniFormat, QSettings::UserScope,
+                           QStringLiteral("chengxi-exam"), QStringLiteral("workstation"));
+        const QByteArray fingerprint = HardwareFingerprint();
+        QString stored = settings.value(QStringLiteral("installation")).toString();
+        if (stored.isEmpty() ||
+            settings.value(QStringLiteral("fingerprint")).toByteArray() != fingerprint) {
+            stored = QUuid::createUuid().toString(QUuid::Id128).left(12);
+            settings.setValue(QStringLiteral("installation"), stored);
+            settings.setValue(QStringLiteral("fingerprint"), fingerprint);
+            settings.sync();
+        }
+        return stored;
+    }();
+    return id;
+}
+
+qint64 DesktopPlatform::SteadyMs() const {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);  // counts a suspended machine's sleep too
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
 }

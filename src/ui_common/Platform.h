@@ -22,6 +22,12 @@ class Platform {
     virtual qint64 Now() const = 0;
     // This workstation's name on the network.
     virtual QString HostName() const = 0;
+    // This installation's own identifier, kept in the workstation's own settings (not the shared
+    // database, not the host name, which machines cloned from one image share).
+    virtual QString InstallationId() const = 0;
+    // Milliseconds of a steady clock: never set back, and running on while the machine sleeps or
+    // the program is stopped. Only ever compared with itself.
+    virtual qint64 SteadyMs() const = 0;
 };
 
 // The real desktop: Qt for the browser, screen and cursor; fcitx5 or IBus over D-Bus for input
@@ -35,6 +41,8 @@ class DesktopPlatform : public Platform {
     void ActivateInputMethod(int index) override;
     qint64 Now() const override;
     QString HostName() const override;
+    QString InstallationId() const override;
+    qint64 SteadyMs() const override;
 
   private:
     enum class Framework { None, Fcitx5, IBus };

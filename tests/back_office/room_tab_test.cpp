@@ -4,6 +4,7 @@
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
 #include "record/ExamRecord.h"
+#include "record/Sitting.h"
 #include "support/TestWorkdir.h"
 #include "ui_common/ReportList.h"
 
@@ -14,8 +15,13 @@
 
 namespace {
 
+// An attempt of the open sitting whose last sign of life came at `lastSeen` on the sitting's clock.
 qint64 Begin(Database& db, int studentNo, const char* workstation, qint64 lastSeen, int left) {
     AttemptRow row;
+    row.sitting =
+        record::SittingForSignIn(db, 1000).id;  // before the transaction: it takes its own
+    row.owner = QStringLiteral("owner");
+    row.lastClock = lastSeen;
     row.studentNo = studentNo;
     row.workstation = QString::fromLatin1(workstation);
     row.startedAt = 1000;
@@ -49,10 +55,11 @@ class RoomTabTest : public QObject {
                 db, writing,
                 {3, 2, QStringLiteral("错"), {}, false, true, 2, QStringLiteral("对"), 0, 1990});
             Begin(db, 120001, "ws-02", 1970, 3500);  // silent for 30 s
-            record::EndAttempt(db, Begin(db, 120002, "ws-03", 1500, 3000), AttemptState::HandedIn,
-                               0, 2900, 1600);
-            record::EndAttempt(db, Begin(db, 120003, "ws-04", 1500, 10), AttemptState::TimedOut, 0,
-                               0, 1600);
+            record::EndAttempt(db, Begin(db, 120002, "ws-03", 1500, 3000), QStringLiteral("owner"),
+                               AttemptState::HandedIn, 0, 2900, 1600);
+            record::EndAttempt(db, Begin(db, 120003, "ws-04", 1500, 10), QStringLiteral("owner"),
+                               AttemptState::TimedOut, 0, 0, 1600);
+            record::AdvanceClock(db, record::OpenSitting(db)->id, 2000);
         }
         QFile file(dir.DatabaseFile());
         QVERIFY(file.open(QIODevice::ReadOnly));

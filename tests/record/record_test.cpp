@@ -32,10 +32,12 @@ QStringList Columns(const TestWorkdir& dir, const char* table) {
                         .arg(QLatin1String(table)));
 }
 
-AttemptRow Fresh(int studentNo, const QString& workstation, qint64 now) {
+AttemptRow Fresh(int studentNo, const QString& workstation, qint64 now, qint64 sitting = 1) {
     AttemptRow row;
     row.studentNo = studentNo;
-    row.workstation = workstation;
+    row.workstation = row.installation = workstation;
+    row.owner = record::NewOwnerToken();
+    row.sitting = sitting;
     row.startedAt = row.lastSeen = now;
     row.secondsLeft = 4200;
     row.questions = 83;
@@ -125,8 +127,8 @@ class RecordTest : public QObject {
         QCOMPARE(rows[1].draft, std::optional<QString>(QString()));
         QVERIFY(record::Answers(db, first.id).empty());
 
-        record::WriteLife(db, second.id, 4100, 2050);
-        record::EndAttempt(db, second.id, AttemptState::HandedIn, 2.5, 4090, 2060);
+        record::WriteLife(db, second, 4100, 0, 2050);
+        record::EndAttempt(db, second.id, second.owner, AttemptState::HandedIn, 2.5, 4090, 2060);
         const AttemptRow ended = *record::Attempt(db, second.id);
         QCOMPARE(ended.state, AttemptState::HandedIn);
         QCOMPARE(ended.score, std::optional<double>(2.5));
@@ -160,7 +162,7 @@ class RecordTest : public QObject {
         record::WriteAnswer(
             db, old.id,
             {1, 1, QStringLiteral("B"), {}, false, true, 1, QStringLiteral("A"), 0, 1001});
-        const std::vector<RoomRow> room = record::Room(db);
+        const std::vector<RoomRow> room = record::Room(db, 1);
         QCOMPARE(room.size(), size_t(2));
         QCOMPARE(room[0].attempt.id, latest.id);
         QCOMPARE(room[0].name, QStringLiteral("张三"));
@@ -171,21 +173,38 @@ class RecordTest : public QObject {
         QCOMPARE(room[1].earned, 0.0);
     }
 
+    // Liveness is what the asking machine itself saw: the attempt's sign-of-life counter standing
+    // still for 30 s of its own steady clock, or the sitting's clock running 30 s past the last
+    // sign of life. Machine clocks are never compared, so a skewed one changes nothing.
     void oneWorkstationPerCandidate() {
         AttemptRow alive = Fresh(110101, QStringLiteral("ws1"), 1000);
-        alive.lastSeen = 1000;
-        // Elsewhere and alive: refused, naming the workstation, until 30 s of silence.
-        QCOMPARE(CheckWorkstation(alive, QStringLiteral("ws2"), 1029).busyWorkstation,
-                 QStringLiteral("ws1"));
-        QVERIFY(!CheckWorkstation(alive, QStringLiteral("ws2"), 1029).allowed);
-        QVERIFY(CheckWorkstation(alive, QStringLiteral("ws2"), 1030).allowed);
-        // The same workstation after a restart, an ended attempt, no attempt at all.
-        QVERIFY(CheckWorkstation(alive, QStringLiteral("ws1"), 1001).allowed);
+        alive.installation = QStringLiteral("inst-1");
+        alive.lastClock = 100;
+        LivenessWatch watch;
+        // A first try elsewhere is refused, naming the workstation and the full wait.
+        SignInVerdict verdict = watch.Check(alive, QStringLiteral("inst-2"), 110, 5'000);
+        QVERIFY(!verdict.allowed);
+        QCOMPARE(verdict.busyWorkstation, QStringLiteral("ws1"));
+        QCOMPARE(verdict.secondsToWait, 30);
+        QCOMPARE(watch.Check(alive, QStringLiteral("inst-2"), 110, 17'000).secondsToWait, 18);
+        // A sign of life in between starts the wait again.
+        ++alive.lifeCount;
+        QCOMPARE(watch.Check(alive, QStringLiteral("inst-2"), 110, 36'000).secondsToWait, 30);
+        QVERIFY(watch.Check(alive, QStringLiteral("inst-2"), 110, 66'000).allowed);
+        // The sitting's clock, kept running by the other workstations, says so at once.
+        LivenessWatch fresh;
+        QVERIFY(!fresh.Check(alive, QStringLiteral("inst-2"), 129, 0).allowed);
+        QVERIFY(fresh.Check(alive, QStringLiteral("inst-2"), 130, 0).allowed);
+        // Its own installation after a restart (cloned machines share host names, not this), a
+        // proctor's leave to move, an ended attempt, no attempt at all.
+        QVERIFY(LivenessWatch().Check(alive, QStringLiteral("inst-1"), 110, 0).allowed);
+        AttemptRow moving = alive;
+        moving.moveAllowed = true;
+        QVERIFY(LivenessWatch().Check(moving, QStringLiteral("inst-2"), 110, 0).allowed);
         AttemptRow ended = alive;
         ended.state = AttemptState::TimedOut;
-        QVERIFY(CheckWorkstation(ended, QStringLiteral("ws2"), 1001).allowed);
-        QVERIFY(CheckWorkstation(std::nullopt, QStringLiteral("ws2"), 1001).allowed);
-        QVERIFY(alive.Interrupted(1030) && !alive.Interrupted(1029));
+        QVERIFY(LivenessWatch().Check(ended, QStringLiteral("inst-2"), 110, 0).allowed);
+        QVERIFY(LivenessWatch().Check(std::nullopt, QStringLiteral("inst-2"), 110, 0).allowed);
     }
 };
 

@@ -4,6 +4,7 @@
 // program goes on, and nothing a candidate saved is lost.
 #include "../exam/ExamRig.h"
 #include "back_office/BackOffice.h"
+#include "data_store/Conversions.h"
 #include "back_office/workbook/Workbook.h"
 #include "reliability/Faults.h"
 #include "shell/CandidateSignIn.h"
@@ -244,11 +245,10 @@ class UserFaultsTest : public QObject {
         auto scope = std::make_unique<FaultScope>(fault, rig.dir);
         const QByteArray before = Bytes(rig.dir, fault);
         const bool readsWork = scope->ReadsWork();
-        // "下一题": a score fits in its row, so only the full disk lets it through. On a read-only
-        // file the question is read and its showing cannot be recorded: the record's first failure
-        // is one box for the whole exam.
-        QCOMPARE(boxes("lblNext"),
-                 (fault == Fault::DiskFull ? 0 : 1) + (fault == Fault::ReadOnly ? 1 : 0));
+        // "下一题": the question comes from the paper the exam loaded; its showing cannot be
+        // recorded (the record's first failure, one box for the whole exam) and the score cannot
+        // be written. A score fits in its row, so only the full disk lets both through.
+        QCOMPARE(boxes("lblNext"), fault == Fault::DiskFull ? 0 : 2);
         // The subjective section, and a longer answer saved: refused by every fault.
         QCOMPARE(boxes("LabBt4"), readsWork ? 0 : 1);
         memo->setPlainText(LongText());
@@ -284,28 +284,28 @@ class UserFaultsTest : public QObject {
                  QStringLiteral("1"));
     }
 
-    // A read that fails while the candidate moves on leaves the program on the question still on
-    // screen: the next pick is that question's, the next save goes to the question shown.
-    void failedReadLeavesTheQuestionOnScreen() {
+    // A file locked while the candidate moves on: the questions come from the paper the exam
+    // loaded, so the candidate moves on; what cannot be written is told (the record once), and
+    // the next pick and score land on the question shown.
+    void lockedFileDoesNotHoldTheCandidateBack() {
         ExamRig rig;
         rig.Start();
         rig.StopClock();
         {
             LockedByAnotherProcess lock(rig.dir.Path());
-            rig.Click(QStringLiteral("lblNext"));  // question 2 cannot be read
-            rig.Click(QStringLiteral("LabBt4"));   // nor the subjective question 1
+            rig.Click(QStringLiteral("lblNext"));  // the showing and the score cannot be written
         }
         QCOMPARE(rig.prompts.Errors().size(), 2);
-        QVERIFY(rig.Text(QStringLiteral("mmoRequest")).startsWith(QStringLiteral("第1题")));
-        QVERIFY(rig.Shown(QStringLiteral("GroupBox1")));
-        QVERIFY(!rig.Shown(QStringLiteral("GroupBox4")));
-        rig.Click(QStringLiteral("RadioButton1"));  // question 1's key: A
-        QCOMPARE(rig.Color(QStringLiteral("p1p1")), QColor(0x0000FF));
-        QVERIFY(rig.Color(QStringLiteral("p2p1")) != QColor(0x0000FF));
-        QCOMPARE(rig.State().AchievedScore, 1.0);
-        rig.Click(QStringLiteral("lblNext"));
         QVERIFY(rig.Text(QStringLiteral("mmoRequest")).startsWith(QStringLiteral("第2题")));
-        QCOMPARE(rig.Chengji(), QStringLiteral("1"));
+        rig.Click(QStringLiteral("RadioButton1"));
+        QCOMPARE(rig.Color(QStringLiteral("p2p1")), QColor(0x0000FF));
+        QVERIFY(rig.Color(QStringLiteral("p1p1")) != QColor(0x0000FF));
+        rig.Click(QStringLiteral("lblNext"));
+        QVERIFY(rig.Text(QStringLiteral("mmoRequest")).startsWith(QStringLiteral("第3题")));
+        QCOMPARE(rig.Chengji(), FormatGeneral(rig.State().AchievedScore));
+        QCOMPARE(rig.dir.Scalar(QStringLiteral("select Daan from Datijilu where Bufen=1 and "
+                                               "TestID=2")),
+                 QStringLiteral("A"));
         QCOMPARE(rig.prompts.Errors().size(), 2);
     }
 

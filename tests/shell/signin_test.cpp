@@ -1,5 +1,8 @@
 // The candidate sign-in driven as a candidate would: every check and message, the status panels,
 // the close rule, the keyboard, the web-address label.
+#include "data_store/Database.h"
+#include "data_store/Schema.h"
+#include "record/Sitting.h"
 #include "shell/AdminSignIn.h"
 #include "shell/CandidateSignIn.h"
 #include "shell/MainWindow.h"
@@ -112,32 +115,56 @@ class SignInTest : public QObject {
         QVERIFY(!TerminateRequested());
     }
 
-    // An attempt in progress on another workstation that showed a sign of life less than 30 s ago
-    // keeps the candidate out, with nothing written; after 30 s of silence the candidate resumes
-    // here and is told so before the exam opens.
+    // An attempt in progress on another installation keeps the candidate out, with nothing
+    // written, until this workstation has itself seen its sign-of-life counter stand still for
+    // 30 s (the other machine's clock, 10 minutes ahead here, plays no part); then the candidate
+    // resumes here and is told so before the exam opens. A record that cannot be read refuses.
     void candidateWritingElsewhereWaitsForItsSilence() {
-        workdir_->Sql(
-            QStringLiteral("insert into Kaoshijilu (Xuehao, Cishu, Jiqi, Kaishi, Huodong, Shengyu) "
-                           "values (110101, 1, 'ws-07', %1, %2, 1234)")
-                .arg(platform_.now - 600)
-                .arg(platform_.now - 10));
+        {
+            Database db(kDatabasePath);
+            AttemptRow row;
+            row.studentNo = 110101;
+            row.workstation = QStringLiteral("ws-07");
+            row.installation = QStringLiteral("inst-07");
+            row.owner = record::NewOwnerToken();
+            row.sitting = record::SittingForSignIn(db, platform_.now).id;
+            row.startedAt = row.lastSeen = platform_.now + 600;
+            row.secondsLeft = 1234;
+            Transaction begin(db);
+            record::BeginAttempt(db, row);
+            begin.Commit();
+        }
         Edit("Edit1")->setText(QStringLiteral("110101"));
         Edit("Edit2")->setText(QStringLiteral("张三"));
         const QStringList before = workdir_->Rows(QStringLiteral("select * from Kaoshijilu"));
         QTest::mouseClick(Button("Button1"), Qt::LeftButton);
-        QCOMPARE(prompts_->Texts().size(), 1);
-        QVERIFY(prompts_->Texts()[0].startsWith(QStringLiteral("该考生正在另一台机器上考试")));
-        QVERIFY(prompts_->Texts()[0].contains(QStringLiteral("ws-07")));
+        QCOMPARE(prompts_->Texts(),
+                 QStringList{"该考生正在另一台机器上考试（ws-07）。请在那台机器上继续；"
+                             "若那台机器已停止工作，请等待30秒后再登录。"});
+        platform_.steadyMs += 21'000;
+        QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+        QVERIFY(prompts_->Texts().last().contains(QStringLiteral("请等待9秒后再登录")));
         QVERIFY(signIn_->isVisible());
         QCOMPARE(workdir_->Rows(QStringLiteral("select * from Kaoshijilu")), before);
 
-        platform_.now += 20;  // 30 s without a sign of life
+        platform_.steadyMs += 9'000;
         prompts_->Clear();
         QTest::mouseClick(Button("Button1"), Qt::LeftButton);
         QCOMPARE(prompts_->Texts().size(), 1);
         QVERIFY(prompts_->Texts()[0].startsWith(QStringLiteral("已恢复未完成的考试")));
         QVERIFY(prompts_->Texts()[0].contains(QStringLiteral("00:20:34")));
         QVERIFY(!signIn_->isVisible());
+    }
+
+    void unreadableRecordRefusesTheSignIn() {
+        workdir_->Sql(QStringLiteral("drop table Changci"));
+        Edit("Edit1")->setText(QStringLiteral("110101"));
+        Edit("Edit2")->setText(QStringLiteral("张三"));
+        QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+        QCOMPARE(prompts_->Texts().size(), 1);
+        QVERIFY(
+            prompts_->Texts()[0].startsWith(QStringLiteral("无法读取考试记录，暂时不能登录。")));
+        QVERIFY(signIn_->isVisible());
     }
 
     void numberPastedWithALeadingBlankSignsIn() {

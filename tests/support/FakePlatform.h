@@ -13,6 +13,8 @@ class FakePlatform : public Platform {
     void ActivateInputMethod(int index) override { activated << index; }
     qint64 Now() const override { return now; }
     QString HostName() const override { return hostName; }
+    QString InstallationId() const override { return installation; }
+    qint64 SteadyMs() const override { return steadyMs; }
 
     QSize screen{1024, 768};
     QPoint cursor{100, 100};
@@ -21,4 +23,6 @@ class FakePlatform : public Platform {
     QList<int> activated;
     qint64 now = 1'800'000'000;  // a fixed clock: tests move it by hand
     QString hostName = QStringLiteral("ws-test");
+    QString installation = QStringLiteral("inst-test");
+    qint64 steadyMs = 0;  // a steady clock that stands still unless a test moves it
 };
