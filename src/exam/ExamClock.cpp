@@ -18,6 +18,7 @@ void ExamWindow::StartClock(Database& db) {
     timer1_->stop();
     timeOutPending_ = false;
     timeOutErrorShown_ = false;
+    timedOut_ = false;
     int seconds = 0;
     try {
         state_.ExamTimeText =
@@ -34,15 +35,17 @@ void ExamWindow::StartClock(Database& db) {
 }
 
 // One second less; at "00:00:00" the score is saved and the window closes. A save that fails is
-// reported once and tried again on every following tick.
+// reported once and tried again on every following tick. A box opened inside a tick lets the next
+// ticks in while it is open; the time-out runs once all the same.
 void ExamWindow::Timer1Timer() {
     EnsureBuilt();
+    if (timedOut_) return;
     if (!timeOutPending_) {
         const int left = StrToTime(lblTestTime_->text()) - StrToTime(QStringLiteral("00:00:01"));
         lblTestTime_->setText(FormatTime(qMax(left, 0)));
         if (pb1_->value() < pb1_->maximum()) pb1_->setValue(pb1_->value() + 1);
         recorder_.Tick(qMax(left, 0));
-        if (lblTestTime_->text() != QStringLiteral("00:00:00")) return;
+        if (timedOut_ || lblTestTime_->text() != QStringLiteral("00:00:00")) return;
         timeOutPending_ = true;
     }
     TimeOut();
@@ -59,6 +62,7 @@ void ExamWindow::TimeOut() {
         return;
     }
     timeOutPending_ = false;
+    timedOut_ = true;
     timer1_->stop();
     done(QDialog::Accepted);
     if (context_.showMainWindow) context_.showMainWindow();

@@ -21,6 +21,20 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace {
+
+// The refusal of a candidate whose exam is alive on `workstation`: how long until that
+// workstation's silence lets the candidate sign in here.
+QString WorkstationRefusal(const QString& workstation, qint64 secondsLeft) {
+    return QStringLiteral(
+               "该考生正在另一台机器上考试（%1）。请在那台机器上继续；"
+               "若那台机器已停止工作，请等待%2秒后再登录。")
+        .arg(workstation)
+        .arg(qMax<qint64>(secondsLeft, 1));
+}
+
+}  // namespace
+
 CandidateSignIn::CandidateSignIn(Prompts& prompts, Platform& platform, AppWindows& windows,
                                  QWidget* parent)
     : FormDialog(parent), prompts_(prompts, this), platform_(platform), windows_(windows) {
@@ -124,12 +138,11 @@ bool CandidateSignIn::RecordAllows(int studentNo) {
     } catch (const DatabaseError&) {
         return true;  // a record that cannot be read is reported once by the exam it would keep
     }
-    const SignInVerdict verdict = CheckWorkstation(latest, platform_.HostName(), platform_.Now());
+    const qint64 now = platform_.Now();
+    const SignInVerdict verdict = CheckWorkstation(latest, platform_.HostName(), now);
     if (!verdict.allowed) {
-        prompts_.Message(QStringLiteral("该考生正在另一台机器上考试（%1）。请在那台机器上继续；"
-                                        "若那台机器已停止工作，请等待%2秒后再登录。")
-                             .arg(verdict.busyWorkstation)
-                             .arg(kSilenceSeconds));
+        prompts_.Message(WorkstationRefusal(verdict.busyWorkstation,
+                                            kSilenceSeconds - (now - latest->lastSeen)));
         return false;
     }
     if (latest && latest->InProgress())

@@ -128,10 +128,16 @@ class SignInTest : public QObject {
         QCOMPARE(prompts_->Texts().size(), 1);
         QVERIFY(prompts_->Texts()[0].startsWith(QStringLiteral("该考生正在另一台机器上考试")));
         QVERIFY(prompts_->Texts()[0].contains(QStringLiteral("ws-07")));
+        QVERIFY(prompts_->Texts()[0].contains(QStringLiteral("请等待20秒后再登录")));
         QVERIFY(signIn_->isVisible());
         QCOMPARE(workdir_->Rows(QStringLiteral("select * from Kaoshijilu")), before);
 
-        platform_.now += 20;  // 30 s without a sign of life
+        platform_.now += 19;  // the last second of its silence
+        prompts_->Clear();
+        QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+        QVERIFY(prompts_->LastText().contains(QStringLiteral("请等待1秒后再登录")));
+
+        platform_.now += 1;  // 30 s without a sign of life
         prompts_->Clear();
         QTest::mouseClick(Button("Button1"), Qt::LeftButton);
         QCOMPARE(prompts_->Texts().size(), 1);
