@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     fonts.Wait();
     app.setFont(ProgramFont());
     LoadQtChinese();
+    UseChineseLocale();
 
     QtPrompts prompts;
     SetErrorPrompts(&prompts);

@@ -2,6 +2,7 @@
 // multiple-choice, 20 true/false) from the exam record, and the export of its workbook, each beside
 // a baseline of the same run: the record's rows read with bare SQLite calls, and the plain text
 // writer (WriteSheet) with the answers sheet as text. Prints milliseconds per run.
+#include "MedianTiming.h"
 #include "analysis/RecordReader.h"
 #include "analysis/Statistics.h"
 #include "back_office/AnalysisSheets.h"
@@ -11,32 +12,18 @@
 #include "support/TestWorkdir.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <vector>
 
 namespace {
 
 constexpr int kRuns = 10;
 
 double Report(const char* what, const std::function<void()>& run) {
-    run();  // warm the page cache and the code paths
-    std::vector<double> ms;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-52s median %8.2f ms   min %8.2f   max %8.2f\n", what, ms[ms.size() / 2],
-                ms.front(), ms.back());
-    return ms[ms.size() / 2];
+    return MedianTiming(what, kRuns, {52, 8, false}, run);
 }
 
 // The answer rows of the exam's ended attempts, every column the reader uses, with bare calls.

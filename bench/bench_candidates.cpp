@@ -2,6 +2,7 @@
 // pass reads but changes nothing), against reading the same rows with bare SQLite calls, and the
 // access layer's read alone in between. The refresh reads the table twice (renumbering pass, then
 // the list) and fills the list. Prints milliseconds per run.
+#include "MedianTiming.h"
 #include "back_office/CandidatesTab.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
@@ -11,16 +12,13 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <vector>
 
 namespace {
 
@@ -41,17 +39,7 @@ class SilentPrompts : public Prompts {
 };
 
 void Report(const char* what, const std::function<void()>& run) {
-    run();  // warm the page cache and the code paths
-    std::vector<double> ms;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-44s median %7.2f ms   min %7.2f   max %7.2f   (%d runs)\n", what,
-                ms[ms.size() / 2], ms.front(), ms.back(), kRuns);
+    MedianTiming(what, kRuns, {44, 7, true}, run);
 }
 
 // The same statement as the tab, the six listed columns read as text with bare SQLite calls:

@@ -2,6 +2,7 @@
 // the workbook, check every row, replace the candidates in one transaction, refresh the list) and
 // the whole export ("导出": the list to a workbook), each also split into its steps, so the share
 // of reading the file against writing the database shows. Prints milliseconds per run.
+#include "MedianTiming.h"
 #include "back_office/CandidatesTab.h"
 #include "back_office/ExchangeRules.h"
 #include "back_office/workbook/Workbook.h"
@@ -13,15 +14,12 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <vector>
 
 namespace {
 
@@ -46,21 +44,8 @@ class FilePrompts : public Prompts {
     QString file_;
 };
 
-// Median of `kRuns` runs in milliseconds (after one run to warm caches), printed.
 double Report(const char* what, const std::function<void()>& run) {
-    run();
-    std::vector<double> ms;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    const double median = ms[ms.size() / 2];
-    std::printf("%-50s median %7.2f ms   min %7.2f   max %7.2f   (%d runs)\n", what, median,
-                ms.front(), ms.back(), kRuns);
-    return median;
+    return MedianTiming(what, kRuns, {50, 7, true}, run);
 }
 
 void Share(const char* what, double part, double whole) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The package test: builds the Debian package in a temporary folder, checks its file list, control
-# fields and desktop entry, checks that every library the program links against comes from a package
-# it depends on, then runs scripts/check_package.sh on it.
-# usage: test_package.sh CPACK BUILD_DIR SOURCE_DIR PACKAGE VERSION
+# fields, desktop entry, copyright file and changelog, checks that every library the program links
+# against comes from a package it depends on, runs lintian on it (no error allowed), then runs
+# scripts/check_package.sh on it.
+# usage: test_package.sh CPACK BUILD_DIR SOURCE_DIR PACKAGE VERSION (the Debian one: 8.01-1)
 set -euo pipefail
 cpack=$1 build=$2 source=$3 package=$4 version=$5
 
@@ -39,6 +40,9 @@ sort >"$work/expected" <<LIST
 ./usr/lib/$package/chengxi_exam
 ./usr/share/$package/Maindb.db
 ./usr/share/applications/$package.desktop
+./usr/share/doc/$package/changelog.Debian.gz
+./usr/share/doc/$package/copyright
+./usr/share/man/man1/$package.1.gz
 ./usr/share/icons/hicolor/128x128/apps/$package.png
 ./usr/share/icons/hicolor/256x256/apps/$package.png
 ./usr/share/icons/hicolor/48x48/apps/$package.png
@@ -50,6 +54,10 @@ for program in "./usr/lib/$package/$package" "./usr/lib/$package/chengxi_exam"; 
 done
 grep -q -- "^-rw-r--r-- root/root .* ./usr/share/$package/Maindb.db\$" "$work/contents" ||
     fail "the template database is not a read-only file owned by root"
+for doc in copyright changelog.Debian.gz; do
+    grep -q -- "^-rw-r--r-- root/root .* ./usr/share/doc/$package/$doc\$" "$work/contents" ||
+        fail "$doc is not a file of mode 0644 owned by root"
+done
 
 # Control fields.
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -100,6 +108,30 @@ entry() { sed -n "s/^$1=//p" "$desktop"; }
 [ "$(entry Categories)" = "Education;" ] || fail "Categories=$(entry Categories)"
 [ -L "$root/usr/bin/$(entry Exec)" ] || fail "Exec=$(entry Exec) is not the launcher in /usr/bin"
 [ -f "$root/usr/share/icons/hicolor/48x48/apps/$(entry Icon).png" ] || fail "Icon=$(entry Icon) has no 48x48 icon"
+
+# The licence in the machine-readable format, and the changelog: gzip -9n, its newest entry this
+# version.
+doc=$root/usr/share/doc/$package
+copyright=$doc/copyright
+head -n1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright does not start with the machine-readable format line"
+grep -q '^Files: \*$' "$copyright" && grep -q '^Copyright: ' "$copyright" && grep -q '^License: ' "$copyright" ||
+    fail "copyright lacks a Files, Copyright or License field"
+changelog=$doc/changelog.Debian.gz
+gzip -t "$changelog" || fail "changelog.Debian.gz is not gzip"
+[ "$(od -An -tu4 -j4 -N4 "$changelog" | tr -d ' ')" = 0 ] || fail "changelog.Debian.gz keeps a time stamp (not gzip -n)"
+gunzip -c "$changelog" >"$work/changelog"
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$(field Version)" ] ||
+    fail "the changelog's newest entry is not version $(field Version)"
+
+# Lintian, Debian's package checker, finds no error (its warnings are listed in the log).
+if command -v lintian >/dev/null; then
+    lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+    cat "$work/lintian.log"
+    ! grep -q '^E: ' "$work/lintian.log" || fail "lintian reports errors"
+else
+    fail "lintian is not installed (scripts/packages.sh installs it)"
+fi
 
 "$source/scripts/check_package.sh" "$deb" || fail "scripts/check_package.sh"
 

@@ -1,5 +1,6 @@
 #include "back_office/AdminsTab.h"
 
+#include "back_office/TabFields.h"
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/Renumbering.h"
@@ -15,23 +16,7 @@
 #include <QPushButton>
 
 namespace {
-
-// A section of the tab: a titled frame at a position.
-QGroupBox* MakeSection(QWidget* parent, const QString& name, const QString& title, int x, int y,
-                       int width, int height) {
-    auto* box = new QGroupBox(title, parent);
-    box->setObjectName(name);
-    box->setGeometry(x, y, width, height);
-    return box;
-}
-
-// A caption and its edit box on one line of a section.
-QLineEdit* MakeField(QGroupBox* section, const QString& editName, const QString& caption, int y) {
-    QLabel* label = MakeLabel(section, QString(), caption, 12, y, 86, 24);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return MakeEdit(section, editName, 104, y, 130, 24, label);
-}
-
+constexpr FieldColumns kColumns{86, 104, 130};
 }  // namespace
 
 AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent)
@@ -52,22 +37,23 @@ AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent)
 
     QGroupBox* add = MakeSection(this, QStringLiteral("GroupBox1"), QStringLiteral("添加管理员"),
                                  355, 10, 245, 150);
-    edit8_ = MakeField(add, QStringLiteral("Edit8"), QStringLiteral("管理员名称:"), 32);
-    edit9_ = MakeField(add, QStringLiteral("Edit9"), QStringLiteral("密      码:"), 68);
+    edit8_ = MakeField(add, QStringLiteral("Edit8"), QStringLiteral("管理员名称:"), 32, kColumns);
+    edit9_ = MakeField(add, QStringLiteral("Edit9"), QStringLiteral("密      码:"), 68, kColumns);
     QPushButton* addButton =
         MakeButton(add, QStringLiteral("Button9"), QStringLiteral("添加"), 144, 108, 90, 30);
     guardedConnect(addButton, &QPushButton::clicked, this, [this] { Button9Click(); });
 
     QGroupBox* remove = MakeSection(this, QStringLiteral("GroupBox2"), QStringLiteral("删除管理员"),
                                     610, 10, 245, 150);
-    edit10_ = MakeField(remove, QStringLiteral("Edit10"), QStringLiteral("管理员名称："), 32);
+    edit10_ =
+        MakeField(remove, QStringLiteral("Edit10"), QStringLiteral("管理员名称："), 32, kColumns);
     QPushButton* removeButton =
         MakeButton(remove, QStringLiteral("Button10"), QStringLiteral("删除"), 144, 108, 90, 30);
     guardedConnect(removeButton, &QPushButton::clicked, this, [this] { Button10Click(); });
 
     QGroupBox* time = MakeSection(this, QStringLiteral("GroupBox3"), QStringLiteral("设置考试时间"),
                                   355, 175, 245, 190);
-    edit11_ = MakeField(time, QStringLiteral("Edit11"), QStringLiteral("考试时间："), 32);
+    edit11_ = MakeField(time, QStringLiteral("Edit11"), QStringLiteral("考试时间："), 32, kColumns);
     edit11_->setText(QStringLiteral("01:10:00"));
     FilterKeys(edit11_, kDigitsAndColon);
     QLabel* hint =
@@ -79,9 +65,12 @@ AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent)
 
     QGroupBox* change = MakeSection(this, QStringLiteral("GroupBox4"),
                                     QStringLiteral("管理员密码修改"), 610, 175, 245, 190);
-    edit2_ = MakeField(change, QStringLiteral("Edit2"), QStringLiteral("管理员名称："), 32);
-    edit3_ = MakeField(change, QStringLiteral("Edit3"), QStringLiteral("原  密  码："), 68);
-    edit4_ = MakeField(change, QStringLiteral("Edit4"), QStringLiteral("新  密  码："), 104);
+    edit2_ =
+        MakeField(change, QStringLiteral("Edit2"), QStringLiteral("管理员名称："), 32, kColumns);
+    edit3_ =
+        MakeField(change, QStringLiteral("Edit3"), QStringLiteral("原  密  码："), 68, kColumns);
+    edit4_ =
+        MakeField(change, QStringLiteral("Edit4"), QStringLiteral("新  密  码："), 104, kColumns);
     MaskWithStars(edit3_);
     MaskWithStars(edit4_);
     QPushButton* changeButton =

@@ -1,5 +1,6 @@
 #include "back_office/ServerTab.h"
 
+#include "back_office/TabFields.h"
 #include "data_store/ClassroomCopy.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
@@ -20,28 +21,24 @@ namespace {
 const QString kMissing = QStringLiteral("请填写服务器地址、端口（1-65535）、数据库名和用户名");
 const QString kNotEmpty = QStringLiteral("目标数据库不是空的（已有表 %1），没有复制");
 
-QLineEdit* Field(QGroupBox* box, const QString& name, const QString& caption, int y) {
-    QLabel* label = MakeLabel(box, QString(), caption, 12, y, 96, 24);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return MakeEdit(box, name, 116, y, 220, 24, label);
-}
+constexpr FieldColumns kColumns{96, 116, 220};
 
 }  // namespace
 
 ServerTab::ServerTab(Prompts& prompts, QWidget* parent)
     : OfficeTab(parent), prompts_(prompts, this) {
     setObjectName(QStringLiteral("TabSheet9"));
-    auto* box = new QGroupBox(QStringLiteral("数据库服务器（PostgreSQL）"), this);
-    box->setObjectName(QStringLiteral("GroupBox31"));
-    box->setGeometry(10, 10, 360, 230);
-    host_ = Field(box, QStringLiteral("Edit31"), QStringLiteral("服务器地址："), 30);
-    port_ = Field(box, QStringLiteral("Edit32"), QStringLiteral("端口："), 66);
+    QGroupBox* box = MakeSection(this, QStringLiteral("GroupBox31"),
+                                 QStringLiteral("数据库服务器（PostgreSQL）"), 10, 10, 360, 230);
+    host_ = MakeField(box, QStringLiteral("Edit31"), QStringLiteral("服务器地址："), 30, kColumns);
+    port_ = MakeField(box, QStringLiteral("Edit32"), QStringLiteral("端口："), 66, kColumns);
     port_->setText(QStringLiteral("5432"));
     FilterKeys(port_, kDigits);
-    database_ = Field(box, QStringLiteral("Edit33"), QStringLiteral("数据库名："), 102);
-    user_ = Field(box, QStringLiteral("Edit34"), QStringLiteral("用户名："), 138);
-    password_ = Field(box, QStringLiteral("Edit35"), QStringLiteral("密码："), 174);
-    password_->setEchoMode(QLineEdit::Password);
+    database_ =
+        MakeField(box, QStringLiteral("Edit33"), QStringLiteral("数据库名："), 102, kColumns);
+    user_ = MakeField(box, QStringLiteral("Edit34"), QStringLiteral("用户名："), 138, kColumns);
+    password_ = MakeField(box, QStringLiteral("Edit35"), QStringLiteral("密码："), 174, kColumns);
+    MaskWithStars(password_);
 
     state_ = MakeLabel(this, QStringLiteral("Label31"), QString(), 10, 250, 840, 24);
     const struct {

@@ -18,6 +18,7 @@ void ExamWindow::StartClock(int total, int left) {
     timer1_->stop();
     timeOutPending_ = false;
     timeOutErrorShown_ = false;
+    timedOut_ = false;
     if (left < 0) left = total;
     lblTestTime_->setText(FormatTime(left));
     pb1_->setRange(0, total);
@@ -26,10 +27,11 @@ void ExamWindow::StartClock(int total, int left) {
 }
 
 // One second less; at "00:00:00" the score is saved and the window closes. A save that fails is
-// reported once and tried again on every following tick.
+// reported once and tried again on every following tick. A box opened inside a tick lets the next
+// ticks in while it is open; the time-out runs once all the same.
 void ExamWindow::Timer1Timer() {
     EnsureBuilt();
-    if (stopped_) return;
+    if (stopped_ || timedOut_) return;
     if (!timeOutPending_) {
         int left = StrToTime(lblTestTime_->text()) - StrToTime(QStringLiteral("00:00:01"));
         left = qMax(left, 0);
@@ -37,7 +39,7 @@ void ExamWindow::Timer1Timer() {
         if (pb1_->value() < pb1_->maximum()) pb1_->setValue(pb1_->value() + 1);
         // Time given by a proctor, or time that ran while this workstation stood still.
         if (const std::optional<int> corrected = recorder_.Tick(left)) SetTimeLeft(*corrected);
-        if (stopped_ || lblTestTime_->text() != QStringLiteral("00:00:00")) return;
+        if (stopped_ || timedOut_ || lblTestTime_->text() != QStringLiteral("00:00:00")) return;
         timeOutPending_ = true;
     }
     TimeOut();
@@ -61,6 +63,7 @@ void ExamWindow::TimeOut() {
         return;
     }
     timeOutPending_ = false;
+    timedOut_ = true;
     timer1_->stop();
     done(QDialog::Accepted);
     if (context_.showMainWindow) context_.showMainWindow();

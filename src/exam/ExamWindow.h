@@ -114,4 +114,5 @@ class ExamWindow : public FormDialog, private SectionHost {
     bool stopped_ = false;         // this workstation no longer writes the attempt
     bool timeOutPending_ = false;  // the countdown reached zero; the save has not succeeded yet
     bool timeOutErrorShown_ = false;
+    bool timedOut_ = false;  // the time-out ran: a tick let in by a box open under it does nothing
 };

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
@@ -159,4 +160,8 @@ bool LoadQtChinese() {
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+void UseChineseLocale() {
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China));
 }

@@ -63,6 +63,9 @@ void MaskWithStars(QLineEdit* edit);
 // Loads Qt's own Simplified Chinese texts (standard buttons, file dialogs, edit-box menus) from
 // Qt's translations folder; false when they are not installed.
 bool LoadQtChinese();
+// Makes Simplified Chinese as written in China the program's locale, so that the dates, numbers and
+// sizes Qt's own widgets and the file dialogs show take the Chinese shape.
+void UseChineseLocale();
 
 inline const QString kDigits = QStringLiteral("0123456789");
 inline const QString kDigitsAndPoint = QStringLiteral("0123456789.");

@@ -226,6 +226,22 @@ class AdminsTabTest : public QObject {
         QTest::keyClick(edit, Qt::Key_Backspace);
         QCOMPARE(edit->text(), QStringLiteral("02:3"));
     }
+
+    // Every password box of the back office, the server tab's too, shows "*" for each character.
+    void passwordBoxesShowStars() {
+        Tab tab;
+        QStringList boxes;
+        for (QLineEdit* edit : tab.window.findChildren<QLineEdit*>()) {
+            if (edit->echoMode() != QLineEdit::Password) continue;
+            edit->ensurePolished();
+            QTest::keyClicks(edit, QStringLiteral("ab1"));
+            QCOMPARE(edit->displayText(), QStringLiteral("***"));
+            boxes << edit->objectName();
+        }
+        boxes.sort();
+        QCOMPARE(boxes, (QStringList{QStringLiteral("Edit3"), QStringLiteral("Edit35"),
+                                     QStringLiteral("Edit4")}));
+    }
 };
 
 QTEST_MAIN(AdminsTabTest)

@@ -9,6 +9,8 @@
 
 #include <QPlainTextEdit>
 
+#include <utility>
+
 namespace {
 
 // What the candidate sees of the answer sheets and the score, and the countdown.
@@ -138,6 +140,34 @@ class ExamRecordTest : public QObject {
                               QStringLiteral("1|3||0|1|0.0")}));
         QCOMPARE(rig.dir.Rows(QStringLiteral("select Bufen, TestID from Kaoshijilu")),
                  QStringList{QStringLiteral("1|3")});
+    }
+
+    // The box of a failing sign of life lets the clock's next ticks in while it is open; the
+    // time-out among them runs once: one score written, the main window shown once.
+    void timeOutUnderARecordErrorBoxRunsOnce() {
+        ExamRig rig;
+        rig.dir.Sql(QStringLiteral("update Time set TimeN = '00:00:10'"));
+        rig.Start();
+        rig.StopClock();
+        rig.Click(QStringLiteral("RadioButton1"));
+        rig.dir.RefuseWrites(QStringLiteral("Dead"), QStringLiteral("Update"),
+                             QStringLiteral("Kaoshijilu"), {}, QStringLiteral("disk I/O error"));
+        bool open = false;
+        rig.prompts.onShown = [&](const ScriptedPrompts::Shown&) {
+            if (std::exchange(open, true)) return;
+            rig.dir.DropRefusal(QStringLiteral("Dead"), QStringLiteral("Kaoshijilu"));
+            Tick(rig, 5);  // the countdown runs out under the box
+            QCOMPARE(rig.mainWindowShown, 1);
+            rig.dir.Sql(
+                QStringLiteral("update Userxinxi set Chengji = 'seen' where Xuehao = '110101'"));
+        };
+        Tick(rig, 5);  // the fifth tick's sign of life fails
+        QVERIFY(open);
+        QCOMPARE(rig.prompts.Errors().size(), 1);
+        QCOMPARE(rig.mainWindowShown, 1);
+        QCOMPARE(rig.Chengji(), QStringLiteral("seen"));  // not written again after the box
+        QCOMPARE(rig.dir.Rows(QStringLiteral("select Zhuangtai, Chengji from Kaoshijilu")),
+                 QStringList{QStringLiteral("2|1.0")});
     }
 };
 
