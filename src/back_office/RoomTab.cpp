@@ -4,6 +4,7 @@
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
+#include "printing/ResultSources.h"
 #include "record/ExamRecord.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/ReportList.h"
@@ -13,22 +14,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-
-namespace {
-
-QString StateText(const AttemptRow& attempt, qint64 now) {
-    switch (attempt.state) {
-        case AttemptState::HandedIn:
-            return QStringLiteral("已交卷");
-        case AttemptState::TimedOut:
-            return QStringLiteral("已超时");
-        case AttemptState::InProgress:
-            break;
-    }
-    return attempt.Interrupted(now) ? QStringLiteral("中断") : QStringLiteral("答题中");
-}
-
-}  // namespace
 
 RoomTab::RoomTab(QWidget* parent)
     : OfficeTab(parent), now_([] { return QDateTime::currentSecsSinceEpoch(); }) {
@@ -72,7 +57,7 @@ void RoomTab::Refresh() {
         const bool interrupted = attempt.Interrupted(now);
         ++counts[interrupted ? 3 : int(attempt.state)];
         list_->AddRow({QString::number(attempt.studentNo), row.name, attempt.workstation,
-                       StateText(attempt, now),
+                       AttemptStateText(attempt, now),
                        QStringLiteral("%1 / %2").arg(row.answered).arg(attempt.questions),
                        FormatTime(attempt.secondsLeft), FormatGeneral(row.earned)});
         if (interrupted)
