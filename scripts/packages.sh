@@ -12,8 +12,9 @@ CX_PACKAGES=(
     desktop-file-utils sqlite3
     postgresql
 )
-# What only the tests need: LibreOffice reads back the workbooks the program writes.
-CX_TEST_PACKAGES=(libreoffice-calc)
+# What only the tests need: LibreOffice reads back the workbooks the program writes, pdftotext
+# (poppler-utils) the PDFs.
+CX_TEST_PACKAGES=(libreoffice-calc poppler-utils)
 
 cx_install_packages() {
     local missing=()

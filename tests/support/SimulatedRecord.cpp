@@ -1,5 +1,6 @@
 #include "support/SimulatedRecord.h"
 
+#include "data_store/Conversions.h"
 #include "data_store/Database.h"
 
 #include <QStringList>
@@ -97,11 +98,13 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
         const qint64 attempt =
             db.OpenQuery(QStringLiteral("SELECT last_insert_rowid()"))->ColumnAsInt64(0);
         double total = 0;
+        QStringList texts;  // the subjective answers, as the exam saves them into Tt1..
         for (const Question& q : questions) {
             QString answer;
             double earned = 0;
             if (q.section == 4) {
                 if (uniform(random) < 0.8) answer = QStringLiteral("我的回答。");
+                texts << answer;
             } else if (uniform(random) >= 0.04) {
                 const double p = 1 / (1 + std::exp(-q.slope * (ability - q.difficulty)));
                 if (uniform(random) < p) {
@@ -124,10 +127,21 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
                             {attempt, qint64(q.section), qint64(q.number), answer, q.points, q.key,
                              earned, start + 60});
         }
-        if (state != 0)
+        if (state != 0) {
             db.RunStatement(
                 QStringLiteral("UPDATE Kaoshijilu SET Chengji=?, Jieshu=? WHERE JiluID=?"),
                 {total, start + 3000 + c, attempt});
+            // The score the hand-in writes, and for every other candidate the teacher's grade.
+            const int marks = c % 2 == 0 ? c * 7 % 11 : -1;
+            db.RunStatement(
+                QStringLiteral("UPDATE Userxinxi SET Chengji=?, Chengji1=?, Chengji2=? WHERE "
+                               "Xuehao=?"),
+                {FormatGeneral(total), marks < 0 ? QString() : QString::number(marks),
+                 marks < 0 ? QString() : FormatGeneral(total + marks), QString::number(number)});
+        }
+        for (int t = 0; t < texts.size() && t < 10; ++t)
+            db.RunStatement(QStringLiteral("UPDATE Userxinxi SET Tt%1=? WHERE Xuehao=?").arg(t + 1),
+                            {texts[t], QString::number(number)});
     }
     transaction.Commit();
 }
