@@ -1,0 +1,93 @@
+// The class list of a large class as a 40-page PDF (read from the database, laid out, written)
+// beside baselines of the same run: the same document laid out without painting, and the same
+// rows written as a plain .xlsx by the workbook writer. Prints milliseconds per run.
+#include "back_office/workbook/Workbook.h"
+#include "data_store/Database.h"
+#include "data_store/Schema.h"
+#include "printing/ResultSources.h"
+#include "support/SimulatedRecord.h"
+#include "support/TestWorkdir.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPdfWriter>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kRuns = 5;
+constexpr int kCandidates = 1750;  // about 40 pages
+
+double Report(const char* what, const std::function<void()>& run) {
+    run();  // warm the page cache, the fonts and the code paths
+    std::vector<double> ms;
+    for (int i = 0; i < kRuns; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        run();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-52s median %8.2f ms   min %8.2f   max %8.2f\n", what, ms[ms.size() / 2],
+                ms.front(), ms.back());
+    return ms[ms.size() / 2];
+}
+
+ClassListData Read() {
+    Database db(kDatabasePath);
+    return ReadClassList(db, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    TestWorkdir dir;
+    {
+        SimulatedClass simulated;
+        simulated.candidates = kCandidates;
+        simulated.single = 10;
+        simulated.multi = 5;
+        simulated.trueFalse = 5;
+        Database db(kDatabasePath);
+        db.RunStatement(QStringLiteral("DELETE FROM Userxinxi"));  // numbered from 110101 too
+        FillRecord(db, simulated);
+    }
+    const QString pdf = dir.Path() + QStringLiteral("/class.pdf");
+    const QString xlsx = dir.Path() + QStringLiteral("/class.xlsx");
+    int pages = 0;
+    {
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&sink);
+        pages = PaintDocument(ClassListDocument(Read()), writer, false);
+    }
+    std::printf("class list: %d candidates, %d A4 pages\n\n", kCandidates, pages);
+
+    const double whole =
+        Report("read + lay out + write the PDF", [&] { WritePdf(ClassListDocument(Read()), pdf); });
+    const double layout = Report("baseline: read + lay out, nothing painted", [&] {
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&sink);
+        PaintDocument(ClassListDocument(Read()), writer, false);
+    });
+    const double sheet = Report("baseline: read + the same rows as .xlsx", [&] {
+        SheetCells cells;
+        for (const ClassListRow& row : Read().rows)
+            cells << QStringList{row.studentNo,  row.name,  row.objective,
+                                 row.subjective, row.total, row.state};
+        WriteSheet(xlsx, cells);
+    });
+    std::printf(
+        "\nPDF %.0f ms (%.1fx the layout alone, %.1fx the .xlsx), %lld KB; goal < 2000 ms\n", whole,
+        whole / layout, whole / sheet, QFileInfo(pdf).size() / 1024);
+    return 0;
+}
