@@ -1,7 +1,9 @@
-// print_preview [--pdf DIR] [--preview class|sheet|analysis]: the back office over a simulated
-// class of 40 in a temporary working directory. --pdf writes the class list, the result sheet of
-// the third candidate and the analysis report to DIR through their "导出PDF" buttons; --preview
-// opens the print preview of one of them (for screenshots); neither shows the back office.
+// print_preview [--pdf DIR] [--tab NAME] [--preview class|sheet|analysis] [--shot PREFIX]: the
+// back office over a simulated class of 40 in a temporary working directory. --pdf writes the
+// class list, the result sheet of the third candidate and the analysis report to DIR through
+// their "导出PDF" buttons; --tab shows a tab; --preview opens the print preview of one of them;
+// --shot saves the back office (PREFIX-office.png) and the preview (PREFIX-preview.png) after a
+// moment and ends.
 #include "back_office/BackOffice.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -52,6 +55,21 @@ int main(int argc, char** argv) {
         click("TabSheet1", "ResultSheetPdf");
         click("TabAnalysis", "AnalysisPdf");
     }
+    const int tab = args.indexOf(QStringLiteral("--tab"));
+    if (tab > 0 && tab + 1 < args.size())
+        pages->setCurrentWidget(office.findChild<QWidget*>(args[tab + 1]));
+    const int shot = args.indexOf(QStringLiteral("--shot"));
+    if (shot > 0 && shot + 1 < args.size()) {
+        const QString prefix = args[shot + 1];
+        QTimer::singleShot(2000, [&office, prefix] {
+            office.grab().save(prefix + QStringLiteral("-office.png"));
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                dialog->grab().save(prefix + QStringLiteral("-preview.png"));
+                dialog->close();
+            }
+            QTimer::singleShot(0, qApp, &QApplication::quit);
+        });
+    }
     const int preview = args.indexOf(QStringLiteral("--preview"));
     if (preview > 0 && preview + 1 < args.size()) {
         const QString which = args[preview + 1];
@@ -61,5 +79,5 @@ int main(int argc, char** argv) {
     }
     for (const QString& text : prompts.Texts())
         std::printf("%s\n", qPrintable(text));
-    return 0;
+    return shot > 0 ? app.exec() : 0;
 }
