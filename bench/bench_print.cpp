@@ -1,6 +1,7 @@
 // The class list of a large class as a 40-page PDF (read from the database, laid out, written)
 // beside baselines of the same run: the same document laid out without painting, and the same
 // rows written as a plain .xlsx by the workbook writer. Prints milliseconds per run.
+#include "BenchTiming.h"
 #include "back_office/workbook/Workbook.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
@@ -23,21 +24,6 @@ namespace {
 
 constexpr int kRuns = 5;
 constexpr int kCandidates = 1750;  // about 40 pages
-
-double Report(const char* what, const std::function<void()>& run) {
-    run();  // warm the page cache, the fonts and the code paths
-    std::vector<double> ms;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-52s median %8.2f ms   min %8.2f   max %8.2f\n", what, ms[ms.size() / 2],
-                ms.front(), ms.back());
-    return ms[ms.size() / 2];
-}
 
 ClassListData Read() {
     Database db(kDatabasePath);
@@ -71,15 +57,15 @@ int main(int argc, char** argv) {
     }
     std::printf("class list: %d candidates, %d A4 pages\n\n", kCandidates, pages);
 
-    const double whole =
-        Report("read + lay out + write the PDF", [&] { WritePdf(ClassListDocument(Read()), pdf); });
-    const double layout = Report("baseline: read + lay out, nothing painted", [&] {
+    const double whole = TimeRuns("read + lay out + write the PDF", kRuns,
+                                  [&] { WritePdf(ClassListDocument(Read()), pdf); });
+    const double layout = TimeRuns("baseline: read + lay out, nothing painted", kRuns, [&] {
         QBuffer sink;
         sink.open(QIODevice::WriteOnly);
         QPdfWriter writer(&sink);
         PaintDocument(ClassListDocument(Read()), writer, false);
     });
-    const double sheet = Report("baseline: read + the same rows as .xlsx", [&] {
+    const double sheet = TimeRuns("baseline: read + the same rows as .xlsx", kRuns, [&] {
         SheetCells cells;
         for (const ClassListRow& row : Read().rows)
             cells << QStringList{row.studentNo,  row.name,  row.objective,
