@@ -140,10 +140,13 @@ AnalysisReportData AnalysisReport(const ExamStatistics& statistics) {
     for (const SummaryLine& line : SummaryLines(statistics.summary))
         report.summary.append({line.caption, line.figure.Shown()});
     report.captions = QuestionCaptions();
+    report.numeric.assign(size_t(report.captions.size()), false);
     for (const QuestionStatistics& item : statistics.questions) {
         QStringList cells;
-        for (const Figure& figure : QuestionRow(item))
+        for (const Figure& figure : QuestionRow(item)) {
+            if (figure.kind != Figure::Kind::Text) report.numeric[size_t(cells.size())] = true;
             cells << figure.Shown();
+        }
         report.rows.append(cells);
         report.flagged.push_back(item.flagged);
     }

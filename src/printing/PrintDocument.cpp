@@ -129,19 +129,36 @@ class Layout {
         y_ += height + kGapMm * mm_;
     }
 
+    // Without widths given, each column as wide as its widest text on one line (the first rows
+    // looked at), all scaled to the text width.
+    std::vector<double> NaturalWidths(const PrintTable& table, const QFontMetricsF& captionMetrics,
+                                      const QFontMetricsF& cellMetrics) const {
+        constexpr int kRowsMeasured = 200;
+        std::vector<double> widths;
+        for (int c = 0; c < table.captions.size(); ++c) {
+            double widest = captionMetrics.horizontalAdvance(table.captions[c]);
+            for (int r = 0; r < table.rows.size() && r < kRowsMeasured; ++r)
+                if (c < table.rows[r].size())
+                    widest = std::max(widest, cellMetrics.horizontalAdvance(table.rows[r][c]));
+            widths.push_back(widest + 2 * kCellPadMm * mm_);
+        }
+        return widths;
+    }
+
     void Table(const PrintTable& table) {
         const int columns = int(table.captions.size());
-        const double total = std::accumulate(table.widths.begin(), table.widths.end(), 0.0);
-        std::vector<double> x(size_t(columns) + 1, 0);
-        for (int c = 0; c < columns; ++c)
-            x[c + 1] = x[c] + width_ * (size_t(c) < table.widths.size() && total > 0
-                                            ? table.widths[c] / total
-                                            : 1.0 / columns);
         const QFont captionFont = FontOf(kTablePoints, true);
         const QFont cellFont = FontOf(kTablePoints);
         const QFontMetricsF captionMetrics(captionFont, &device_);
         const QFontMetricsF cellMetrics(cellFont, &device_);
         const double pad = kCellPadMm * mm_;
+        const std::vector<double> widths =
+            table.widths.empty() ? NaturalWidths(table, captionMetrics, cellMetrics) : table.widths;
+        const double total = std::accumulate(widths.begin(), widths.end(), 0.0);
+        std::vector<double> x(size_t(columns) + 1, 0);
+        for (int c = 0; c < columns; ++c)
+            x[c + 1] = x[c] + width_ * (size_t(c) < widths.size() && total > 0 ? widths[c] / total
+                                                                               : 1.0 / columns);
 
         auto rowHeight = [&](const QStringList& cells, const QFontMetricsF& metrics) {
             double height = metrics.height();

@@ -16,7 +16,7 @@ class QPagedPaintDevice;
 
 struct PrintTable {
     QStringList captions;
-    std::vector<double> widths;  // one per column, shares of the text width
+    std::vector<double> widths;  // shares of the text width; empty: each column's widest text
     std::vector<bool> numeric;   // right-aligned columns; missing entries are left-aligned
     QList<QStringList> rows;
     std::vector<bool> flagged;  // rows printed in red; missing entries are not

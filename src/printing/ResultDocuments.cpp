@@ -128,6 +128,7 @@ PrintDocument AnalysisReportDocument(const AnalysisReportData& data) {
     document.AddPicture(data.chart);
     PrintTable& questions = document.AddTable(data.captions, {});
     questions.rows = data.rows;
+    questions.numeric = data.numeric;
     questions.flagged = data.flagged;
     return document;
 }

@@ -47,6 +47,7 @@ struct AnalysisReportData {
     QImage chart;
     QStringList captions;  // of the question table
     QList<QStringList> rows;
+    std::vector<bool> numeric;  // columns of figures, right-aligned
     std::vector<bool> flagged;  // questions to be looked at again
 };
 
