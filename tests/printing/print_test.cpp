@@ -69,9 +69,14 @@ class PrintTest : public QObject {
     // 120 candidates run over pages: every page carries the captions, its number and the date.
     void classList() {
         Office office("TabSheet1", 120);
+        office.dir.Sql(
+            QStringLiteral("INSERT INTO Userxinxi (UserID,Xuehao,Xingmin) VALUES "
+                           "(200,'990001','新同学')"));
         const QString all = office.Pdf("ClassListPdf");
+        // Without an attempt: no score, no rank.
+        QVERIFY(HasLine(all, QStringLiteral("990001 新同学 未考")));
         QVERIFY(all.contains(QStringLiteral("成绩表（考试：1）")));
-        QVERIFY(all.contains(QStringLiteral("共120名考生")));
+        QVERIFY(all.contains(QStringLiteral("共121名考生")));
         const int pages = int(all.count(u'\f'));
         QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
         for (int page = 1; page <= pages; ++page) {
@@ -84,7 +89,7 @@ class PrintTest : public QObject {
         // Every candidate with the scores as stored, a rank, the state.
         Database db(kDatabasePath);
         auto rows = db.OpenQuery(QStringLiteral("SELECT * FROM Userxinxi ORDER BY UserID"));
-        QCOMPARE(rows->RowCount(), 120);
+        QCOMPARE(rows->RowCount(), 121);
         for (; !rows->AtEnd(); rows->MoveNext()) {
             const QString number = rows->Value(QStringLiteral("Xuehao"));
             const QString line = all.split(u'\n').filter(number).value(0).simplified();
@@ -149,6 +154,11 @@ class PrintTest : public QObject {
     }
 
     void analysisReport() {
+        {
+            OfficeFixture empty("TabAnalysis");
+            empty.Click("AnalysisPdf");
+            QCOMPARE(empty.prompts.Texts(), QStringList({QStringLiteral("没有可导出的分析。")}));
+        }
         Office office("TabAnalysis", 40);
         office.Click("AnalysisRefresh");
         const QString text = office.Pdf("AnalysisPdf");
