@@ -12,9 +12,9 @@ CX_PACKAGES=(
     desktop-file-utils sqlite3
     postgresql
 )
-# What only the tests need: LibreOffice reads back the workbooks the program writes; lintian checks
-# the Debian package (and brings dpkg-parsechangelog).
-CX_TEST_PACKAGES=(libreoffice-calc lintian)
+# What only the tests need: LibreOffice reads back the workbooks the program writes, pdftotext
+# (poppler-utils) the PDFs; lintian checks the Debian package (and brings dpkg-parsechangelog).
+CX_TEST_PACKAGES=(libreoffice-calc poppler-utils lintian)
 
 cx_install_packages() {
     local missing=()

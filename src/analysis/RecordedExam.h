@@ -14,6 +14,9 @@ inline bool IsObjective(int section) {
     return section >= 1 && section <= 3;
 }
 
+// 单选, 多选, 判断, 主观 (the number itself outside 1..4).
+QString SectionName(int section);
+
 struct RecordedQuestion {
     int section = 1;    // Bufen, 1..4
     int number = 1;     // TestID: the question's number in its bank

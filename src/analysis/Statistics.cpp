@@ -102,6 +102,12 @@ ScoreSummary Summarize(const std::vector<double>& totals, double fullMarks) {
 
 }  // namespace
 
+QString SectionName(int section) {
+    static const QString names[4] = {QStringLiteral("单选"), QStringLiteral("多选"),
+                                     QStringLiteral("判断"), QStringLiteral("主观")};
+    return section >= 1 && section <= 4 ? names[section - 1] : QString::number(section);
+}
+
 double ObjectiveTotal(const RecordedExam& record, const CandidateRecord& candidate) {
     double total = 0;
     for (size_t q = 0; q < record.questions.size() && q < candidate.answers.size(); ++q)

@@ -66,12 +66,6 @@ QList<SummaryLine> SummaryLines(const ScoreSummary& s) {
             {QStringLiteral("信度(α)"), Of(K::Coefficient, s.reliability)}};
 }
 
-QString SectionName(int section) {
-    static const QString names[4] = {QStringLiteral("单选"), QStringLiteral("多选"),
-                                     QStringLiteral("判断"), QStringLiteral("主观")};
-    return section >= 1 && section <= 4 ? names[section - 1] : QString::number(section);
-}
-
 QStringList QuestionCaptions() {
     return {QStringLiteral("题型"),   QStringLiteral("题号"),   QStringLiteral("满分值"),
             QStringLiteral("答对率"), QStringLiteral("区分度"), QStringLiteral("点二列相关"),
@@ -139,4 +133,22 @@ QList<SheetData> AnalysisWorkbook(const RecordedExam& record, const ExamStatisti
         answers.rows.append(row);
     }
     return {summary, questions, answers};
+}
+
+AnalysisReportData AnalysisReport(const ExamStatistics& statistics) {
+    AnalysisReportData report;
+    for (const SummaryLine& line : SummaryLines(statistics.summary))
+        report.summary.append({line.caption, line.figure.Shown()});
+    report.captions = QuestionCaptions();
+    report.numeric.assign(size_t(report.captions.size()), false);
+    for (const QuestionStatistics& item : statistics.questions) {
+        QStringList cells;
+        for (const Figure& figure : QuestionRow(item)) {
+            if (figure.kind != Figure::Kind::Text) report.numeric[size_t(cells.size())] = true;
+            cells << figure.Shown();
+        }
+        report.rows.append(cells);
+        report.flagged.push_back(item.flagged);
+    }
+    return report;
 }

@@ -5,6 +5,7 @@
 
 #include "analysis/Statistics.h"
 #include "back_office/workbook/Workbook.h"
+#include "printing/ResultDocuments.h"
 
 #include <QList>
 #include <QString>
@@ -29,12 +30,13 @@ struct SummaryLine {
 };
 QList<SummaryLine> SummaryLines(const ScoreSummary& summary);
 
-// 单选, 多选, 判断, 主观.
-QString SectionName(int section);
-
 // The question rows: their captions and one row of figures per question.
 QStringList QuestionCaptions();
 QList<Figure> QuestionRow(const QuestionStatistics& item);
 
 // The three sheets of "导出分析".
 QList<SheetData> AnalysisWorkbook(const RecordedExam& record, const ExamStatistics& statistics);
+
+// The printed report's summary and question table, the same texts the tab shows (the tab adds the
+// exam, its notes and the chart).
+AnalysisReportData AnalysisReport(const ExamStatistics& statistics);

@@ -3,6 +3,7 @@
 #include "analysis/RecordReader.h"
 #include "back_office/AnalysisSheets.h"
 #include "back_office/BankTraits.h"
+#include "back_office/ResultPrinting.h"
 #include "back_office/SheetExchange.h"
 #include "back_office/workbook/Workbook.h"
 #include "data_store/Conversions.h"
@@ -78,10 +79,14 @@ AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent)
     inProgress_->setObjectName(QStringLiteral("AnalysisInProgress"));
     inProgress_->setGeometry(172, 8, 110, 26);
     refresh_ =
-        MakeButton(this, QStringLiteral("AnalysisRefresh"), QStringLiteral("刷新"), 288, 7, 70, 28);
-    export_ = MakeButton(this, QStringLiteral("AnalysisExport"), QStringLiteral("导出分析"), 364, 7,
-                         90, 28);
-    notice_ = MakeLabel(this, QStringLiteral("AnalysisNotice"), QString(), 462, 4, 390, 34);
+        MakeButton(this, QStringLiteral("AnalysisRefresh"), QStringLiteral("刷新"), 288, 7, 56, 28);
+    export_ = MakeButton(this, QStringLiteral("AnalysisExport"), QStringLiteral("导出分析"), 350, 7,
+                         76, 28);
+    preview_ = MakeButton(this, QStringLiteral("AnalysisPreview"), QStringLiteral("打印预览"), 432,
+                          7, 76, 28);
+    pdf_ =
+        MakeButton(this, QStringLiteral("AnalysisPdf"), QStringLiteral("导出PDF"), 514, 7, 76, 28);
+    notice_ = MakeLabel(this, QStringLiteral("AnalysisNotice"), QString(), 598, 2, 254, 38);
     notice_->setWordWrap(true);
     notice_->setStyleSheet(QStringLiteral("color: #a03000"));
 
@@ -111,6 +116,8 @@ AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent)
     guardedConnect(poll_, &QTimer::timeout, this, [this] { Poll(); });
     guardedConnect(refresh_, &QPushButton::clicked, this, [this] { Refresh(); });
     guardedConnect(export_, &QPushButton::clicked, this, [this] { ExportClick(); });
+    guardedConnect(preview_, &QPushButton::clicked, this, [this] { PrintClick(true); });
+    guardedConnect(pdf_, &QPushButton::clicked, this, [this] { PrintClick(false); });
     guardedConnect(exams_, &QComboBox::activated, this, [this] { Analyse(); });
     guardedConnect(inProgress_, &QCheckBox::toggled, this, [this] { Analyse(); });
     guardedConnect(questions_, &ReportList::rowClicked, this, [this] { QuestionsClick(); });
@@ -303,4 +310,24 @@ void AnalysisTab::ExportClick() {
     } catch (const WorkbookError& error) {
         prompts_.Error(QStringLiteral("导出失败：") + error.Message());
     }
+}
+
+void AnalysisTab::PrintClick(bool preview) {
+    if (statistics_.summary.candidates == 0) {
+        prompts_.Message(kNothingToExport);
+        return;
+    }
+    AnalysisReportData report = AnalysisReport(statistics_);
+    report.exam = exams_->currentText();
+    report.notes = notice_->text();
+    // The chart as on screen, drawn three times as fine for the paper.
+    report.chart = QImage(chart_->size() * 3, QImage::Format_ARGB32_Premultiplied);
+    report.chart.fill(Qt::white);
+    {
+        QPainter painter(&report.chart);
+        painter.setRenderHint(QPainter::Antialiasing);
+        chart_->render(&painter, QRectF(report.chart.rect()), chart_->viewport()->rect());
+    }
+    OutputDocument(prompts_, this, AnalysisReportDocument(report),
+                   preview ? PrintOutput::Preview : PrintOutput::Pdf);
 }

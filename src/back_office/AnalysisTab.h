@@ -26,6 +26,8 @@ class AnalysisTab : public OfficeTab {
     void Analyse();
     // "导出分析": the three sheets to a workbook named in the save dialog.
     void ExportClick();
+    // "打印预览" / "导出PDF": the summary, the chart and the question table on paper.
+    void PrintClick(bool preview);
     // A click on a question row: its text and options from the bank, or what the record holds.
     void QuestionsClick();
 
@@ -47,6 +49,8 @@ class AnalysisTab : public OfficeTab {
     QCheckBox* inProgress_ = nullptr;
     QPushButton* refresh_ = nullptr;
     QPushButton* export_ = nullptr;
+    QPushButton* preview_ = nullptr;
+    QPushButton* pdf_ = nullptr;
     QLabel* notice_ = nullptr;
     ReportList* summary_ = nullptr;
     QChartView* chart_ = nullptr;

@@ -1,5 +1,6 @@
 #include "back_office/CandidatesTab.h"
 
+#include "back_office/ResultPrinting.h"
 #include "back_office/SheetExchange.h"
 
 #include "data_store/Conversions.h"
@@ -97,6 +98,28 @@ CandidatesTab::CandidatesTab(Prompts& prompts, QWidget* parent)
     auto* exchange = new SheetExchange(
         Exchange::Candidates, prompts_, listView3_, [this] { Button4Click(); }, this);
     exchange->Connect(butk1_, butk2_, butk3_);
+
+    // Below them: the class list and the selected candidate's result sheet on paper.
+    const int y2 = y + 40;
+    MakeLabel(this, QStringLiteral("LabelPrintList"), QStringLiteral("成绩表："), 10, y2 + 6);
+    const struct {
+        const char* name;
+        const char* caption;
+        int x;
+        bool sheet, preview;
+    } prints[] = {{"ClassListPreview", "打印预览", 64, false, true},
+                  {"ClassListPdf", "导出PDF", 154, false, false},
+                  {"ResultSheetPreview", "打印预览", 372, true, true},
+                  {"ResultSheetPdf", "导出PDF", 462, true, false}};
+    MakeLabel(this, QStringLiteral("LabelPrintSheet"), QStringLiteral("所选考生成绩单："), 256,
+              y2 + 6);
+    for (const auto& p : prints) {
+        QPushButton* button = MakeButton(this, QString::fromLatin1(p.name),
+                                         QString::fromUtf8(p.caption), p.x, y2, 84, 30);
+        guardedConnect(button, &QPushButton::clicked, this, [this, p] {
+            p.sheet ? PrintResultSheetClick(p.preview) : PrintClassListClick(p.preview);
+        });
+    }
 }
 
 void CandidatesTab::AddCandidateRow(const ResultTable& row) {
@@ -183,4 +206,14 @@ void CandidatesTab::Button3Click() {
 void CandidatesTab::ListView3Click() {
     const int row = listView3_->SelectedRow();
     if (row >= 0) edit7_->setText(listView3_->Cell(row, 1));
+}
+
+void CandidatesTab::PrintClassListClick(bool preview) {
+    PrintClassList(prompts_, this, preview ? PrintOutput::Preview : PrintOutput::Pdf);
+}
+
+void CandidatesTab::PrintResultSheetClick(bool preview) {
+    const int row = listView3_->SelectedRow();
+    PrintResultSheet(prompts_, this, row >= 0 ? listView3_->Cell(row, 1) : QString(),
+                     preview ? PrintOutput::Preview : PrintOutput::Pdf);
 }

@@ -25,6 +25,9 @@ class CandidatesTab : public OfficeTab {
     void Button3Click();
     // A click in the list: the selected student number goes into the delete box.
     void ListView3Click();
+    // "打印预览" / "导出PDF" of the class list, and of the selected candidate's result sheet.
+    void PrintClassListClick(bool preview);
+    void PrintResultSheetClick(bool preview);
 
   private:
     // One list row per result row: 序号, 学号, 姓名 and the three scores.

@@ -4,6 +4,7 @@
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
+#include "printing/ResultSources.h"
 #include "record/ExamRecord.h"
 #include "record/Sitting.h"
 #include "ui_common/ErrorRouting.h"
@@ -14,26 +15,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-
-namespace {
-
-bool Interrupted(const AttemptRow& attempt, qint64 sittingClock) {
-    return attempt.InProgress() && attempt.SilentFor(sittingClock) >= kSilenceSeconds;
-}
-
-QString StateText(const AttemptRow& attempt, qint64 sittingClock) {
-    switch (attempt.state) {
-        case AttemptState::HandedIn:
-            return QStringLiteral("已交卷");
-        case AttemptState::TimedOut:
-            return QStringLiteral("已超时");
-        case AttemptState::InProgress:
-            break;
-    }
-    return Interrupted(attempt, sittingClock) ? QStringLiteral("中断") : QStringLiteral("答题中");
-}
-
-}  // namespace
 
 RoomTab::RoomTab(QWidget* parent)
     : OfficeTab(parent), now_([] { return QDateTime::currentSecsSinceEpoch(); }) {
@@ -68,10 +49,7 @@ void RoomTab::Refresh() {
     {
         UpgradeSchemaOnce(kDatabasePath);
         Database db(kDatabasePath);
-        const std::vector<SittingRow> sittings = record::Sittings(db);
-        std::optional<SittingRow> shown = record::OpenSitting(db);
-        if (!shown && !sittings.empty()) shown = sittings.front();
-        if (shown) {
+        if (const std::optional<SittingRow> shown = record::SittingToShow(db)) {
             clock = shown->clock;
             rows = record::Room(db, shown->id);
         }
@@ -81,10 +59,10 @@ void RoomTab::Refresh() {
     list_->ClearRows();
     for (const RoomRow& row : rows) {
         const AttemptRow& attempt = row.attempt;
-        const bool interrupted = Interrupted(attempt, clock);
+        const bool interrupted = attempt.Interrupted(clock);
         ++counts[interrupted ? 3 : int(attempt.state)];
         list_->AddRow({QString::number(attempt.studentNo), row.name, attempt.workstation,
-                       StateText(attempt, clock),
+                       AttemptStateText(attempt, clock),
                        QStringLiteral("%1 / %2").arg(row.answered).arg(attempt.questions),
                        FormatTime(attempt.secondsLeft), FormatGeneral(row.earned)});
         if (interrupted)

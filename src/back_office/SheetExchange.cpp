@@ -19,6 +19,14 @@ QString Shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// A dialog may change the working directory; the database is found relative to it.
+QString KeepingWorkdir(const std::function<QString()>& dialog) {
+    const QString kept = QDir::currentPath();
+    const QString file = dialog();
+    QDir::setCurrent(kept);
+    return file;
+}
+
 }  // namespace
 
 SheetExchange::SheetExchange(Exchange member, const WindowPrompts& prompts, ReportList* list,
@@ -42,13 +50,14 @@ void SheetExchange::Connect(QPushButton* exportButton, QPushButton* importButton
 }
 
 QString AskWorkbookFile(const WindowPrompts& prompts, bool forSaving) {
-    // A dialog may change the working directory; the database is found relative to it.
-    const QString kept = QDir::currentPath();
-    const QString file =
-        forSaving ? prompts.SaveFileName(kExportFilter)
-                  : prompts.OpenFileName(kImportFilter + QStringLiteral(";;") + kImportOdsFilter);
-    QDir::setCurrent(kept);
-    return file;
+    if (forSaving) return AskSaveFile(prompts, kExportFilter);
+    return KeepingWorkdir([&] {
+        return prompts.OpenFileName(kImportFilter + QStringLiteral(";;") + kImportOdsFilter);
+    });
+}
+
+QString AskSaveFile(const WindowPrompts& prompts, const QString& filter) {
+    return KeepingWorkdir([&] { return prompts.SaveFileName(filter); });
 }
 
 void SheetExchange::ExportClick() {

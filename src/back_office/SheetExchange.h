@@ -28,6 +28,8 @@ inline const QString kReplaceCandidates =
 // Runs the save (or open) dialog for a workbook with the working directory kept as it was: a dialog
 // may change it, and the database path is relative. Empty when cancelled.
 QString AskWorkbookFile(const WindowPrompts& prompts, bool forSaving);
+// The save dialog for any file type (`filter`), the working directory kept likewise.
+QString AskSaveFile(const WindowPrompts& prompts, const QString& filter);
 
 class SheetExchange : public QObject {
     Q_OBJECT

@@ -49,6 +49,10 @@ struct AttemptRow {
     qint64 SilentFor(qint64 sittingClock) const {
         return qMax<qint64>(0, sittingClock - lastClock);
     }
+    // In progress, but silent for kSilenceSeconds or more of the sitting's clock.
+    bool Interrupted(qint64 sittingClock) const {
+        return InProgress() && SilentFor(sittingClock) >= kSilenceSeconds;
+    }
 };
 
 // Why a workstation no longer owns the attempt it was writing.

@@ -105,6 +105,14 @@ std::vector<SittingRow> Sittings(Database& db) {
     return ReadSittings(*table);
 }
 
+std::optional<SittingRow> SittingToShow(Database& db) {
+    if (std::optional<SittingRow> open = OpenSitting(db)) return open;
+    auto table = db.OpenQuery(
+        QStringLiteral("SELECT * FROM Changci ORDER BY Kaishi DESC, ChangciID DESC LIMIT 1"));
+    if (table->RowCount() == 0) return std::nullopt;
+    return ReadSitting(*table);
+}
+
 int ConfiguredDuration(Database& db) {
     int seconds = 0;
     auto time = db.OpenQuery(QStringLiteral("Select * from Time"));

@@ -53,6 +53,8 @@ std::optional<SittingRow> OpenSitting(Database& db);
 std::optional<SittingRow> Sitting(Database& db, qint64 id);
 // Every sitting, the latest opened first.
 std::vector<SittingRow> Sittings(Database& db);
+// The sitting a proctor looks at: the open one, else the latest.
+std::optional<SittingRow> SittingToShow(Database& db);
 
 // Opens a sitting with a frozen copy of the four banks, in its own transaction; raises
 // SittingAlreadyOpen while one is open.

@@ -1,6 +1,8 @@
 // Small widgets and helpers every window builds with.
 #pragma once
 
+#include "ui_common/FontFamily.h"
+
 #include <QColor>
 #include <QLabel>
 #include <QString>
@@ -36,7 +38,6 @@ class ColorLabel : public QLabel {
 // (it has Latin letters too, so no text needs a second face looked up and loaded), else the
 // desktop's family.
 QFont ProgramFont();
-inline constexpr char kProgramFamily[] = "WenQuanYi Micro Hei";
 
 // A pixel-sized font; `family` empty keeps the application's family.
 QFont PixelFont(int pixelSize, bool bold = false, const QString& family = QString());

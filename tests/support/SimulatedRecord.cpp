@@ -1,6 +1,8 @@
 #include "support/SimulatedRecord.h"
 
+#include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/FrozenPaper.h"
 
 #include <QStringList>
 
@@ -81,6 +83,17 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
     }
 
     const qint64 start = 1'796'000'000;
+    // The class sat one sitting, its paper frozen from the banks; its clock ran on well past the
+    // candidates' last signs of life (those still in progress are interrupted).
+    const qint64 clock = 3000 + simulated.candidates;
+    db.RunStatement(
+        QStringLiteral("INSERT INTO Changci (ChangciID,Mingcheng,Shichang,Kaishi,"
+                       "KaishiRen,Shizhong) VALUES ((SELECT COALESCE(MAX(ChangciID),0)+1 "
+                       "FROM Changci),?,4200,?,'admin',?)"),
+        {simulated.sittingName, start, clock});
+    const qint64 sitting =
+        db.OpenQuery(QStringLiteral("SELECT MAX(ChangciID) FROM Changci"))->ColumnAsInt64(0);
+    FreezePaper(db, sitting);
     for (int c = 0; c < simulated.candidates; ++c) {
         const qint64 number = simulated.firstStudentNo + c;
         db.RunStatement(QStringLiteral("INSERT INTO Userxinxi (UserID,Xuehao,Xingmin) VALUES "
@@ -90,18 +103,21 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
         const int state = c >= simulated.candidates - simulated.inProgress ? 0 : c % 9 == 4 ? 2 : 1;
         db.RunStatement(
             QStringLiteral("INSERT INTO Kaoshijilu (Xuehao,Cishu,Jiqi,ExamID,Kaishi,Huodong,"
-                           "Shengyu,Zhuangtai,Tishu) VALUES (?,1,?,?,?,?,?,?,?)"),
+                           "Shengyu,Zhuangtai,Tishu,ChangciID,Qidian,Zuihou) VALUES "
+                           "(?,1,?,?,?,?,?,?,?,?,?,?)"),
             {number, QStringLiteral("pc%1").arg(c + 1), simulated.examId, start + c,
              start + 3000 + c, qint64(state == 1 ? 600 : 0), qint64(state),
-             qint64(questions.size())});
+             qint64(questions.size()), sitting, qint64(c), qint64(c + 1)});
         const qint64 attempt =
             db.OpenQuery(QStringLiteral("SELECT last_insert_rowid()"))->ColumnAsInt64(0);
         double total = 0;
+        QStringList texts;  // the subjective answers, as the exam saves them into Tt1..
         for (const Question& q : questions) {
             QString answer;
             double earned = 0;
             if (q.section == 4) {
                 if (uniform(random) < 0.8) answer = QStringLiteral("我的回答。");
+                texts << answer;
             } else if (uniform(random) >= 0.04) {
                 const double p = 1 / (1 + std::exp(-q.slope * (ability - q.difficulty)));
                 if (uniform(random) < p) {
@@ -124,10 +140,21 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
                             {attempt, qint64(q.section), qint64(q.number), answer, q.points, q.key,
                              earned, start + 60});
         }
-        if (state != 0)
+        if (state != 0) {
             db.RunStatement(
                 QStringLiteral("UPDATE Kaoshijilu SET Chengji=?, Jieshu=? WHERE JiluID=?"),
                 {total, start + 3000 + c, attempt});
+            // The score the hand-in writes, and for every other candidate the teacher's grade.
+            const int marks = c % 2 == 0 ? c * 7 % 11 : -1;
+            db.RunStatement(
+                QStringLiteral("UPDATE Userxinxi SET Chengji=?, Chengji1=?, Chengji2=? WHERE "
+                               "Xuehao=?"),
+                {FormatGeneral(total), marks < 0 ? QString() : QString::number(marks),
+                 marks < 0 ? QString() : FormatGeneral(total + marks), QString::number(number)});
+        }
+        for (int t = 0; t < texts.size() && t < 10; ++t)
+            db.RunStatement(QStringLiteral("UPDATE Userxinxi SET Tt%1=? WHERE Xuehao=?").arg(t + 1),
+                            {texts[t], QString::number(number)});
     }
     transaction.Commit();
 }

@@ -13,12 +13,14 @@ struct SimulatedClass {
     int subjective = 2;
     unsigned seed = 1;
     QString examId = QStringLiteral("1");
+    QString sittingName = QStringLiteral("模拟考试");
     qint64 firstStudentNo = 110101;
     bool fillBanks = true;  // also write the questions into the banks
     int inProgress = 1;     // the last this many candidates are still writing
 };
 
-// Adds the candidates to Userxinxi and one handed-in attempt each (a few timed out, the last ones
-// still in progress) to the record. Candidates differ in ability and questions in difficulty, so
+// Opens a sitting of the banks (filled first, when asked), adds the candidates to Userxinxi and
+// one handed-in attempt each in that sitting (a few timed out, the last ones still in progress) to
+// the record. Candidates differ in ability and questions in difficulty, so
 // the totals spread; single-choice question 3's recorded key is one nobody picks when right.
 void FillRecord(Database& db, const SimulatedClass& simulated);
