@@ -19,6 +19,9 @@ constexpr qint64 kMaxCells = 5000000;
 // The largest workbook file ReadSheet reads; larger ones are refused before they are read.
 constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 
+// The path as the messages show it (native separators).
+QString Shown(const QString& path);
+
 // Messages (each names the file as given).
 WorkbookError MissingFile(const QString& path);
 WorkbookError UnreadableFile(const QString& path);
@@ -28,11 +31,17 @@ WorkbookError DamagedWorkbook(const QString& path, const QString& detail);
 WorkbookError NoSuchSheet(const QString& path, const QString& sheetName);
 WorkbookError SheetTooLarge(const QString& path, const QString& sheetName, qint64 rows,
                             qint64 columns);
+// More shared texts than any sheet read here could place.
+WorkbookError TooManyTexts(const QString& path);
 WorkbookError PasswordProtected(const QString& path);
 // A spreadsheet in a format that is not read here (formatName says which, in the user's words).
 WorkbookError UnreadFormat(const QString& path, const QString& formatName);
 inline const QString kOldExcelFormat = QStringLiteral("Excel 2.x–4.0 格式的工作表");
 WorkbookError FileTooLarge(const QString& path, qint64 bytes);
+using TooLargeFile = WorkbookError (*)(const QString& path, qint64 bytes);
+// The whole file (a missing or unreadable one raises its message); one larger than kMaxFileBytes
+// is refused with what tooLarge gives before a byte is read.
+QByteArray ReadWholeFile(const QString& path, TooLargeFile tooLarge);
 // Writing failed; reason (may be empty) says why in the user's words.
 WorkbookError WriteFailed(const QString& path, const QString& reason);
 
