@@ -12,8 +12,9 @@ CX_PACKAGES=(
     desktop-file-utils sqlite3
     postgresql
 )
-# What only the tests need: LibreOffice reads back the workbooks the program writes.
-CX_TEST_PACKAGES=(libreoffice-calc)
+# What only the tests need: LibreOffice reads back the workbooks the program writes and, with
+# python3-docx, makes the Word documents of tests/data (make_question_fixtures.sh).
+CX_TEST_PACKAGES=(libreoffice-calc libreoffice-writer libreoffice-math python3-docx)
 
 cx_install_packages() {
     local missing=()
