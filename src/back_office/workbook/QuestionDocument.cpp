@@ -160,15 +160,17 @@ QList<Option> Options(const QString& plain) {
     QList<Option> options;
     int letter = (match.captured(1) + match.captured(2))[0].unicode() - u'A';
     qsizetype from = match.capturedEnd(0);
-    for (;;) {
-        const QString next = QChar(u'A' + letter + 1);
-        const QRegularExpression further(QStringLiteral("\\s(?:\\(%1\\)|%1\\s*[.、:)])").arg(next));
-        match = letter + 1 < 8 ? further.match(plain, from) : QRegularExpressionMatch();
-        options.append({letter, from, match.hasMatch() ? match.capturedStart(0) : plain.size()});
-        if (!match.hasMatch()) return options;
+    static const QRegularExpression further(
+        QStringLiteral("\\s(?:\\(([A-H])\\)|([A-H])\\s*[.、:)])"));
+    for (QRegularExpressionMatchIterator it = further.globalMatch(plain, from); it.hasNext();) {
+        match = it.next();
+        if ((match.captured(1) + match.captured(2))[0].unicode() - u'A' != letter + 1) continue;
+        options.append({letter, from, match.capturedStart(0)});
         from = match.capturedEnd(0);
         ++letter;
     }
+    options.append({letter, from, plain.size()});
+    return options;
 }
 
 QString KeyOf(QuestionBank bank, const QString& written, QStringList* attention) {

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QMap>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace workbook_detail;
@@ -58,7 +59,7 @@ QString FormatOf(const QByteArray& bytes, const QString& name) {
 // A number in a list format Word offers; the rest read as decimal.
 QString Counted(int n, const QString& format) {
     static const QString kDigits = QStringLiteral("〇一二三四五六七八九");
-    if (format == u"upperLetter" || format == u"lowerLetter") {
+    if ((format == u"upperLetter" || format == u"lowerLetter") && n > 0 && n <= 26 * 10) {
         const QChar first = format == u"upperLetter" ? u'A' : u'a';
         return QString((n - 1) / 26 + 1, QChar(first.unicode() + (n - 1) % 26));
     }
@@ -123,7 +124,7 @@ class ListLabels {
                     if (ilvl < 0 || ilvl >= 9) continue;
                     ReadLevel(Child(override, "lvl"), &levels);
                     if (const pugi::xml_node start = Child(override, "startOverride"))
-                        levels[ilvl].start = Attribute(start, "val").toInt();
+                        levels[ilvl].start = Start(start);
                 }
             }
         }
@@ -180,13 +181,17 @@ class ListLabels {
         return QString();
     }
 
+    // A first number within reach: counting on from it stays far from overflow.
+    static int Start(const pugi::xml_node& start) {
+        return std::clamp(Attribute(start, "val").toInt(), 0, 1000000);
+    }
+
     static void ReadLevel(const pugi::xml_node& lvl, QList<Level>* levels) {
         if (!Is(lvl, "lvl")) return;
         const int ilvl = Attribute(lvl, "ilvl").toInt();
         if (ilvl < 0 || ilvl >= 9) return;
         Level& level = (*levels)[ilvl];
-        if (const pugi::xml_node start = Child(lvl, "start"))
-            level.start = Attribute(start, "val").toInt();
+        if (const pugi::xml_node start = Child(lvl, "start")) level.start = Start(start);
         if (const pugi::xml_node format = Child(lvl, "numFmt"))
             level.format = Attribute(format, "val");
         if (const pugi::xml_node text = Child(lvl, "lvlText")) level.text = Attribute(text, "val");
@@ -206,6 +211,13 @@ class ListLabels {
     QHash<QString, ListRef> styleLists_;
     QHash<QString, QList<int>> counts_;
 };
+
+// No document Word or WPS writes nests its elements nearly this deep; deeper nesting is damage
+// (and would otherwise run the reader out of stack).
+constexpr int kMaxDepth = 256;
+// A document part and a paragraph count far beyond any paper, refused before they are read.
+constexpr qint64 kMaxDocumentPart = 32 << 20;
+constexpr qsizetype kMaxParagraphs = 200000;
 
 class DocumentReader {
   public:
@@ -227,8 +239,23 @@ class DocumentReader {
         return QString();
     }
 
+    // Counts the levels of nesting while it lives.
+    class Nested {
+      public:
+        explicit Nested(DocumentReader* reader) : reader_(reader) {
+            if (++reader_->depth_ > kMaxDepth) throw DamagedDocument(reader_->path_, QString());
+        }
+        ~Nested() { --reader_->depth_; }
+        Nested(const Nested&) = delete;
+        Nested& operator=(const Nested&) = delete;
+
+      private:
+        DocumentReader* reader_;
+    };
+
     // Paragraphs and tables of the body, a table cell or a content control, in order.
     void Block(const pugi::xml_node& parent, bool inTable) {
+        const Nested nested(this);
         for (pugi::xml_node node : parent.children()) {
             if (Is(node, "p")) {
                 Paragraph(node, inTable);
@@ -246,6 +273,10 @@ class DocumentReader {
     }
 
     void Paragraph(const pugi::xml_node& p, bool inTable) {
+        if (document_.paragraphs.size() >= kMaxParagraphs)
+            throw WorkbookError(QStringLiteral("文档 %1 的段落太多（超过 %2 段），无法读取。")
+                                    .arg(Shown(path_))
+                                    .arg(kMaxParagraphs));
         DocumentParagraph paragraph;
         paragraph.number = int(document_.paragraphs.size()) + 1;
         paragraph.inTable = inTable;
@@ -258,6 +289,7 @@ class DocumentReader {
 
     // The content of a paragraph: runs and what holds runs (links, fields, changes, controls).
     void Inline(const pugi::xml_node& parent) {
+        const Nested nested(this);
         for (pugi::xml_node node : parent.children()) {
             if (node.type() != pugi::node_element) continue;
             const char* name = LocalName(node.name());
@@ -298,13 +330,13 @@ class DocumentReader {
     }
 
     static bool HasPicture(const pugi::xml_node& node) {
-        for (pugi::xml_node child : node.children())
-            if (Is(child, "blip") || Is(child, "imagedata") || HasPicture(child)) return true;
-        return false;
+        return node.find_node(
+            [](const pugi::xml_node& n) { return Is(n, "blip") || Is(n, "imagedata"); });
     }
 
     // An equation with no picture: its text, flagged.
     void Equation(const pugi::xml_node& node) {
+        const Nested nested(this);
         current_->equation = true;
         for (pugi::xml_node child : node.children()) {
             if (Is(child, "t"))
@@ -317,6 +349,7 @@ class DocumentReader {
 
     // The pictures inside a drawing, a VML picture or an embedded object, in order.
     void Pictures(const pugi::xml_node& node) {
+        const Nested nested(this);
         for (pugi::xml_node child : node.children()) {
             if (child.type() != pugi::node_element) continue;
             if (Is(child, "blip") || Is(child, "imagedata")) {
@@ -375,6 +408,7 @@ class DocumentReader {
     QHash<QString, int> byPart_;
     QHash<QByteArray, int> byHash_;
     qint64 pictureBytes_ = 0;
+    int depth_ = 0;
 };
 
 }  // namespace
@@ -395,6 +429,8 @@ WordDocument ReadWordDocument(const QString& path, const QByteArray& bytes) {
         documentPart = QStringLiteral("word/document.xml");
     if (documentPart.isEmpty() || package.Has(QStringLiteral("xl/workbook.xml")))
         throw NotADocument(path);
+    if (package.Size(documentPart) > kMaxDocumentPart)
+        throw DocumentTooLarge(path, package.Size(documentPart));
     pugi::xml_document xml;
     package.Parse(documentPart, &xml);
     const pugi::xml_node body = Child(xml.document_element(), "body");
