@@ -250,6 +250,16 @@ void QuestionDocumentTest::refusedFiles() {
                             "A–D 开头，答案写在“答案：”一行。")
                  .arg(none));
 
+    // Nesting a million levels deep is refused, not followed down the stack.
+    const QString deep = dir_.filePath(QStringLiteral("deep.docx"));
+    WriteZip(deep, {{QStringLiteral("word/document.xml"),
+                     "<w:document xmlns:w=\"w\"><w:body><w:p>" +
+                         QByteArray("<w:hyperlink>").repeated(1000000) +
+                         QByteArray("</w:hyperlink>").repeated(1000000) +
+                         "</w:p></w:body></w:document>"}});
+    QCOMPARE(ErrorOf([&] { ReadWordDocument(deep); }),
+             QStringLiteral("文档 %1 已损坏或不完整，无法读取。").arg(deep));
+
     const QString workbook = Fixture(QStringLiteral("calc_sheets.xlsx"));
     QCOMPARE(ErrorOf([&] { ReadWordDocument(workbook); }),
              QStringLiteral("无法读取文件 %1：不是 Word 文档（.docx）。").arg(workbook));
