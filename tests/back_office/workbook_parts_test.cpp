@@ -305,6 +305,15 @@ void WorkbookPartsTest::damagedWorkbooks_data() {
         QTest::newRow(name) << path << part;
     }
 
+    // Cells placed again and again at one position: damage, not a list growing without bound.
+    Package repeated;
+    repeated.parts[QStringLiteral("xl/worksheets/sheet1.xml")] = Sheet(
+        ("<row r=\"1\">" + QByteArray("<c r=\"A1\"><v>1</v></c>").repeated(2600000) + "</row>")
+            .repeated(2));
+    const QString repeatedPath = File(QStringLiteral("repeated.xlsx"));
+    repeated.Write(repeatedPath);
+    QTest::newRow("one cell placed millions of times") << repeatedPath << QString();
+
     Package lost;  // the workbook names a sheet part that the package lacks
     lost.parts.remove(QStringLiteral("xl/worksheets/sheet1.xml"));
     const QString lostPath = File(QStringLiteral("lost.xlsx"));

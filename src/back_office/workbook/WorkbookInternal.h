@@ -16,6 +16,8 @@ constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
 // The largest rectangle ReadSheet builds (rows x columns); larger ones are refused, not allocated.
 constexpr qint64 kMaxCells = 5000000;
+// The most text a sheet keeps, in UTF-16 units (512 MB).
+constexpr qint64 kMaxTextUnits = 256LL * 1024 * 1024;
 // The largest workbook file ReadSheet reads; larger ones are refused before they are read.
 constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 
@@ -80,7 +82,8 @@ class SheetBuilder {
     int rowCount_ = 0;
     int columns_ = 0;
     bool tooLarge_ = false;
-    bool ordered_ = true;  // every cell so far came after the one before in sheet order
+    bool repeated_ = false;  // more cells placed than the limit, some at one position
+    bool ordered_ = true;    // every cell so far came after the one before in sheet order
 };
 
 class Package;
