@@ -125,6 +125,25 @@ qsizetype DropTags(QByteArray* bytes, qsizetype from, const QByteArray& prefix,
     return resume - removed;
 }
 
+// Where the complete items of bytes end: after the last item when its start tag closes itself
+// (<x:row r="5"/>: every item before it is complete too), else after the last item end tag; 0
+// when there is none. Only bytes from `from` on are searched.
+qsizetype ItemsEnd(const QByteArray& bytes, qsizetype from, const QByteArray& itemStart,
+                   const QByteArray& itemEnd) {
+    const QByteArrayView fresh = QByteArrayView(bytes).sliced(from);
+    for (qsizetype at = fresh.lastIndexOf(itemStart); at >= 0;
+         at = at > 0 ? fresh.first(at).lastIndexOf(itemStart) : -1) {
+        const qsizetype after = from + at + itemStart.size();
+        if (after >= bytes.size()) continue;
+        if (!IsNameEnd(bytes[after])) continue;  // another element whose name begins so
+        const qsizetype close = TagEnd(bytes, after);
+        if (close > 0 && bytes[close - 1] == '/') return close + 1;
+        break;
+    }
+    const qsizetype last = fresh.lastIndexOf(itemEnd);
+    return last < 0 ? 0 : from + last + itemEnd.size();
+}
+
 enum class TagSearch { kFound, kNone, kCut };
 
 // The first start tag of an element localName in *buffer: its '<' in *at and its '>' in *close.
@@ -281,6 +300,7 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
     int skipped = 0;
     QByteArray buffer;
     QByteArray prefixOfItems;
+    QByteArray itemStart;     // "<x:row"
     QByteArray itemEnd;       // "</x:row>"
     QByteArray containerEnd;  // "</x:sheetData>"
     // Every byte is searched once: before searched the end tags were looked for (there is no item
@@ -319,6 +339,7 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
             }
             buffer.remove(0, close + 1);
             itemEnd = "</" + prefix + item + ">";
+            itemStart = "<" + prefix + item;
             containerEnd = "</" + prefix + containerName + ">";
             prefixOfItems = prefix;
             state = kItems;
@@ -329,10 +350,7 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
         if (buffer.size() - dropped > kMaxTagBytes) throw damaged_(path_, partName);
         const qsizetype end = buffer.indexOf(containerEnd, from);
         qsizetype cut = end;
-        if (cut < 0) {
-            const qsizetype last = QByteArrayView(buffer).sliced(from).lastIndexOf(itemEnd);
-            cut = last < 0 ? 0 : from + last + itemEnd.size();
-        }
+        if (cut < 0) cut = ItemsEnd(buffer, from, itemStart, itemEnd);
         // One row or string of more than 64 MB is no sheet a program wrote: a bomb, not data.
         if (cut == 0 && zip_uint64_t(buffer.size()) > kMaxWholePart)
             throw damaged_(path_, partName);
