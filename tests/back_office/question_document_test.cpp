@@ -163,20 +163,20 @@ void QuestionDocumentTest::layouts_data() {
 
     QTest::newRow("keys in the forms teachers write")
         << int(QuestionBank::kMultiple)
-        << QStringList{u"1. 甲 A.a B.b C.c D.d"_qs,
+        << QStringList{u"1. 下列哪个是选择题？ A.a B.b C.c D.d"_qs,
                        u"答案：a c"_qs,
                        u"2. 乙 A.a B.b C.c D.d"_qs,
                        u"【答案】ＢＤ"_qs,
                        u"3. 丙 A.a B.b C.c D.d"_qs,
                        u"答案：AE"_qs,
-                       u"判断题"_qs,
+                       u"（三）判断题"_qs,
                        u"1. 丁"_qs,
                        u"答案：√"_qs,
                        u"2. 戊"_qs,
                        u"答案：错误"_qs,
                        u"3. 己"_qs,
                        u"答案：不知道"_qs}
-        << QStringList{u"多选1 | 甲 | a | b | c | d | 答案 AC"_qs,
+        << QStringList{u"多选1 | 下列哪个是选择题？ | a | b | c | d | 答案 AC"_qs,
                        u"多选2 | 乙 | a | b | c | d | 答案 BD"_qs,
                        u"多选3 | 丙 | a | b | c | d | 答案  | 答案“AE”不全是 A–D 中的字母"_qs,
                        u"判断1 | 丁 | 答案 对"_qs,

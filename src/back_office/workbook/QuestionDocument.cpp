@@ -70,18 +70,20 @@ QList<Line> Lines(const WordDocument& document) {
 }
 
 // The bank a section heading names, by the words teachers use.
+// "一、单项选择题（每题2分）", "（二）多选题", "第二部分 判断题", or a short line that starts with
+// the bank's words
+// ("多选题"); a line that starts with a question number is a question.
 std::optional<QuestionBank> HeadingBank(const QString& line) {
     static const QRegularExpression heading(
-        QStringLiteral("^(?:[一二三四五六七八九十]+\\s*[、.,:]|第[一二三四五六七八九十]+(?:部分|"
+        QStringLiteral("^([一二三四五六七八九十]+\\s*[、.,:]|\\([一二三四五六七八九十]+\\)|第["
+                       "一二三四五六七八九十]+(?:部分|"
                        "大题)\\s*[、.,:]?)?"
                        "\\s*(.{0,12}?)题"));
     const QRegularExpressionMatch match = heading.match(line);
-    const bool numbered = match.hasMatch() &&
-                          match.capturedLength(0) > match.capturedLength(1) + 1 &&
-                          !line.startsWith(match.captured(1));
-    // Without a Chinese number, a heading is a short line of its own.
-    if (!match.hasMatch() || (!numbered && line.size() > 30)) return std::nullopt;
-    const QString words = match.captured(1);
+    if (!match.hasMatch()) return std::nullopt;
+    const bool numbered = match.capturedLength(1) > 0;
+    if (!numbered && line.size() > 30) return std::nullopt;
+    const QString words = match.captured(2);
     static const std::pair<const char16_t*, QuestionBank> kWords[] = {
         {u"多项选择", QuestionBank::kMultiple}, {u"多选", QuestionBank::kMultiple},
         {u"不定项", QuestionBank::kMultiple},   {u"单项选择", QuestionBank::kSingle},
@@ -97,7 +99,8 @@ std::optional<QuestionBank> HeadingBank(const QString& line) {
         {u"设计", QuestionBank::kSubjective},   {u"编程", QuestionBank::kSubjective},
     };
     for (const auto& [word, bank] : kWords)
-        if (words.contains(QStringView(word))) return bank;
+        if (numbered ? words.contains(QStringView(word)) : words.startsWith(QStringView(word)))
+            return bank;
     return std::nullopt;
 }
 
@@ -273,8 +276,9 @@ class Parser {
         }
         // A section of no bank ("六、附加说明") and notes ("解析：") end the question; their lines
         // are the teacher's to see, not a question's.
-        static const QRegularExpression otherSection(QStringLiteral(
-            "^(?:[一二三四五六七八九十]+\\s*[、.]|第[一二三四五六七八九十]+(?:部分|大题))"));
+        static const QRegularExpression otherSection(
+            QStringLiteral("^(?:[一二三四五六七八九十]+\\s*[、.]|\\([一二三四五六七八九十]+\\)|第["
+                           "一二三四五六七八九十]+(?:部分|大题))"));
         static const QRegularExpression note(QStringLiteral(
             "^[\\[【]?\\s*(?:解析|分析|点评|考点|详解|解答|评分标准)\\s*(?:[\\]】]\\s*:?|:)"));
         if (otherSection.match(line.plain).hasMatch()) {
