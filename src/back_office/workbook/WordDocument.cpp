@@ -110,17 +110,17 @@ class ListLabels {
             QHash<QString, pugi::xml_node> abstracts;
             for (pugi::xml_node node : numbering.document_element().children())
                 if (Is(node, "abstractNum"))
-                    abstracts.insert(Attribute(node, "abstractNumId"), node);
+                    abstracts.insert(AttributeOf(node, "abstractNumId"), node);
             for (pugi::xml_node num : numbering.document_element().children()) {
                 if (!Is(num, "num")) continue;
-                QList<Level>& levels = lists_[Attribute(num, "numId")];
+                QList<Level>& levels = lists_[AttributeOf(num, "numId")];
                 levels.resize(9);
                 for (pugi::xml_node lvl :
-                     abstracts.value(Attribute(Child(num, "abstractNumId"), "val")).children())
+                     abstracts.value(AttributeOf(Child(num, "abstractNumId"), "val")).children())
                     ReadLevel(lvl, &levels);
                 for (pugi::xml_node override : num.children()) {
                     if (!Is(override, "lvlOverride")) continue;
-                    const int ilvl = Attribute(override, "ilvl").toInt();
+                    const int ilvl = AttributeOf(override, "ilvl").toInt();
                     if (ilvl < 0 || ilvl >= 9) continue;
                     ReadLevel(Child(override, "lvl"), &levels);
                     if (const pugi::xml_node start = Child(override, "startOverride"))
@@ -134,7 +134,7 @@ class ListLabels {
             for (pugi::xml_node style : styles.document_element().children()) {
                 const pugi::xml_node numPr = Child(Child(style, "pPr"), "numPr");
                 if (Is(style, "style") && numPr)
-                    styleLists_.insert(Attribute(style, "styleId"), NumberOf(numPr, {}));
+                    styleLists_.insert(AttributeOf(style, "styleId"), NumberOf(numPr, {}));
             }
         }
     }
@@ -143,7 +143,7 @@ class ListLabels {
     QString Next(const pugi::xml_node& properties) {
         const ListRef ref =
             NumberOf(Child(properties, "numPr"),
-                     styleLists_.value(Attribute(Child(properties, "pStyle"), "val")));
+                     styleLists_.value(AttributeOf(Child(properties, "pStyle"), "val")));
         const auto list = lists_.find(ref.numId);
         if (list == lists_.end() || ref.level < 0 || ref.level >= 9) return QString();
         QList<int>& counts = counts_[ref.numId];
@@ -174,36 +174,30 @@ class ListLabels {
         int level = 0;
     };
 
-    static QString Attribute(const pugi::xml_node& node, const char* localName) {
-        for (pugi::xml_attribute a : node.attributes())
-            if (std::strcmp(LocalName(a.name()), localName) == 0)
-                return QString::fromUtf8(a.value());
-        return QString();
-    }
-
     // A first number within reach: counting on from it stays far from overflow.
     static int Start(const pugi::xml_node& start) {
-        return std::clamp(Attribute(start, "val").toInt(), 0, 1000000);
+        return std::clamp(AttributeOf(start, "val").toInt(), 0, 1000000);
     }
 
     static void ReadLevel(const pugi::xml_node& lvl, QList<Level>* levels) {
         if (!Is(lvl, "lvl")) return;
-        const int ilvl = Attribute(lvl, "ilvl").toInt();
+        const int ilvl = AttributeOf(lvl, "ilvl").toInt();
         if (ilvl < 0 || ilvl >= 9) return;
         Level& level = (*levels)[ilvl];
         if (const pugi::xml_node start = Child(lvl, "start")) level.start = Start(start);
         if (const pugi::xml_node format = Child(lvl, "numFmt"))
-            level.format = Attribute(format, "val");
-        if (const pugi::xml_node text = Child(lvl, "lvlText")) level.text = Attribute(text, "val");
+            level.format = AttributeOf(format, "val");
+        if (const pugi::xml_node text = Child(lvl, "lvlText"))
+            level.text = AttributeOf(text, "val");
         if (const pugi::xml_node suffix = Child(lvl, "suff"))
-            level.suffix = Attribute(suffix, "val");
+            level.suffix = AttributeOf(suffix, "val");
     }
 
     // A paragraph's own numbering properties, over those of its style.
     static ListRef NumberOf(const pugi::xml_node& numPr, ListRef ref) {
-        if (const pugi::xml_node id = Child(numPr, "numId")) ref.numId = Attribute(id, "val");
+        if (const pugi::xml_node id = Child(numPr, "numId")) ref.numId = AttributeOf(id, "val");
         if (const pugi::xml_node level = Child(numPr, "ilvl"))
-            ref.level = Attribute(level, "val").toInt();
+            ref.level = AttributeOf(level, "val").toInt();
         return ref;
     }
 
@@ -298,8 +292,7 @@ class DocumentReader {
             } else if (Is(node, "tab") || Is(node, "ptab")) {
                 current_->text += u'\t';
             } else if (Is(node, "br") || Is(node, "cr")) {
-                if (std::strcmp(node.attribute("w:type").value(), "page") != 0)
-                    current_->text += u'\n';
+                if (AttributeOf(node, "type") != u"page") current_->text += u'\n';
             } else if (Is(node, "noBreakHyphen")) {
                 current_->text += u'-';
             } else if (Is(node, "drawing") || Is(node, "pict") || Is(node, "object")) {

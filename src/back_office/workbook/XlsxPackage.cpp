@@ -182,6 +182,13 @@ pugi::xml_node Child(const pugi::xml_node& parent, const char* localName) {
     return {};
 }
 
+QString AttributeOf(const pugi::xml_node& node, const char* localName) {
+    QString value;
+    for (pugi::xml_attribute a : node.attributes())
+        if (std::strcmp(LocalName(a.name()), localName) == 0) value = QString::fromUtf8(a.value());
+    return value;
+}
+
 // The text content of an element: its character data children joined.
 QString TextOf(const pugi::xml_node& node) {
     QByteArray bytes;
@@ -392,11 +399,7 @@ QStringList Package::StartTagValues(const QString& partName, const char* localNa
             if (!document.load_buffer(tag.constData(), size_t(tag.size()),
                                       pugi::parse_default | pugi::parse_fragment))
                 throw damaged_(path_, partName);
-            QString value;
-            for (pugi::xml_attribute a : document.first_child().attributes())
-                if (std::strcmp(LocalName(a.name()), attribute) == 0)
-                    value = QString::fromUtf8(a.value());
-            values.append(value);
+            values.append(AttributeOf(document.first_child(), attribute));
             buffer.remove(0, close + 1);
         }
     });

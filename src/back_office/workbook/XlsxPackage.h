@@ -23,6 +23,8 @@ namespace workbook_detail {
 const char* LocalName(const char* name);
 bool Is(const pugi::xml_node& node, const char* localName);
 pugi::xml_node Child(const pugi::xml_node& parent, const char* localName);
+// The value of the element's attribute named localName (any prefix); empty when it has none.
+QString AttributeOf(const pugi::xml_node& node, const char* localName);
 // The text content of an element: its character data children joined.
 QString TextOf(const pugi::xml_node& node);
 
