@@ -235,6 +235,12 @@ void QuestionDocumentTest::refusedFiles() {
                  "无法读取文档 %1：它是旧的 Word 格式（.doc）。请在 Word 或 WPS 中另存为 .docx")
                  .arg(docPath));
 
+    // A package saved with a password is a compound file as well, but no .doc.
+    const QString protectedPath = Fixture(QStringLiteral("encrypted_package.xlsx"));
+    QCOMPARE(ErrorOf([&] { ReadWordDocument(protectedPath); }),
+             QStringLiteral("无法读取文档 %1：它设有密码。请在 Word 或 WPS 中取消密码后再导入。")
+                 .arg(protectedPath));
+
     const QByteArray whole = ReadBytes(Fixture(QStringLiteral("questions_writer.docx")));
     const QString truncated = dir_.filePath(QStringLiteral("truncated.docx"));
     WriteBytes(truncated, whole.left(whole.size() / 2));

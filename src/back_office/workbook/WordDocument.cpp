@@ -48,6 +48,12 @@ WorkbookError LegacyDocument(const QString& path) {
             .arg(Shown(path)));
 }
 
+WorkbookError ProtectedDocument(const QString& path) {
+    return WorkbookError(
+        QStringLiteral("无法读取文档 %1：它设有密码。请在 Word 或 WPS 中取消密码后再导入。")
+            .arg(Shown(path)));
+}
+
 QString FormatOf(const QByteArray& bytes, const QString& name) {
     if (bytes.startsWith("\x89PNG\r\n\x1a\n")) return QStringLiteral("png");
     if (bytes.startsWith("\xFF\xD8\xFF")) return QStringLiteral("jpeg");
@@ -411,7 +417,8 @@ WordDocument ReadWordDocument(const QString& path) {
 }
 
 WordDocument ReadWordDocument(const QString& path, const QByteArray& bytes) {
-    if (bytes.startsWith("\xD0\xCF\x11\xE0")) throw LegacyDocument(path);
+    if (bytes.startsWith("\xD0\xCF\x11\xE0"))
+        throw IsEncryptedPackage(bytes) ? ProtectedDocument(path) : LegacyDocument(path);
     if (!bytes.startsWith("PK\x03\x04")) throw NotADocument(path);
     const Package package(path, bytes, DamagedDocument);
     QString documentPart;

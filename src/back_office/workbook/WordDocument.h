@@ -45,8 +45,8 @@ inline constexpr qint64 kMaxPictureBytes = 5 * 1024 * 1024;
 // headers, footers, notes and comments are not read.
 //
 // Raises WorkbookError for a missing, unreadable or damaged file, a legacy .doc ("请在 Word 或 WPS
-// 中另存为 .docx"), a file that is no Word document, and a file or its pictures together larger
-// than 256 MB.
+// 中另存为 .docx"), a document saved with a password, a file that is no Word document, and a file
+// or its pictures together larger than 256 MB.
 WordDocument ReadWordDocument(const QString& path);
 // The same on bytes already read (path names the file in messages).
 WordDocument ReadWordDocument(const QString& path, const QByteArray& bytes);

@@ -96,6 +96,9 @@ SheetTexts ReadOds(const QString& path, const Package& package, const QString& s
 // The BIFF records of a legacy .xls workbook: the "Workbook" or "Book" stream of the OLE2
 // compound file in bytes. Raises the password message for an encrypted .xlsx package.
 QByteArray WorkbookStream(const QString& path, const QByteArray& bytes);
+// Whether bytes are a compound file holding an encrypted package (an .xlsx or .docx saved with a
+// password).
+bool IsEncryptedPackage(const QByteArray& bytes);
 // Reads the sheet from a workbook stream of BIFF8 or BIFF5 records.
 SheetTexts ReadXls(const QString& path, const QByteArray& stream, const QString& sheetName);
 
