@@ -175,13 +175,17 @@ void QuestionDocumentTest::layouts_data() {
                        u"2. 戊"_qs,
                        u"答案：错误"_qs,
                        u"3. 己"_qs,
-                       u"答案：不知道"_qs}
+                       u"答案：不知道"_qs,
+                       u"4. 庚"_qs,
+                       u"答案："_qs,
+                       u"×"_qs}
         << QStringList{u"多选1 | 下列哪个是选择题？ | a | b | c | d | 答案 AC"_qs,
                        u"多选2 | 乙 | a | b | c | d | 答案 BD"_qs,
                        u"多选3 | 丙 | a | b | c | d | 答案  | 答案“AE”不全是 A–D 中的字母"_qs,
                        u"判断1 | 丁 | 答案 对"_qs,
                        u"判断2 | 戊 | 答案 错"_qs,
-                       u"判断3 | 己 | 答案  | 答案“不知道”不是“对”或“错”"_qs};
+                       u"判断3 | 己 | 答案  | 答案“不知道”不是“对”或“错”"_qs,
+                       u"判断4 | 庚 | 答案 错"_qs};
     QTest::newRow("what a choice question lacks or has too much of")
         << int(QuestionBank::kSingle)
         << QStringList{u"（1）甲"_qs,        u"A、a"_qs,

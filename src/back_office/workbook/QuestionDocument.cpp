@@ -317,7 +317,9 @@ class Parser {
         } else if (part_ == Part::kOption) {
             Note(line);
             Append(&question_->options[lastOption_], Slice(line, 0, line.text.size()));
-        } else if (part_ == Part::kKey && question_->bank == QuestionBank::kSubjective) {
+        } else if (part_ == Part::kKey && (question_->bank == QuestionBank::kSubjective ||
+                                           question_->key.text.isEmpty())) {
+            // A subjective answer runs on; an "答案：" line left empty takes the next line.
             Note(line);
             Append(&question_->key, Slice(line, 0, line.text.size()));
         } else {
