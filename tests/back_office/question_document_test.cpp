@@ -75,6 +75,7 @@ class QuestionDocumentTest : public QObject {
     void pythonDocument();
     void layouts_data();
     void layouts();
+    void listNumbers();
     void picturesThatCannotBeShown();
     void refusedFiles();
 
@@ -212,6 +213,51 @@ void QuestionDocumentTest::layouts() {
     QFETCH(QStringList, paragraphs);
     QFETCH(QStringList, expected);
     QCOMPARE(Dump(ParseQuestions(Paragraphs(paragraphs), QuestionBank(bank))), expected);
+}
+
+void QuestionDocumentTest::listNumbers() {
+    // Headings, questions and options numbered by Word's lists: section numbers in Chinese, the
+    // questions counting again in each section, the options' letters again in each question.
+    const auto paragraph = [](int level, const char* text) {
+        return "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"" + QByteArray::number(level) +
+               "\"/><w:numId w:val=\"7\"/></w:numPr></w:pPr><w:r><w:t>" + QByteArray(text) +
+               "</w:t></w:r></w:p>";
+    };
+    const auto level = [](int n, const char* format, const char* text) {
+        return "<w:lvl w:ilvl=\"" + QByteArray::number(n) +
+               "\"><w:start w:val=\"1\"/><w:numFmt w:val=\"" + format + "\"/><w:lvlText w:val=\"" +
+               text + "\"/><w:suff w:val=\"space\"/></w:lvl>";
+    };
+    QByteArray body;
+    for (const char* section : {"单项选择题", "多项选择题"}) {
+        body += paragraph(0, section);
+        for (int question = 0; question < 2; ++question) {
+            body += paragraph(1, "题");
+            for (const char* option : {"甲", "乙", "丙", "丁"})
+                body += paragraph(2, option);
+            body += "<w:p><w:r><w:t>答案：B</w:t></w:r></w:p>";
+        }
+    }
+    const QString path = dir_.filePath(QStringLiteral("lists.docx"));
+    WriteZip(path,
+             {{QStringLiteral("word/document.xml"),
+               "<w:document xmlns:w=\"w\"><w:body>" + body + "</w:body></w:document>"},
+              {QStringLiteral("word/_rels/document.xml.rels"),
+               "<Relationships><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/"
+               "officeDocument/2006/relationships/numbering\" Target=\"numbering.xml\"/>"
+               "</Relationships>"},
+              {QStringLiteral("word/numbering.xml"),
+               "<w:numbering xmlns:w=\"w\"><w:abstractNum w:abstractNumId=\"3\">" +
+                   level(0, "chineseCounting", "%1、") + level(1, "decimal", "%2.") +
+                   level(2, "upperLetter", "%3.") +
+                   "</w:abstractNum><w:num w:numId=\"7\"><w:abstractNumId w:val=\"3\"/>"
+                   "</w:num></w:numbering>"}});
+    const QuestionDocument parsed = ReadQuestionDocument(path, QuestionBank::kSubjective);
+    QCOMPARE(ReadWordDocument(path).paragraphs[7].text, u"2. 题"_qs);
+    QCOMPARE(Dump(parsed), (QStringList{u"单选1 | 题 | 甲 | 乙 | 丙 | 丁 | 答案 B"_qs,
+                                        u"单选2 | 题 | 甲 | 乙 | 丙 | 丁 | 答案 B"_qs,
+                                        u"多选1 | 题 | 甲 | 乙 | 丙 | 丁 | 答案 B"_qs,
+                                        u"多选2 | 题 | 甲 | 乙 | 丙 | 丁 | 答案 B"_qs}));
 }
 
 void QuestionDocumentTest::picturesThatCannotBeShown() {
