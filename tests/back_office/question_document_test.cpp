@@ -166,7 +166,7 @@ void QuestionDocumentTest::layouts_data() {
         << int(QuestionBank::kMultiple)
         << QStringList{u"1. 下列哪个是选择题？ A.a B.b C.c D.d"_qs,
                        u"答案：a c"_qs,
-                       u"2. 乙 A.a B.b C.c D.d"_qs,
+                       u"2. 乙 A.a B.b C.c D.d（3分）"_qs,
                        u"【答案】ＢＤ"_qs,
                        u"3. 丙 A.a B.b C.c D.d"_qs,
                        u"答案：AE"_qs,
@@ -181,7 +181,7 @@ void QuestionDocumentTest::layouts_data() {
                        u"答案："_qs,
                        u"×"_qs}
         << QStringList{u"多选1 | 下列哪个是选择题？ | a | b | c | d | 答案 AC"_qs,
-                       u"多选2 | 乙 | a | b | c | d | 答案 BD"_qs,
+                       u"多选2 | 乙 | a | b | c | d | 答案 BD | 3分"_qs,
                        u"多选3 | 丙 | a | b | c | d | 答案  | 答案“AE”不全是 A–D 中的字母"_qs,
                        u"判断1 | 丁 | 答案 对"_qs,
                        u"判断2 | 戊 | 答案 错"_qs,

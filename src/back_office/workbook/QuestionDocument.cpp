@@ -154,11 +154,12 @@ struct Option {
     qsizetype to = 0;
 };
 
-// The options of a line that starts with one: "A. xx  B. yy", "A、", "(A)"; each further option
-// is the next letter after white space.
-QList<Option> Options(const QString& plain) {
-    static const QRegularExpression first(QStringLiteral("^(?:\\(([A-H])\\)|([A-H])\\s*[.、:)])"));
-    QRegularExpressionMatch match = first.match(plain);
+// The options of a line from `at` on when one starts there: "A. xx  B. yy", "A、", "(A)"; each
+// further option is the next letter after white space. Positions are in plain.
+QList<Option> Options(const QString& plain, qsizetype at = 0) {
+    static const QRegularExpression first(QStringLiteral("(?:\\(([A-H])\\)|([A-H])\\s*[.、:)])"));
+    QRegularExpressionMatch match = first.match(plain, at, QRegularExpression::NormalMatch,
+                                                QRegularExpression::AnchorAtOffsetMatchOption);
     if (!match.hasMatch()) return {};
     QList<Option> options;
     int letter = (match.captured(1) + match.captured(2))[0].unicode() - u'A';
@@ -190,18 +191,16 @@ QString KeyOf(QuestionBank bank, const QString& written, QStringList* attention)
         return QString();
     }
     QString letters;
-    for (const QChar c : plain)
-        if (c.isLetter() && c.unicode() < 0x80) letters += c;
-    letters.remove(u' ');
+    for (const QChar c : plain) {
+        if (c >= u'A' && c <= u'Z') {
+            if (!letters.contains(c)) letters += c;
+        } else if (!c.isSpace() && !QStringLiteral(",、;.。").contains(c)) {
+            attention->append(QStringLiteral("答案“%1”不是选项字母").arg(written));
+            return QString();
+        }
+    }
     std::sort(letters.begin(), letters.end());
-    letters.erase(std::unique(letters.begin(), letters.end()), letters.end());
-    const bool abcd =
-        !letters.isEmpty() &&
-        std::all_of(letters.begin(), letters.end(), [](QChar c) { return c >= u'A' && c <= u'D'; });
-    for (const QChar c : plain)
-        if (!c.isSpace() && !QStringLiteral(",，、;；.。").contains(c) && !(c >= u'A' && c <= u'Z'))
-            return attention->append(QStringLiteral("答案“%1”不是选项字母").arg(written)),
-                   QString();
+    const bool abcd = !letters.isEmpty() && letters.back() <= u'D';
     if (bank == QuestionBank::kSingle && (!abcd || letters.size() != 1)) {
         attention->append(QStringLiteral("答案“%1”不是 A–D 中的一个字母").arg(written));
         return QString();
@@ -248,30 +247,27 @@ class Parser {
             if (style_ == Style::kNone) style_ = numbered->style;
             part_ = Part::kStem;
             Note(line);
-            RichText stem = Slice(line, numbered->rest, line.text.size());
+            // "（2分）" at the end gives the points; options may follow the stem on its line.
+            qsizetype end = line.text.size();
             static const QRegularExpression trailingPoints(
-                QStringLiteral("\\(\\s*(\\d+(?:\\.\\d+)?)\\s*分\\s*\\)\\s*$"));
-            const QRegularExpressionMatch points = trailingPoints.match(Plain(stem.text));
+                QStringLiteral("\\(\\s*(\\d+(?:\\.\\d+)?)\\s*分\\s*\\)$"));
+            const QRegularExpressionMatch points = trailingPoints.match(line.plain, numbered->rest);
             if (points.hasMatch()) {
                 question_->points = Number(points.captured(1));
-                stem.text = stem.text.left(points.capturedStart(0)).trimmed();
+                end = points.capturedStart(0);
             }
-            // The options may follow the stem on its line: "1. 题干 A. xx B. yy".
+            const QString plain = line.plain.left(end);
             static const QRegularExpression inlineOptions(
                 QStringLiteral("\\s(?=\\(A\\)|A\\s*[.、])"));
-            const QRegularExpressionMatch split = inlineOptions.match(Plain(stem.text));
-            if (Chooses() && split.hasMatch() &&
-                Options(Plain(stem.text).mid(split.capturedEnd(0))).size() > 1) {
-                Line rest = line;
-                const qsizetype at = line.text.size() - stem.text.size() + split.capturedEnd(0);
-                question_->stem = Slice(line, numbered->rest, at);
-                rest.text = line.text.mid(at);
-                rest.plain = line.plain.mid(at);
-                rest.pictures = line.pictures.mid(question_->stem.pictures.size());
-                TakeOptions(rest, Options(rest.plain));
-                return;
+            const QRegularExpressionMatch split = inlineOptions.match(plain, numbered->rest);
+            const QList<Option> options =
+                split.hasMatch() ? Options(plain, split.capturedEnd(0)) : QList<Option>();
+            if (Chooses() && options.size() > 1) {
+                question_->stem = Slice(line, numbered->rest, split.capturedEnd(0));
+                TakeOptions(line, options);
+            } else {
+                question_->stem = Slice(line, numbered->rest, end);
             }
-            question_->stem = stem;
             return;
         }
         // A section of no bank ("六、附加说明") and notes ("解析：") end the question; their lines
