@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include <sys/resource.h>
@@ -105,6 +106,8 @@ void WriteXls(const QString& path, const SheetCells& cells) {
     g_object_unref(output);
 }
 
+void WriteXlsx(const QString& path, const QByteArray& sheet, const QByteArray& strings);
+
 // A 1,000,000 x 4 sheet as a spreadsheet program writes it: numbers, and names as shared strings.
 void WriteMillionRows(const QString& path) {
     QByteArray sheet =
@@ -123,6 +126,35 @@ void WriteMillionRows(const QString& path) {
     }
     sheet += "</sheetData></worksheet>";
     strings += "</sst>";
+    WriteXlsx(path, sheet, strings);
+}
+
+// The hostile workbooks of the reader faults, written one at a time: a sheet whose sheetData
+// start tag never ends (256 MB inflated), one whose rows go on without the sheetData end (300 MB),
+// and 10,000,000 empty shared strings (50 MB).
+QList<std::pair<const char*, QString>> WriteHostile(const QTemporaryDir& dir) {
+    const QByteArray main =
+        "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+    QList<std::pair<const char*, QString>> paths;
+    const auto write = [&](const char* what, const QByteArray& sheet, const QByteArray& strings) {
+        const QString path = dir.filePath(QString::fromLatin1(what).replace(u' ', u'_') + ".xlsx");
+        WriteXlsx(path, sheet, strings);
+        paths.append({what, path});
+    };
+    write("start tag never ends", main + "<sheetData a=\"" + QByteArray(256 << 20, 'x'), {});
+    QByteArray rows = main + "<sheetData>";
+    const QByteArray padding = QByteArray("<c s=\"1\"/>").repeated(24);
+    for (int i = 1; i <= 1000000; ++i)
+        rows += "<row r=\"" + QByteArray::number(i) + "\"><c><v>1</v></c>" + padding + "</row>";
+    write("sheetData never ends", rows, {});
+    rows.clear();
+    write("10,000,000 shared strings", main + "<sheetData/></worksheet>",
+          "<sst>" + QByteArray("<si/>").repeated(10000000) + "</sst>");
+    return paths;
+}
+
+// A workbook of one sheet Sheet1 with the given sheet part and shared strings (none when empty).
+void WriteXlsx(const QString& path, const QByteArray& sheet, const QByteArray& strings) {
     const QByteArray rels =
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
@@ -141,16 +173,61 @@ void WriteMillionRows(const QString& path) {
         {"xl/worksheets/sheet1.xml", &sheet},
         {"xl/sharedStrings.xml", &strings}};
     for (const auto& [name, bytes] : parts)
-        zip_file_add(zip, name, zip_source_buffer(zip, bytes->constData(), bytes->size(), 0), 0);
+        if (!bytes->isEmpty())
+            zip_file_add(zip, name, zip_source_buffer(zip, bytes->constData(), bytes->size(), 0),
+                         0);
     zip_close(zip);
+}
+
+// Runs this program as a child with mode and path, so its peak memory is its own: the time in
+// milliseconds, the peak in MB and whether the child did what the mode expects.
+std::tuple<double, long, bool> InChild(const char* self, const char* mode, const QString& path) {
+    std::fflush(stdout);
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t child = fork();
+    if (child == 0) {
+        const QByteArray file = QFile::encodeName(path);
+        execl("/proc/self/exe", self, mode, file.constData(), static_cast<char*>(nullptr));
+        _exit(2);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    return {timer.nsecsElapsed() / 1e6, usage.ru_maxrss / 1024,
+            WIFEXITED(status) && WEXITSTATUS(status) == 0};
+}
+
+// The bare cost of a part: inflated with libzip into a 1 MB buffer, nothing kept.
+double InflateBare(const QString& path, const char* part) {
+    QElapsedTimer timer;
+    timer.start();
+    int error = 0;
+    zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    zip_file_t* file = zip_fopen(zip, part, 0);
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    while (zip_fread(file, buffer.data(), buffer.size()) > 0) {
+    }
+    zip_fclose(file);
+    zip_close(zip);
+    return timer.nsecsElapsed() / 1e6;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The child that reads the large sheet in a fresh process, so its peak memory is its own.
+    // The children that read a sheet in a fresh process: the large sheet, or a hostile one that
+    // must be refused.
     if (argc == 3 && std::strcmp(argv[1], "--read") == 0)
         return ReadSheet(QString::fromLocal8Bit(argv[2])).RowCount() == 1000000 ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "--refuse") == 0) {
+        try {
+            ReadSheet(QString::fromLocal8Bit(argv[2]));
+        } catch (const WorkbookError&) {
+            return 0;
+        }
+        return 1;
+    }
     QTemporaryDir dir;
     for (int rows : {1000, 10000}) {
         const SheetCells cells = Candidates(rows);
@@ -170,22 +247,22 @@ int main(int argc, char** argv) {
 
     const QString million = dir.filePath(QStringLiteral("million.xlsx"));
     WriteMillionRows(million);
-    std::fflush(stdout);
-    QElapsedTimer timer;
-    timer.start();
-    const pid_t child = fork();
-    if (child == 0) {
-        const QByteArray file = QFile::encodeName(million);
-        execl("/proc/self/exe", argv[0], "--read", file.constData(), static_cast<char*>(nullptr));
-        _exit(2);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
+    const auto [ms, peak, ok] = InChild(argv[0], "--read", million);
     std::printf("read 1,000,000 rows x 4 (.xlsx, %lld MB)   %8.0f ms   peak memory %ld MB%s\n",
-                static_cast<long long>(QFile(million).size() >> 20), timer.nsecsElapsed() / 1e6,
-                usage.ru_maxrss / 1024,
-                WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "" : "  FAILED");
+                static_cast<long long>(QFile(million).size() >> 20), ms, peak,
+                ok ? "" : "  FAILED");
+
+    // Hostile parts are refused in time linear in what they inflate to, with bounded memory;
+    // beside each, the part inflated bare.
+    for (const auto& [what, path] : WriteHostile(dir)) {
+        const char* part =
+            std::strstr(what, "strings") ? "xl/sharedStrings.xml" : "xl/worksheets/sheet1.xml";
+        const double bare = InflateBare(path, part);
+        const auto [refusedMs, refusedPeak, refused] = InChild(argv[0], "--refuse", path);
+        std::printf("%-27s (%4lld KB): refused %6.0f ms, peak %4ld MB%s; inflated bare %6.0f ms\n",
+                    what, static_cast<long long>(QFile(path).size() >> 10), refusedMs, refusedPeak,
+                    refused ? "" : "  NOT REFUSED", bare);
+    }
 
     for (int i = 1; i < argc; ++i) {
         // "file" reads Sheet1, "file@name" the sheet of that name.

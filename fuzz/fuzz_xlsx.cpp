@@ -1,6 +1,8 @@
-// libFuzzer target: the readers of zip packages (.xlsx, and .ods when the mimetype part says so)
-// on any bytes (held in memory, as ReadSheet reads them). A damaged workbook must end in
-// WorkbookError, never in a crash, a hang or a leak.
+// libFuzzer target: the readers of zip packages on any bytes (held in memory, as the readers read
+// files): the workbook reader (.xlsx, and .ods when the mimetype part says so) and the Word
+// document reader with the question parser after it. A damaged file must end in WorkbookError,
+// never in a crash, a hang or a leak.
+#include "back_office/workbook/QuestionDocument.h"
 #include "back_office/workbook/WorkbookInternal.h"
 
 #include <QByteArray>
@@ -12,6 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         workbook_detail::ReadZipWorkbook(QStringLiteral("fuzz.xlsx"), bytes,
                                          QStringLiteral("Sheet1"));
+    } catch (const WorkbookError&) {
+    }
+    try {
+        ParseQuestions(ReadWordDocument(QStringLiteral("fuzz.docx"), bytes), QuestionBank::kSingle);
     } catch (const WorkbookError&) {
     }
     return 0;

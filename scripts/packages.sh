@@ -12,9 +12,11 @@ CX_PACKAGES=(
     desktop-file-utils sqlite3
     postgresql
 )
-# What only the tests need: LibreOffice reads back the workbooks the program writes, pdftotext
-# (poppler-utils) the PDFs; lintian checks the Debian package (and brings dpkg-parsechangelog).
-CX_TEST_PACKAGES=(libreoffice-calc poppler-utils lintian)
+# What only the tests need: LibreOffice reads back the workbooks the program writes and, with
+# python3-docx, makes the Word documents of tests/data (make_question_fixtures.sh); pdftotext
+# (poppler-utils) reads the PDFs; lintian checks the Debian package (and brings
+# dpkg-parsechangelog).
+CX_TEST_PACKAGES=(libreoffice-calc libreoffice-writer libreoffice-math python3-docx poppler-utils lintian python3)
 
 cx_install_packages() {
     local missing=()

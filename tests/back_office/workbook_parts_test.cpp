@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +80,7 @@ class WorkbookPartsTest : public QObject {
     void formatsNotRead();
     void sheetLongerThanOnePiece();
     void sheetTooLargeToHold();
+    void tooManySharedStrings();
     void legacyFailures_data();
     void legacyFailures();
 
@@ -91,7 +93,8 @@ void WorkbookPartsTest::cellTypes() {
     Package package;
     package.parts[QStringLiteral("xl/sharedStrings.xml")] = SharedStrings(
         "<si><t>共享</t><rPh sb=\"0\" eb=\"1\"><t>きょう</t></rPh></si>"
-        "<si><r><t>第一行</t></r><r><rPr><b/></rPr><t>_x000D_\n第二行</t></r></si>");
+        "<si><r><t>第一行</t></r><r><rPr><b/></rPr><t>_x000D_\n第二行</t></r></si>"
+        "<si><t xml:space=\"preserve\">  </t></si>");
     package.parts[QStringLiteral("xl/worksheets/sheet1.xml")] = Sheet(
         "<row r=\"1\">"
         "<c r=\"A1\" t=\"inlineStr\"><is><t>内联文字</t></is></c>"
@@ -109,7 +112,10 @@ void WorkbookPartsTest::cellTypes() {
         "<c r=\"C3\"><v>3.0000000000000004</v></c><c r=\"D3\"><v>1E-3</v></c>"
         "<c r=\"E3\" s=\"1\"><v>-12.50</v></c><c r=\"F3\"><f>A3*2</f><v>220202</v></c></row>"
         "<row r=\"4\"><c r=\"A4\"><v>1E+15</v></c><c r=\"B4\"><v>0.000001</v></c>"
-        "<c r=\"C4\" t=\"d\"><v>2024-05-01</v></c></row>");
+        "<c r=\"C4\" t=\"d\"><v>2024-05-01</v></c></row>"
+        // White space alone: a formula's text result, a shared string, a value of no number.
+        "<row r=\"5\"><c r=\"A5\" t=\"str\"><f>\" \"</f><v xml:space=\"preserve\"> </v></c>"
+        "<c r=\"B5\" t=\"s\"><v>2</v></c><c r=\"C5\"><v xml:space=\"preserve\"> </v></c></row>");
     const QString path = File(QStringLiteral("types.xlsx"));
     package.Write(path);
     const SheetCells expected = {
@@ -121,6 +127,8 @@ void WorkbookPartsTest::cellTypes() {
          QStringLiteral("0.001"), QStringLiteral("-12.5"), QStringLiteral("220202")},
         {QStringLiteral("1E15"), QStringLiteral("1E-6"), QStringLiteral("2024-05-01"), QString(),
          QString(), QString()},
+        {QStringLiteral(" "), QStringLiteral("  "), QStringLiteral(" "), QString(), QString(),
+         QString()},
     };
     QCOMPARE(ReadSheet(path).Rows(), expected);
 }
@@ -281,6 +289,13 @@ void WorkbookPartsTest::damagedWorkbooks_data() {
         {"row beyond the limit", QStringLiteral("xl/worksheets/sheet1.xml"),
          Sheet("<row r=\"1048577\"><c><v>1</v></c></row>")},
         {"broken shared strings", QStringLiteral("xl/sharedStrings.xml"), "<sst><si>"},
+        // Parts that never end, inflating to far more than they take in the file.
+        {"start tag never ends", QStringLiteral("xl/worksheets/sheet1.xml"),
+         "<worksheet><sheetData a=\"" + QByteArray(8 << 20, 'x')},
+        {"sheet data never ends", QStringLiteral("xl/worksheets/sheet1.xml"),
+         "<worksheet><sheetData>" + QByteArray("<row><c><v>1</v></c></row>").repeated(400000)},
+        {"row never ends", QStringLiteral("xl/worksheets/sheet1.xml"),
+         "<worksheet><sheetData><row>" + QByteArray("<c><v>1</v></c>").repeated(5000000)},
     };
     for (const auto& [name, part, content] : parts) {
         Package package;
@@ -289,6 +304,15 @@ void WorkbookPartsTest::damagedWorkbooks_data() {
         package.Write(path);
         QTest::newRow(name) << path << part;
     }
+
+    // Cells placed again and again at one position: damage, not a list growing without bound.
+    Package repeated;
+    repeated.parts[QStringLiteral("xl/worksheets/sheet1.xml")] = Sheet(
+        ("<row r=\"1\">" + QByteArray("<c r=\"A1\"><v>1</v></c>").repeated(2600000) + "</row>")
+            .repeated(2));
+    const QString repeatedPath = File(QStringLiteral("repeated.xlsx"));
+    repeated.Write(repeatedPath);
+    QTest::newRow("one cell placed millions of times") << repeatedPath << QString();
 
     Package lost;  // the workbook names a sheet part that the package lacks
     lost.parts.remove(QStringLiteral("xl/worksheets/sheet1.xml"));
@@ -381,6 +405,8 @@ void WorkbookPartsTest::sheetLongerThanOnePiece() {
     SheetCells expected;
     for (int i = 0; i < 40000; ++i) {
         const QByteArray n = QByteArray::number(i + 1);
+        // Rows written as empty elements (formatted, no cells) end a piece as well.
+        if (i % 3 == 0) rows += "<x:row r=\"" + n + "\" ht=\"20\" customHeight=\"1\"/>";
         rows += "<x:row r=\"" + n + "\"><x:c r=\"A" + n + "\" t=\"s\"><x:v>" +
                 QByteArray::number(i) + "</x:v></x:c><x:c r=\"B" + n + "\"><x:v>" + n +
                 ".5</x:v></x:c></x:row>";
@@ -409,6 +435,18 @@ void WorkbookPartsTest::sheetTooLargeToHold() {
     QCOMPARE(ErrorOf([&] { ReadSheet(path); }),
              QStringLiteral("工作簿 %1 的工作表 Sheet1 太大（1048576 行、16384 列），无法读取。")
                  .arg(path));
+}
+
+void WorkbookPartsTest::tooManySharedStrings() {
+    // Strings are counted as they come: a small file of empty items is refused, not collected.
+    Package package;
+    package.parts[QStringLiteral("xl/sharedStrings.xml")] =
+        SharedStrings(QByteArray("<si/>").repeated(5000001));
+    const QString path = File(QStringLiteral("strings.xlsx"));
+    package.Write(path);
+    QVERIFY(QFileInfo(path).size() < 1 << 20);
+    QCOMPARE(ErrorOf([&] { ReadSheet(path); }),
+             QStringLiteral("工作簿 %1 含有的文本太多（超过 5000000 个），无法读取。").arg(path));
 }
 
 void WorkbookPartsTest::legacyFailures_data() {

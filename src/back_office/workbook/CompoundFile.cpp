@@ -1,5 +1,6 @@
 // The OLE2 compound file around a legacy .xls workbook, opened with libgsf (which follows the
-// sector chains and the mini stream): the workbook stream, or the true reason there is none.
+// sector chains and the mini stream): the workbook stream, or the true reason there is none; and
+// whether a compound file holds a package saved with a password.
 #include "back_office/workbook/WorkbookInternal.h"
 
 #include <gsf/gsf-infile-msole.h>
@@ -32,30 +33,48 @@ int ChildNamed(GsfInfile* folder, std::initializer_list<const char*> names) {
     return -1;
 }
 
-}  // namespace
+// The compound file in bytes (container null when it cannot be opened).
+struct Compound {
+    InputPtr input;
+    InfilePtr container;
+};
 
-QByteArray WorkbookStream(const QString& path, const QByteArray& bytes) {
+Compound Open(const QByteArray& bytes) {
     static const bool initialised = [] {
         gsf_init();
         return true;
     }();
     Q_UNUSED(initialised);
-
-    const InputPtr input(gsf_input_memory_new(reinterpret_cast<const guint8*>(bytes.constData()),
+    Compound compound;
+    compound.input.reset(gsf_input_memory_new(reinterpret_cast<const guint8*>(bytes.constData()),
                                               bytes.size(), FALSE));
     GError* error = nullptr;
-    const InfilePtr container(input ? gsf_infile_msole_new(input.get(), &error) : nullptr);
+    if (compound.input)
+        compound.container.reset(gsf_infile_msole_new(compound.input.get(), &error));
     if (error) g_error_free(error);
+    return compound;
+}
+
+}  // namespace
+
+bool IsEncryptedPackage(const QByteArray& bytes) {
+    const Compound compound = Open(bytes);
+    return compound.container && ChildNamed(compound.container.get(), {"EncryptedPackage"}) >= 0;
+}
+
+QByteArray WorkbookStream(const QString& path, const QByteArray& bytes) {
+    const Compound compound = Open(bytes);
+    GsfInfile* const container = compound.container.get();
     if (!container) throw DamagedWorkbook(path, QString());
 
     // Excel 97-2003 writes "Workbook", Excel 5.0/95 "Book"; other programs change the case.
-    const int index = ChildNamed(container.get(), {"Workbook", "Book"});
+    const int index = ChildNamed(container, {"Workbook", "Book"});
     if (index < 0) {
         // An .xlsx saved with a password is an encrypted package inside a compound file.
-        if (ChildNamed(container.get(), {"EncryptedPackage"}) >= 0) throw PasswordProtected(path);
+        if (ChildNamed(container, {"EncryptedPackage"}) >= 0) throw PasswordProtected(path);
         throw NotAWorkbook(path);
     }
-    const InputPtr stream(gsf_infile_child_by_index(container.get(), index));
+    const InputPtr stream(gsf_infile_child_by_index(container, index));
     if (!stream) throw DamagedWorkbook(path, QString());
     // A stream longer than the file can only come from a damaged sector table.
     const gsf_off_t size = gsf_input_size(stream.get());

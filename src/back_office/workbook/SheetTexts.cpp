@@ -7,7 +7,6 @@
 #include "back_office/workbook/WorkbookInternal.h"
 
 #include <algorithm>
-#include <limits>
 
 QStringView SheetTexts::TextView(int row, int column) const {
     if (row < 0 || row >= RowCount() || column < 0 || column >= columns_) return {};
@@ -54,9 +53,9 @@ namespace workbook_detail {
 
 namespace {
 
-// Offsets into the buffer are 32 bits: a sheet with more text than that is too large as well.
+// A sheet with more text than kMaxTextUnits is too large as well (and offsets stay 32 bits).
 bool Fits(const QString& texts, QStringView text) {
-    return quint64(texts.size()) + quint64(text.size()) <= std::numeric_limits<quint32>::max();
+    return quint64(texts.size()) + quint64(text.size()) <= quint64(kMaxTextUnits);
 }
 
 }  // namespace
@@ -67,6 +66,13 @@ bool SheetBuilder::Extend(int row, int column) {
     if (tooLarge_) return false;
     if (qint64(rowCount_) * columns_ > kMaxCells) {
         tooLarge_ = true;
+        sheet_ = SheetTexts();
+        return false;
+    }
+    // Within the rectangle only a cell placed twice can pass the limit: no program writes a
+    // sheet so, and the list would grow without bound.
+    if (sheet_.cells_.size() >= kMaxCells) {
+        tooLarge_ = repeated_ = true;
         sheet_ = SheetTexts();
         return false;
     }
@@ -106,6 +112,7 @@ void SheetBuilder::Add(int row, int column, Kept text) {
 }
 
 SheetTexts SheetBuilder::Build(const QString& path, const QString& sheetName) {
+    if (repeated_) throw DamagedWorkbook(path, QString());
     if (tooLarge_) throw SheetTooLarge(path, sheetName, rowCount_, columns_);
     QList<SheetTexts::Cell>& cells = sheet_.cells_;
     if (!ordered_) {

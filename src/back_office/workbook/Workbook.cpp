@@ -13,10 +13,6 @@ namespace workbook_detail {
 
 namespace {
 
-QString Shown(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
-
 // The value of a hexadecimal digit 0-9, a-f, A-F; -1 for anything else.
 int HexValue(QChar c) {
     const char16_t u = c.unicode();
@@ -41,6 +37,10 @@ bool EscapeAt(const QString& text, qsizetype i, char16_t* code) {
 }
 
 }  // namespace
+
+QString Shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 WorkbookError MissingFile(const QString& path) {
     return WorkbookError(QStringLiteral("找不到文件 %1。").arg(Shown(path)));
@@ -73,6 +73,12 @@ WorkbookError SheetTooLarge(const QString& path, const QString& sheetName, qint6
                              .arg(Shown(path), sheetName)
                              .arg(rows)
                              .arg(columns));
+}
+
+WorkbookError TooManyTexts(const QString& path) {
+    return WorkbookError(QStringLiteral("工作簿 %1 含有的文本太多（超过 %2 个），无法读取。")
+                             .arg(Shown(path))
+                             .arg(kMaxCells));
 }
 
 WorkbookError PasswordProtected(const QString& path) {
@@ -143,6 +149,21 @@ int FindSheet(const QStringList& names, const QString& sheetName) {
     return -1;
 }
 
+QByteArray ReadWholeFile(const QString& path, TooLargeFile tooLarge) {
+    const QFileInfo info(path);
+    if (!info.exists()) throw MissingFile(path);
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) throw UnreadableFile(path);
+    // Refused before a byte is read: a file larger than any the program takes.
+    if (file.size() > kMaxFileBytes) throw tooLarge(path, file.size());
+    // As many bytes as the size said (a file that grew meanwhile is read up to that size); a pipe
+    // has no size and is read up to the limit.
+    QByteArray bytes = file.read(file.isSequential() ? kMaxFileBytes + 1 : file.size());
+    if (file.error() != QFileDevice::NoError) throw UnreadableFile(path);
+    if (bytes.size() > kMaxFileBytes) throw tooLarge(path, bytes.size());
+    return bytes;
+}
+
 }  // namespace workbook_detail
 
 using namespace workbook_detail;
@@ -164,17 +185,7 @@ bool IsBareBiff(const QByteArray& head) {
 }  // namespace
 
 SheetTexts ReadSheet(const QString& path, const QString& sheetName) {
-    const QFileInfo info(path);
-    if (!info.exists()) throw MissingFile(path);
-    QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) throw UnreadableFile(path);
-    // Refused before a byte is read: a file larger than any sheet the exchange takes.
-    if (file.size() > kMaxFileBytes) throw FileTooLarge(path, file.size());
-    // As many bytes as the size said (a file that grew meanwhile is read up to that size); a pipe
-    // has no size and is read up to the limit.
-    const QByteArray bytes = file.read(file.isSequential() ? kMaxFileBytes + 1 : file.size());
-    if (file.error() != QFileDevice::NoError) throw UnreadableFile(path);
-    if (bytes.size() > kMaxFileBytes) throw FileTooLarge(path, bytes.size());
+    const QByteArray bytes = ReadWholeFile(path, FileTooLarge);
 
     // The name's extension says nothing: the first bytes tell the formats apart.
     const QByteArray head = bytes.left(4);

@@ -16,8 +16,13 @@ constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
 // The largest rectangle ReadSheet builds (rows x columns); larger ones are refused, not allocated.
 constexpr qint64 kMaxCells = 5000000;
+// The most text a sheet keeps, in UTF-16 units (512 MB).
+constexpr qint64 kMaxTextUnits = 256LL * 1024 * 1024;
 // The largest workbook file ReadSheet reads; larger ones are refused before they are read.
 constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
+
+// The path as the messages show it (native separators).
+QString Shown(const QString& path);
 
 // Messages (each names the file as given).
 WorkbookError MissingFile(const QString& path);
@@ -28,11 +33,17 @@ WorkbookError DamagedWorkbook(const QString& path, const QString& detail);
 WorkbookError NoSuchSheet(const QString& path, const QString& sheetName);
 WorkbookError SheetTooLarge(const QString& path, const QString& sheetName, qint64 rows,
                             qint64 columns);
+// More shared texts than any sheet read here could place.
+WorkbookError TooManyTexts(const QString& path);
 WorkbookError PasswordProtected(const QString& path);
 // A spreadsheet in a format that is not read here (formatName says which, in the user's words).
 WorkbookError UnreadFormat(const QString& path, const QString& formatName);
 inline const QString kOldExcelFormat = QStringLiteral("Excel 2.x–4.0 格式的工作表");
 WorkbookError FileTooLarge(const QString& path, qint64 bytes);
+using TooLargeFile = WorkbookError (*)(const QString& path, qint64 bytes);
+// The whole file (a missing or unreadable one raises its message); one larger than kMaxFileBytes
+// is refused with what tooLarge gives before a byte is read.
+QByteArray ReadWholeFile(const QString& path, TooLargeFile tooLarge);
 // Writing failed; reason (may be empty) says why in the user's words.
 WorkbookError WriteFailed(const QString& path, const QString& reason);
 
@@ -71,7 +82,8 @@ class SheetBuilder {
     int rowCount_ = 0;
     int columns_ = 0;
     bool tooLarge_ = false;
-    bool ordered_ = true;  // every cell so far came after the one before in sheet order
+    bool repeated_ = false;  // more cells placed than the limit, some at one position
+    bool ordered_ = true;    // every cell so far came after the one before in sheet order
 };
 
 class Package;
@@ -84,6 +96,9 @@ SheetTexts ReadOds(const QString& path, const Package& package, const QString& s
 // The BIFF records of a legacy .xls workbook: the "Workbook" or "Book" stream of the OLE2
 // compound file in bytes. Raises the password message for an encrypted .xlsx package.
 QByteArray WorkbookStream(const QString& path, const QByteArray& bytes);
+// Whether bytes are a compound file holding an encrypted package (an .xlsx or .docx saved with a
+// password).
+bool IsEncryptedPackage(const QByteArray& bytes);
 // Reads the sheet from a workbook stream of BIFF8 or BIFF5 records.
 SheetTexts ReadXls(const QString& path, const QByteArray& stream, const QString& sheetName);
 

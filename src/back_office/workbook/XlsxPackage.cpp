@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 namespace workbook_detail {
@@ -18,6 +19,9 @@ namespace {
 // Pieces of inflated bytes handed on at a time, and the most a part read whole may claim.
 constexpr qsizetype kPieceBytes = 1 << 20;
 constexpr zip_uint64_t kMaxWholePart = 64 << 20;
+// No start tag a program writes comes near this; a longer one (an attribute value whose quote
+// never closes) is damage, found before the buffer grows.
+constexpr qsizetype kMaxTagBytes = 1 << 20;
 
 // A target is relative to the folder of the part that names it, or absolute from the root.
 QString ResolveTarget(const QString& folder, const char* target) {
@@ -74,33 +78,90 @@ qsizetype TagEnd(const QByteArray& bytes, qsizetype from) {
     return -1;
 }
 
-// bytes without the start, end and empty tags of the elements prefix + one of names; a tag cut by
-// the end of bytes stays.
-void DropTags(QByteArray* bytes, const QByteArray& prefix, const std::vector<QByteArray>& names) {
-    if (names.empty()) return;
+// bytes from `from` on without the start, end and empty tags of the elements prefix + one of
+// names. Gives where the next call is to go on: the '<' of a tag cut by the end of bytes (it
+// stays), or the end.
+qsizetype DropTags(QByteArray* bytes, qsizetype from, const QByteArray& prefix,
+                   const std::vector<QByteArray>& names) {
+    if (names.empty()) return bytes->size();
     QByteArray kept;
     qsizetype copied = 0;
-    for (qsizetype at = bytes->indexOf('<'); at >= 0; at = bytes->indexOf('<', at + 1)) {
+    qsizetype resume = -1;
+    for (qsizetype at = bytes->indexOf('<', from); at >= 0 && resume < 0;
+         at = bytes->indexOf('<', at + 1)) {
         qsizetype name = at + 1;
         if (name < bytes->size() && bytes->at(name) == '/') ++name;
-        if (!QByteArrayView(*bytes).sliced(name).startsWith(prefix)) continue;
+        if (!QByteArrayView(*bytes).sliced(name).startsWith(prefix)) {
+            if (bytes->size() - name < prefix.size()) resume = at;
+            continue;
+        }
         name += prefix.size();
         for (const QByteArray& wrapper : names) {
             const qsizetype after = name + wrapper.size();
+            if (after >= bytes->size() &&
+                QByteArrayView(wrapper).startsWith(QByteArrayView(*bytes).sliced(name))) {
+                resume = at;  // the name itself is cut
+                break;
+            }
             if (after >= bytes->size() || !IsNameEnd(bytes->at(after)) ||
                 !QByteArrayView(*bytes).sliced(name).startsWith(wrapper))
                 continue;
             const qsizetype end = TagEnd(*bytes, after);
-            if (end < 0) break;
+            if (end < 0) {
+                resume = at;
+                break;
+            }
             kept.append(bytes->constData() + copied, at - copied);
             copied = end + 1;
             at = end;
             break;
         }
     }
-    if (copied == 0) return;
+    if (resume < 0) resume = bytes->size();
+    if (copied == 0) return resume;
+    const qsizetype removed = copied - kept.size();
     kept.append(bytes->constData() + copied, bytes->size() - copied);
     *bytes = std::move(kept);
+    return resume - removed;
+}
+
+// Where the complete items of bytes end: after the last item when its start tag closes itself
+// (<x:row r="5"/>: every item before it is complete too), else after the last item end tag; 0
+// when there is none. Only bytes from `from` on are searched.
+qsizetype ItemsEnd(const QByteArray& bytes, qsizetype from, const QByteArray& itemStart,
+                   const QByteArray& itemEnd) {
+    const QByteArrayView fresh = QByteArrayView(bytes).sliced(from);
+    for (qsizetype at = fresh.lastIndexOf(itemStart); at >= 0;
+         at = at > 0 ? fresh.first(at).lastIndexOf(itemStart) : -1) {
+        const qsizetype after = from + at + itemStart.size();
+        if (after >= bytes.size()) continue;
+        if (!IsNameEnd(bytes[after])) continue;  // another element whose name begins so
+        const qsizetype close = TagEnd(bytes, after);
+        if (close > 0 && bytes[close - 1] == '/') return close + 1;
+        break;
+    }
+    const qsizetype last = fresh.lastIndexOf(itemEnd);
+    return last < 0 ? 0 : from + last + itemEnd.size();
+}
+
+enum class TagSearch { kFound, kNone, kCut };
+
+// The first start tag of an element localName in *buffer: its '<' in *at and its '>' in *close.
+// Without a complete one the bytes that cannot begin it are dropped, so a buffer searched again
+// after more bytes came stays short: kCut when a tag has begun (it is now at the front), kNone
+// when none has.
+TagSearch NextStartTag(QByteArray* buffer, const QByteArray& localName, QByteArray* prefix,
+                       qsizetype* at, qsizetype* close) {
+    *at = FindStartTag(*buffer, localName, prefix);
+    *close = *at < 0 ? -1 : TagEnd(*buffer, *at);
+    if (*close >= 0) return TagSearch::kFound;
+    if (*at < 0) {
+        // Keep the tail: the name may be cut by the piece's end.
+        if (buffer->size() > 4096) buffer->remove(0, buffer->size() - 1024);
+        return TagSearch::kNone;
+    }
+    buffer->remove(0, *at);
+    return TagSearch::kCut;
 }
 
 }  // namespace
@@ -121,6 +182,13 @@ pugi::xml_node Child(const pugi::xml_node& parent, const char* localName) {
     return {};
 }
 
+QString AttributeOf(const pugi::xml_node& node, const char* localName) {
+    QString value;
+    for (pugi::xml_attribute a : node.attributes())
+        if (std::strcmp(LocalName(a.name()), localName) == 0) value = QString::fromUtf8(a.value());
+    return value;
+}
+
 // The text content of an element: its character data children joined.
 QString TextOf(const pugi::xml_node& node) {
     QByteArray bytes;
@@ -134,7 +202,8 @@ bool TypeIs(const Relationship& relationship, const char* kind) {
     return relationship.type.endsWith(u'/' + QLatin1String(kind));
 }
 
-Package::Package(const QString& path, const QByteArray& bytes) : path_(path) {
+Package::Package(const QString& path, const QByteArray& bytes, DamagedFile damaged)
+    : path_(path), damaged_(damaged) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes.constData(), bytes.size(), 0, &error);
@@ -143,7 +212,7 @@ Package::Package(const QString& path, const QByteArray& bytes) : path_(path) {
         if (!archive_) zip_source_free(source);
     }
     zip_error_fini(&error);
-    if (!archive_) throw DamagedWorkbook(path_, QString());
+    if (!archive_) throw damaged_(path_, QString());
 }
 
 Package::~Package() {
@@ -152,6 +221,16 @@ Package::~Package() {
 
 bool Package::Has(const QString& partName) const {
     return Locate(partName) >= 0;
+}
+
+qint64 Package::Size(const QString& partName) const {
+    const zip_int64_t index = Locate(partName);
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (index < 0 || zip_stat_index(archive_, index, 0, &stat) != 0 ||
+        !(stat.valid & ZIP_STAT_SIZE))
+        return -1;
+    return qint64(std::min<zip_uint64_t>(stat.size, std::numeric_limits<qint64>::max()));
 }
 
 zip_int64_t Package::Locate(const QString& partName) const {
@@ -165,30 +244,29 @@ void Package::Stream(const QString& partName,
     zip_stat_init(&stat);
     if (index < 0 || zip_stat_index(archive_, index, 0, &stat) != 0 ||
         !(stat.valid & ZIP_STAT_SIZE))
-        throw DamagedWorkbook(path_, partName);
+        throw damaged_(path_, partName);
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(
         zip_fopen_index(archive_, index, 0), zip_fclose);
-    if (!file) throw DamagedWorkbook(path_, partName);
+    if (!file) throw damaged_(path_, partName);
     QByteArray piece(qsizetype(std::min<zip_uint64_t>(stat.size + 1, kPieceBytes)),
                      Qt::Uninitialized);
     zip_uint64_t done = 0;
     for (;;) {
         // A damaged deflate stream or checksum shows as a failed read, at the latest at the end.
         const zip_int64_t n = zip_fread(file.get(), piece.data(), piece.size());
-        if (n < 0) throw DamagedWorkbook(path_, partName);
+        if (n < 0) throw damaged_(path_, partName);
         if (n == 0) break;
         done += zip_uint64_t(n);
-        if (done > stat.size) throw DamagedWorkbook(path_, partName);
+        if (done > stat.size) throw damaged_(path_, partName);
         take(piece.constData(), qsizetype(n));
     }
-    if (done != stat.size) throw DamagedWorkbook(path_, partName);
+    if (done != stat.size) throw damaged_(path_, partName);
 }
 
 QByteArray Package::Read(const QString& partName) const {
     QByteArray bytes;
     Stream(partName, [&](const char* data, qsizetype size) {
-        if (zip_uint64_t(bytes.size() + size) > kMaxWholePart)
-            throw DamagedWorkbook(path_, partName);
+        if (zip_uint64_t(bytes.size() + size) > kMaxWholePart) throw damaged_(path_, partName);
         bytes.append(data, size);
     });
     return bytes;
@@ -198,7 +276,7 @@ void Package::Parse(const QString& partName, pugi::xml_document* document) const
     const QByteArray bytes = Read(partName);
     const pugi::xml_parse_result parsed = document->load_buffer(
         bytes.constData(), bytes.size(), pugi::parse_default | pugi::parse_ws_pcdata_single);
-    if (!parsed || !document->document_element()) throw DamagedWorkbook(path_, partName);
+    if (!parsed || !document->document_element()) throw damaged_(path_, partName);
 }
 
 QHash<QString, Relationship> Package::Relationships(const QString& partName) const {
@@ -225,18 +303,24 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
                         const ItemsPlace& place) const {
     const QByteArray containerName(container);
     enum { kHead, kItems, kDone } state = kHead;
+    bool headCut = false;  // the container's start tag has begun but not ended
     int skipped = 0;
     QByteArray buffer;
     QByteArray prefixOfItems;
+    QByteArray itemStart;     // "<x:row"
     QByteArray itemEnd;       // "</x:row>"
     QByteArray containerEnd;  // "</x:sheetData>"
+    // Every byte is searched once: before searched the end tags were looked for (there is no item
+    // end there, the buffer was cut after the last one), before dropped the wrappers' tags.
+    qsizetype searched = 0;
+    qsizetype dropped = 0;
     const auto parse = [&](qsizetype size) {
         pugi::xml_document fragment;
         const unsigned options =
             pugi::parse_default | pugi::parse_fragment |
             (place.keepSpace ? pugi::parse_ws_pcdata : pugi::parse_ws_pcdata_single);
         if (!fragment.load_buffer(buffer.constData(), size_t(size), options))
-            throw DamagedWorkbook(path_, partName);
+            throw damaged_(path_, partName);
         for (pugi::xml_node node : fragment.children())
             if (Is(node, item)) take(node);
     };
@@ -248,13 +332,10 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
             qsizetype at = -1;
             qsizetype close = -1;
             for (;;) {
-                at = FindStartTag(buffer, containerName, &prefix);
-                close = at < 0 ? -1 : TagEnd(buffer, at);
-                if (close < 0) {
-                    // Keep the tail: the start tag may be cut by the piece's end.
-                    if (at < 0 && buffer.size() > 4096) buffer.remove(0, buffer.size() - 1024);
-                    return;
-                }
+                const TagSearch found = NextStartTag(&buffer, containerName, &prefix, &at, &close);
+                headCut = found == TagSearch::kCut;
+                if (headCut && buffer.size() > kMaxTagBytes) throw damaged_(path_, partName);
+                if (found != TagSearch::kFound) return;
                 if (skipped == place.index) break;
                 ++skipped;  // a container before the one read: its items are passed over
                 buffer.remove(0, close + 1);
@@ -265,29 +346,33 @@ void Package::ReadItems(const QString& partName, const char* container, const ch
             }
             buffer.remove(0, close + 1);
             itemEnd = "</" + prefix + item + ">";
+            itemStart = "<" + prefix + item;
             containerEnd = "</" + prefix + containerName + ">";
             prefixOfItems = prefix;
             state = kItems;
         }
-        DropTags(&buffer, prefixOfItems, place.wrappers);
-        const qsizetype end = buffer.indexOf(containerEnd);
+        const qsizetype overlap = std::max(itemEnd.size(), containerEnd.size()) - 1;
+        const qsizetype from = std::max<qsizetype>(0, std::min(searched, dropped) - overlap);
+        dropped = DropTags(&buffer, dropped, prefixOfItems, place.wrappers);
+        if (buffer.size() - dropped > kMaxTagBytes) throw damaged_(path_, partName);
+        const qsizetype end = buffer.indexOf(containerEnd, from);
         qsizetype cut = end;
-        if (cut < 0) {
-            const qsizetype last = buffer.lastIndexOf(itemEnd);
-            cut = last < 0 ? 0 : last + itemEnd.size();
-        }
+        if (cut < 0) cut = ItemsEnd(buffer, from, itemStart, itemEnd);
         // One row or string of more than 64 MB is no sheet a program wrote: a bomb, not data.
         if (cut == 0 && zip_uint64_t(buffer.size()) > kMaxWholePart)
-            throw DamagedWorkbook(path_, partName);
+            throw damaged_(path_, partName);
         if (cut > 0) parse(cut);
         if (end >= 0) {
             state = kDone;
             buffer.clear();
-        } else {
-            buffer.remove(0, cut);
+            return;
         }
+        buffer.remove(0, cut);
+        searched = buffer.size();
+        dropped -= cut;
     });
-    if (state == kItems) throw DamagedWorkbook(path_, partName);  // the container never ends
+    // A container that never ends, or whose start tag never does, is a part cut short.
+    if (state == kItems || (state == kHead && headCut)) throw damaged_(path_, partName);
 }
 
 QStringList Package::StartTagValues(const QString& partName, const char* localName,
@@ -295,18 +380,17 @@ QStringList Package::StartTagValues(const QString& partName, const char* localNa
     const QByteArray name(localName);
     QStringList values;
     QByteArray buffer;
+    bool cut = false;
     Stream(partName, [&](const char* data, qsizetype size) {
         buffer.append(data, size);
         for (;;) {
             QByteArray prefix;
-            const qsizetype at = FindStartTag(buffer, name, &prefix);
-            const qsizetype close = at < 0 ? -1 : TagEnd(buffer, at);
-            if (close < 0) {
-                if (at < 0 && buffer.size() > 4096) buffer.remove(0, buffer.size() - 1024);
-                if (zip_uint64_t(buffer.size()) > kMaxWholePart)
-                    throw DamagedWorkbook(path_, partName);
-                return;
-            }
+            qsizetype at = -1;
+            qsizetype close = -1;
+            const TagSearch found = NextStartTag(&buffer, name, &prefix, &at, &close);
+            cut = found == TagSearch::kCut;
+            if (cut && buffer.size() > kMaxTagBytes) throw damaged_(path_, partName);
+            if (found != TagSearch::kFound) return;
             // The start tag alone, closed as an empty element, parsed for its attributes.
             QByteArray tag = buffer.mid(at, close - at);
             if (!tag.endsWith('/')) tag += '/';
@@ -314,15 +398,12 @@ QStringList Package::StartTagValues(const QString& partName, const char* localNa
             pugi::xml_document document;
             if (!document.load_buffer(tag.constData(), size_t(tag.size()),
                                       pugi::parse_default | pugi::parse_fragment))
-                throw DamagedWorkbook(path_, partName);
-            QString value;
-            for (pugi::xml_attribute a : document.first_child().attributes())
-                if (std::strcmp(LocalName(a.name()), attribute) == 0)
-                    value = QString::fromUtf8(a.value());
-            values.append(value);
+                throw damaged_(path_, partName);
+            values.append(AttributeOf(document.first_child(), attribute));
             buffer.remove(0, close + 1);
         }
     });
+    if (cut) throw damaged_(path_, partName);
     return values;
 }
 

@@ -1,13 +1,15 @@
-// The zip package of an .xlsx workbook or an OpenDocument spreadsheet: its parts, their
-// relationships, XML parsed whole (the small parts) or piece by piece (the sheet and the shared
-// strings, the content of an .ods). Element names are compared without
-// their namespace prefix, since writers differ in the prefixes they use.
+// The zip package of an .xlsx workbook, an OpenDocument spreadsheet or a .docx document: its parts,
+// their relationships, XML parsed whole (the small parts) or piece by piece (the sheet and the
+// shared strings, the content of an .ods). Element names are compared without their namespace
+// prefix, since writers differ in the prefixes they use.
 #pragma once
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include "back_office/workbook/WorkbookInternal.h"
 
 #include <zip.h>
 #include <pugixml.hpp>
@@ -21,6 +23,8 @@ namespace workbook_detail {
 const char* LocalName(const char* name);
 bool Is(const pugi::xml_node& node, const char* localName);
 pugi::xml_node Child(const pugi::xml_node& parent, const char* localName);
+// The value of the element's attribute named localName (any prefix); empty when it has none.
+QString AttributeOf(const pugi::xml_node& node, const char* localName);
 // The text content of an element: its character data children joined.
 QString TextOf(const pugi::xml_node& node);
 
@@ -40,14 +44,20 @@ struct ItemsPlace {
     bool keepSpace = false;  // keep character data of white space alone (significant in texts)
 };
 
+// The message of a damaged file of the package's kind, naming the file (path) and where (detail).
+using DamagedFile = WorkbookError (*)(const QString& path, const QString& detail);
+
 class Package {
   public:
-    Package(const QString& path, const QByteArray& bytes);
+    // Every failure to read the package or a part raises what damaged gives.
+    Package(const QString& path, const QByteArray& bytes, DamagedFile damaged = DamagedWorkbook);
     ~Package();
     Package(const Package&) = delete;
     Package& operator=(const Package&) = delete;
 
     bool Has(const QString& partName) const;
+    // The inflated size the part claims (Read checks it); -1 when there is no such part.
+    qint64 Size(const QString& partName) const;
     // The part's bytes, for the small parts (workbook, relationships, styles); one that is missing,
     // fails to inflate or claims more than 64 MB is a damaged workbook.
     QByteArray Read(const QString& partName) const;
@@ -74,6 +84,7 @@ class Package {
     zip_int64_t Locate(const QString& partName) const;
 
     QString path_;
+    DamagedFile damaged_;
     zip_t* archive_ = nullptr;
 };
 

@@ -99,11 +99,13 @@ std::vector<DateKind> CellFormatKinds(const Package& package, const QString& par
 }
 
 // The shared strings, each kept once in the sheet being built: cells place them by index.
-std::vector<SheetBuilder::Kept> SharedStrings(const Package& package, const QString& partName,
-                                              SheetBuilder* builder) {
+std::vector<SheetBuilder::Kept> SharedStrings(const QString& path, const Package& package,
+                                              const QString& partName, SheetBuilder* builder) {
     std::vector<SheetBuilder::Kept> strings;
     if (!package.Has(partName)) return strings;
     package.ReadItems(partName, "sst", "si", [&](const pugi::xml_node& item) {
+        // No sheet read here places more cells than that; more strings are no workbook's.
+        if (qint64(strings.size()) >= kMaxCells) throw TooManyTexts(path);
         strings.push_back(builder->Keep(StringItemText(item)));
     });
     return strings;
@@ -150,20 +152,22 @@ QString CellText(const pugi::xml_node& cell, CellContext& context, int* shared, 
             raw.remove_prefix(1);
         while (!raw.empty() && std::isspace(uchar(raw.back())))
             raw.remove_suffix(1);
-        if (raw.empty()) return QString();
         if (!number) {
+            if (raw.empty()) return QString();  // no shared string
             int index = -1;
             const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), index);
             return sharedString(error == std::errc() && end == raw.data() + raw.size(), index);
         }
+        // White space alone is no number: it reads as written, below.
         double parsed = 0;
         const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), parsed);
-        if (error == std::errc() && end == raw.data() + raw.size() && std::isfinite(parsed))
+        if (!raw.empty() && error == std::errc() && end == raw.data() + raw.size() &&
+            std::isfinite(parsed))
             return SerialDateText(parsed, context.KindOf(cell), context.from1904, &context.numbers);
     }
     const QString text = TextOf(value);
-    if (text.trimmed().isEmpty()) return QString();
     if (std::strcmp(type, "s") == 0) {  // an index in several runs of characters
+        if (text.trimmed().isEmpty()) return QString();
         bool ok = false;
         const int index = text.trimmed().toInt(&ok);
         return sharedString(ok, index);
@@ -224,7 +228,7 @@ SheetTexts ReadXlsx(const QString& path, const Package& package, const QString& 
     SheetBuilder builder;
     CellContext context;
     context.sharedStrings = SharedStrings(
-        package,
+        path, package,
         RelatedPart(related, "sharedStrings", workbookFolder + QStringLiteral("sharedStrings.xml")),
         &builder);
     context.formatKinds = CellFormatKinds(
