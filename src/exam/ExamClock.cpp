@@ -104,7 +104,7 @@ int ExamWindow::SecondsLeft() const {
 // score alone is stored; the attempt's end is left to the proctor's console). Only a workstation
 // that no longer owns the attempt writes nothing: false, and the window has stopped.
 bool ExamWindow::SaveFinalScore(AttemptState how) {
-    if (stopped_) return false;
+    if (stopped_ || timedOut_) return false;  // ended already: a hand-in asked before the time-out
     if (recorder_.Writing()) {
         try {
             Database db(kDatabasePath);
