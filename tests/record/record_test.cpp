@@ -2,11 +2,13 @@
 // kept, the statements that write and read attempts and answers, the room view, and who may sign
 // in where.
 #include "data_store/Database.h"
+#include "data_store/FrozenPaper.h"
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
 #include "record/ExamRecord.h"
 #include "support/TestWorkdir.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QtTest>
 
@@ -77,6 +79,55 @@ class RecordTest : public QObject {
         const QByteArray upgraded = FileBytes(dir);
         UpgradeSchema(db);
         QCOMPARE(FileBytes(dir), upgraded);
+    }
+
+    // A file of the record's first version: its attempts go into one ended sitting per exam day,
+    // named by the date, whose paper is the banks as they stand, corrected by the key and points
+    // the day's record last scored each question against.
+    void recordOfTheFirstVersionIsPlacedInSittingsByDay() {
+        if (TestWorkdir::OnServer()) QSKIP("the file's own upgrade");
+        TestWorkdir dir;
+        dir.Sql(QStringLiteral(
+            "drop table Kaoshijilu; drop table Datijilu; drop table Changci; drop table Shijuan; "
+            "drop table Jiankao; pragma user_version = 0;"));
+        {
+            Database db(kDatabasePath);
+            UpgradeSchema(db);  // to the newest, then back to the first version's tables
+        }
+        dir.Sql(QStringLiteral(
+            "drop table Changci; drop table Shijuan; drop table Jiankao; "
+            "alter table Kaoshijilu drop column ChangciID; alter table Kaoshijilu drop column "
+            "Zhuren; alter table Kaoshijilu drop column Shebei; alter table Kaoshijilu drop column "
+            "Xintiao; alter table Kaoshijilu drop column Jiashi; alter table Kaoshijilu drop "
+            "column "
+            "Qidian; alter table Kaoshijilu drop column Zuihou; alter table Kaoshijilu drop column "
+            "Huanji; pragma user_version = 1;"));
+        const qint64 day1 = QDateTime(QDate(2026, 12, 1), QTime(9, 0)).toSecsSinceEpoch();
+        const qint64 day2 = QDateTime(QDate(2026, 12, 8), QTime(9, 0)).toSecsSinceEpoch();
+        dir.Sql(QStringLiteral(
+                    "insert into Kaoshijilu (JiluID, Xuehao, Cishu, Kaishi, Huodong, Shengyu, "
+                    "Zhuangtai, Jieshu) values (1, 110101, 1, %1, %1, 0, 1, %2), "
+                    "(2, 120001, 1, %1, %1, 0, 2, %2), (3, 110101, 2, %3, %3, 10, 0, null);"
+                    "insert into Datijilu (JiluID, Bufen, TestID, Daan, Fenzhi, Biaozhun, Defen, "
+                    "Gengxin) values (1, 1, 1, 'C', 2, 'C', 2, %1), (3, 1, 1, '', 0, '', 0, %3)")
+                    .arg(day1)
+                    .arg(day1 + 4000)
+                    .arg(day2));
+        Database db(kDatabasePath);
+        UpgradeSchema(db);
+        QCOMPARE(SchemaVersion(db), kSchemaVersion);
+        QCOMPARE(dir.Rows(QStringLiteral("select ChangciID, Mingcheng, Kaishi, Jieshu is not null "
+                                         "from Changci order by ChangciID")),
+                 (QStringList{QStringLiteral("1|2026-12-01|%1|1").arg(day1),
+                              QStringLiteral("2|2026-12-08|%1|1").arg(day2)}));
+        QCOMPARE(
+            dir.Rows(QStringLiteral("select JiluID, ChangciID from Kaoshijilu order by JiluID")),
+            (QStringList{"1|1", "2|1", "3|2"}));
+        const FrozenPaper first = ReadPaper(db, 1), second = ReadPaper(db, 2);
+        QCOMPARE(first.Rows(1).size(), size_t(50));
+        QCOMPARE(first.Key(1, 1), QStringLiteral("C"));  // as the day's record scored it
+        QCOMPARE(first.Points(1, 1), std::optional<double>(2));
+        QCOMPARE(second.Key(1, 1), ReadBanks(db).Key(1, 1));  // only looked at: the bank's
     }
 
     // A file that is not the program's database (an empty one, as opening a missing file makes)
