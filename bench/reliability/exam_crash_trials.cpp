@@ -4,12 +4,17 @@
 // and the exam resumes. Every act whose write had returned before the kill must be on the sheet,
 // the score must be the sum of the restored earned points, and the countdown within 10 s of the
 // last time written.
-//   exam_crash_trials [--trials 200] [--seed 1] [--acts 300]
-// Exit code 1 when a trial lost an answer.
+// Freeze trials (--freeze N): the candidate's workstation is stopped with SIGSTOP at a random
+// moment, the candidate moves on at a second workstation (another installation) and answers
+// there, then the first one wakes and goes on with its script: it must find the attempt gone and
+// write nothing more (no answer, no text, no score, no end).
+//   exam_crash_trials [--trials 200] [--seed 1] [--acts 300] [--freeze 0]
+// Exit code 1 when a trial lost an answer or a stale workstation wrote.
 #include "BenchDesk.h"
 #include "reliability/CrashTrials.h"
 
 #include "data_store/Conversions.h"
+#include "data_store/Database.h"
 #include "exam/ExamWindow.h"
 #include "exam/SectionTable.h"
 #include "ui_common/ErrorRouting.h"
@@ -33,6 +38,7 @@
 namespace {
 
 constexpr qint64 kStartClock = 1'800'000'000;
+QString gInstallation = QStringLiteral("bench");  // --installation: which workstation this is
 
 // A question of the paper: section 0..3 and number.
 QString Key(int s, int n) {
@@ -57,6 +63,7 @@ struct Candidate {
     Candidate() {
         prompts.confirm = true;
         platform.now = kStartClock;
+        platform.installation = gInstallation;
         SetErrorPrompts(&prompts);
         ExamContext context;
         context.signedInNumber = [] { return QStringLiteral("110101"); };
@@ -182,6 +189,61 @@ int RunInspect() {
     return 0;
 }
 
+// What the record and the candidate's row hold, every column but the stale workstation's own
+// sign of life.
+QStringList RecordState(const QString& dir) {
+    Database db(dir + QStringLiteral("/data/Maindb.db"));
+    QStringList rows;
+    for (const char* sql :
+         {"SELECT JiluID, Bufen, TestID, Daan, Caogao, Biaoji, Xianshi, Defen FROM Datijilu "
+          "ORDER BY JiluID, Bufen, TestID",
+          "SELECT JiluID, Zhuren, Zhuangtai, Chengji, Jieshu, Bufen, TestID FROM Kaoshijilu",
+          "SELECT Chengji, Tt1, Tt2, Tt3 FROM Userxinxi"}) {
+        auto table = db.OpenQuery(QString::fromLatin1(sql));
+        for (; !table->AtEnd(); table->MoveNext()) {
+            QStringList cells;
+            for (int c = 0; c < table->ColumnCount(); ++c)
+                cells << QString::fromUtf8(table->ColumnText(c));
+            rows << cells.join(QLatin1Char('|'));
+        }
+    }
+    return rows;
+}
+
+// One freeze trial; returns whether the woken workstation wrote anything.
+bool FreezeTrial(const QString& self, const QString& dir, quint32 seed, int acts,
+                 qint64 stopAfterUs, QString* problem) {
+    const auto start = [&](QProcess& p, const QString& installation, int count, quint32 s) {
+        p.setWorkingDirectory(dir);
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(self, {QStringLiteral("--candidate"), QString::number(s), QString::number(count),
+                       QStringLiteral("--installation"), installation});
+        p.waitForStarted(10000);
+        while (!p.canReadLine() && p.waitForReadyRead(10000)) {
+        }
+    };
+    QProcess first, second;
+    start(first, QStringLiteral("first"), acts, seed);
+    QThread::usleep(quint64(stopAfterUs));
+    ::kill(pid_t(first.processId()), SIGSTOP);
+    start(second, QStringLiteral("second"), acts / 3, seed + 7919);  // moves on elsewhere
+    second.waitForFinished(600000);
+    const QStringList moved = RecordState(dir);
+    ::kill(pid_t(first.processId()), SIGCONT);
+    if (!first.waitForFinished(120000)) first.kill();
+    first.waitForFinished(10000);
+    const QStringList after = RecordState(dir);
+    if (after == moved) return false;
+    for (qsizetype i = 0; i < qMax(after.size(), moved.size()); ++i)
+        if (after.value(i) != moved.value(i)) {
+            *problem = QStringLiteral("seed %1: %2 became %3")
+                           .arg(seed)
+                           .arg(moved.value(i), after.value(i));
+            break;
+        }
+    return true;
+}
+
 struct Tally {
     int trials = 0, finished = 0, acked = 0, inFlight = 0, lost = 0, checked = 0;
     int maxTimeDrift = 0;
@@ -296,17 +358,19 @@ int main(int argc, char** argv) {
     if (args.value(0) == QLatin1String("--candidate") ||
         args.value(0) == QLatin1String("--inspect")) {
         QApplication app(argc, argv);
+        if (args.value(3) == QLatin1String("--installation")) gInstallation = args.value(4);
         return args[0] == QLatin1String("--inspect")
                    ? RunInspect()
                    : RunCandidate(args[1].toUInt(), args[2].toInt());
     }
     QCoreApplication app(argc, argv);
-    int trials = 200, acts = 300;
+    int trials = 200, acts = 300, freezes = 0;
     quint32 seed = 1;
     for (qsizetype i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--trials")) trials = args[i + 1].toInt();
         if (args[i] == QLatin1String("--seed")) seed = args[i + 1].toUInt();
         if (args[i] == QLatin1String("--acts")) acts = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--freeze")) freezes = args[i + 1].toInt();
     }
     const QString self = QCoreApplication::applicationFilePath();
     QTemporaryDir base;
@@ -346,5 +410,26 @@ int main(int argc, char** argv) {
         std::printf("    %s\n", qPrintable(p));
     std::printf("%s\n", tally.lost == 0 ? "every acknowledged answer was on the resumed sheet"
                                         : "ANSWERS LOST");
-    return tally.lost == 0 ? 0 : 1;
+    int stale = 0;
+    QStringList staleProblems;
+    for (int t = 0; t < freezes; ++t) {
+        const QString dir = base.path() + QStringLiteral("/freeze%1").arg(t);
+        CopyDatabase(QStringLiteral(CX_DELIVERED_DB), dir);
+        QString problem;
+        if (FreezeTrial(self, dir, seed + 100000 + quint32(t), acts, moment(random), &problem)) {
+            ++stale;
+            if (staleProblems.size() < 8) staleProblems << problem;
+        }
+        QDir(dir).removeRecursively();
+    }
+    if (freezes > 0) {
+        std::printf(
+            "\nfreeze trials: the workstation stopped (SIGSTOP) at a uniform moment, the "
+            "candidate moving on at another installation, then woken (SIGCONT)\n");
+        std::printf("%8s %22s\n", "trials", "written while stale");
+        std::printf("%8d %22d\n", freezes, stale);
+        for (const QString& p : staleProblems)
+            std::printf("    %s\n", qPrintable(p));
+    }
+    return tally.lost == 0 && stale == 0 ? 0 : 1;
 }

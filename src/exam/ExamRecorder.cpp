@@ -41,6 +41,7 @@ ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
     positionPending_ = false;
     lastLife_ = now;
     errorShown_ = false;
+    lost_ = false;
 
     const std::unique_ptr<Database> connection = Connection();
     Database& db = *connection;
@@ -205,7 +206,8 @@ std::optional<int> ExamRecorder::Tick(int secondsLeft) {
 }
 
 bool ExamRecorder::Prove(Database& db) {
-    if (!attempt_) return true;
+    if (lost_) return false;
+    if (!attempt_) return true;  // nobody recorded
     try {
         record::ProveOwner(db, attempt_->id, attempt_->owner);
         return true;
@@ -230,6 +232,7 @@ void ExamRecorder::Ended() {
 
 void ExamRecorder::Lose(const AttemptLost& lost) {
     if (!attempt_) return;
+    lost_ = true;
     Ended();
     if (onLost_) onLost_(lost);
 }

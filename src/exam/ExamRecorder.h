@@ -114,4 +114,5 @@ class ExamRecorder {
     int extraSeconds_ = 0;
     bool paused_ = false;
     bool errorShown_ = false;
+    bool lost_ = false;  // the attempt went to another owner: nothing more is written
 };

@@ -8,6 +8,8 @@
 #include "ui_common/Colors.h"
 #include "ui_common/Termination.h"
 
+#include <QPlainTextEdit>
+
 namespace {
 
 void Tick(ExamRig& rig, int seconds) {
@@ -54,6 +56,10 @@ class ExamSittingsTest : public QObject {
         QCOMPARE(rig.Window().result(), ExamWindow::kBackToSignIn);
         Tick(rig, 10);  // its countdown runs out: nothing is written
         rig.Window().SaveScore();
+        rig.Click(QStringLiteral("LabBt4"));
+        rig.Find<QPlainTextEdit>(QStringLiteral("MeRequest"))->setPlainText(QStringLiteral("迟到"));
+        rig.Click(QStringLiteral("Labee4"));
+        QCOMPARE(rig.dir.Scalar(QStringLiteral("select Tt1 from Userxinxi")), QString());
         QCOMPARE(rig.dir.Rows(QStringLiteral("select * from Datijilu")), answers);
         QCOMPARE(rig.Chengji(), QStringLiteral("1"));
         QCOMPARE(Record(rig), QStringLiteral("0|"));
