@@ -71,6 +71,7 @@ ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
         row.installation = platform_.InstallationId();
         row.lastClock = clock;
         row.lastSeen = now;
+        row.secondsLeft = time.secondsLeft;
         record::TakeOver(db, row, now);
         record::AdvanceClock(db, sitting->id, clock);
         record::NoteResume(db, row, time.silent, now);
@@ -96,7 +97,6 @@ ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
 
     attempt_ = row;
     sitting_ = *sitting;
-    extraSeconds_ = row.extraSeconds;
     clockMs_ = clock * 1000;
     steadyBase_ = platform_.SteadyMs();
     secondsLeft_ = started.secondsLeft;
@@ -195,10 +195,10 @@ std::optional<int> ExamRecorder::Tick(int secondsLeft) {
     const std::optional<record::Life> answer = Flush(life);
     if (!answer || !attempt_) return std::nullopt;
     SetSittingClock(answer->sittingClock);
-    int left = secondsLeft + (answer->extraSeconds - extraSeconds_);
-    extraSeconds_ = answer->extraSeconds;
+    int left = secondsLeft + (answer->extraSeconds - attempt_->extraSeconds);
+    attempt_->extraSeconds = answer->extraSeconds;
     const qint64 byClock =
-        sitting_.durationSeconds + extraSeconds_ - (SittingClock() - attempt_->startClock);
+        sitting_.durationSeconds + attempt_->extraSeconds - (SittingClock() - attempt_->startClock);
     if (byClock < left - kDriftSeconds) left = int(qMax<qint64>(0, byClock));
     if (left == secondsLeft) return std::nullopt;
     secondsLeft_ = left;

@@ -111,7 +111,6 @@ class ExamRecorder {
     int secondsLeft_ = 0;
     qint64 clockMs_ = 0;     // the sitting's clock (ms) at steadyBase_
     qint64 steadyBase_ = 0;  // the steady clock when clockMs_ was taken
-    int extraSeconds_ = 0;
     bool paused_ = false;
     bool errorShown_ = false;
     bool lost_ = false;  // the attempt went to another owner: nothing more is written

@@ -124,9 +124,10 @@ void BeginAttempt(Database& db, AttemptRow& row) {
 
 void TakeOver(Database& db, const AttemptRow& row, qint64 now) {
     db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Jiqi=?, Shebei=?, Zhuren=?, Huodong=?, "
-                                   "Zuihou=?, Xintiao=Xintiao+1, Huanji=0 WHERE JiluID=? AND "
-                                   "Zhuangtai=0"),
-                    {row.workstation, row.installation, row.owner, now, row.lastClock, row.id});
+                                   "Zuihou=?, Shengyu=?, Xintiao=Xintiao+1, Huanji=0 WHERE "
+                                   "JiluID=? AND Zhuangtai=0"),
+                    {row.workstation, row.installation, row.owner, now, row.lastClock,
+                     qint64(row.secondsLeft), row.id});
     if (db.ChangedRows() != 1) throw AttemptLost(LossReason::Collected);
 }
 
@@ -169,9 +170,11 @@ void WritePosition(Database& db, qint64 attemptId, int section, int question) {
 
 Life WriteLife(Database& db, const AttemptRow& attempt, int secondsLeft, qint64 sittingClock,
                qint64 now) {
-    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Shengyu=?, Huodong=?, Xintiao=Xintiao+1 "
-                                   "WHERE JiluID=? AND Zhuren=? AND Zhuangtai=0"),
-                    {qint64(secondsLeft), now, attempt.id, attempt.owner});
+    // Time given since the workstation last looked counts in the time left it writes.
+    db.RunStatement(
+        QStringLiteral("UPDATE Kaoshijilu SET Shengyu=?+Jiashi-?, Huodong=?, "
+                       "Xintiao=Xintiao+1 WHERE JiluID=? AND Zhuren=? AND Zhuangtai=0"),
+        {qint64(secondsLeft), qint64(attempt.extraSeconds), now, attempt.id, attempt.owner});
     if (db.ChangedRows() != 1) ProveOwner(db, attempt.id, attempt.owner);  // says why
     AdvanceClock(db, attempt.sitting, sittingClock);
     auto row = db.OpenQuery(QStringLiteral("SELECT k.Jiashi, c.Shizhong FROM Kaoshijilu k JOIN "
@@ -249,12 +252,15 @@ SignInVerdict LivenessWatch::Check(const std::optional<AttemptRow>& latest,
     if (!latest || !latest->InProgress() || latest->installation == installation ||
         latest->moveAllowed || latest->SilentFor(sittingClock) >= kSilenceSeconds)
         return {};
+    // Cloned machines share a host name: the installation tells the candidate which one it is.
+    const QString where =
+        QStringLiteral("%1，机器编号%2").arg(latest->workstation, latest->installation);
     auto seen = seen_.find(latest->id);
     if (seen == seen_.end() || seen->second.lifeCount != latest->lifeCount) {
         seen_[latest->id] = {latest->lifeCount, steadyMs};
-        return {false, latest->workstation, int(kSilenceSeconds)};
+        return {false, where, int(kSilenceSeconds)};
     }
     const qint64 waited = (steadyMs - seen->second.sinceMs) / 1000;
-    if (waited >= kSilenceSeconds) return {};
-    return {false, latest->workstation, int(kSilenceSeconds - waited)};
+    if (waited >= kSilenceSeconds) return {true, QString(), 0, waited};
+    return {false, where, int(kSilenceSeconds - waited)};
 }

@@ -144,6 +144,7 @@ struct SignInVerdict {
     bool allowed = true;
     QString busyWorkstation;  // where the attempt in progress is alive, when not allowed
     int secondsToWait = 0;    // before the attempt counts as stopped
+    qint64 silentSeconds = 0;  // allowed: how long this workstation itself saw it silent
 };
 class LivenessWatch {
   public:

@@ -213,9 +213,11 @@ ResumeTime TimeOnResume(const AttemptRow& attempt, const SittingRow& sitting,
         time.clock = qMax(time.clock, attempt.lastClock + qMax<qint64>(0, now - attempt.lastSeen));
     time.silent = qMax<qint64>(0, time.clock - attempt.lastClock);
     time.secondsTotal = sitting.durationSeconds + attempt.extraSeconds;
+    // The time left at the last sign of life less the silence since, and never more than the
+    // sitting's clock allows.
     const qint64 byClock = time.secondsTotal - (time.clock - attempt.startClock);
-    time.secondsLeft = int(
-        qBound(qint64(0), qMin(qint64(attempt.secondsLeft), byClock), qint64(time.secondsTotal)));
+    time.secondsLeft = int(qBound(qint64(0), qMin(attempt.secondsLeft - time.silent, byClock),
+                                  qint64(time.secondsTotal)));
     return time;
 }
 

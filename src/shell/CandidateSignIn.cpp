@@ -140,6 +140,17 @@ bool CandidateSignIn::RecordAllows(int studentNo) {
         prompts_.Message(BusyMessage(verdict));
         return false;
     }
+    if (verdict.silentSeconds > 0) {
+        // This workstation saw the attempt silent that long: the sitting's clock has run at
+        // least as long since its last sign of life, and the resume charges it. Best effort: the
+        // exam start reads the record again.
+        const qint64 clock = latest->lastClock + verdict.silentSeconds;
+        CaughtError([&] {
+            Database db(kDatabasePath);
+            record::AdvanceClock(db, sitting->id, clock);
+        });
+        sitting->clock = qMax(sitting->clock, clock);
+    }
     if (latest && latest->InProgress())
         prompts_.Message(
             QStringLiteral("已恢复未完成的考试，剩余时间%1。已作答的题目和答案都已保留。")
