@@ -212,7 +212,7 @@ QStringList RecordState(const QString& dir) {
 
 // One freeze trial; returns whether the woken workstation wrote anything.
 bool FreezeTrial(const QString& self, const QString& dir, quint32 seed, int acts,
-                 qint64 stopAfterUs, QString* problem) {
+                 qint64 stopAfterUs, QString* problem, int* insideWrite) {
     const auto start = [&](QProcess& p, const QString& installation, int count, quint32 s) {
         p.setWorkingDirectory(dir);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
