@@ -1,6 +1,7 @@
 // The exam record's tables: a file of the previous version brought up to date once with every row
 // kept, the statements that write and read attempts and answers, the room view, and who may sign
 // in where.
+#include "data_store/ClassroomCopy.h"
 #include "data_store/Database.h"
 #include "data_store/FrozenPaper.h"
 #include "data_store/Schema.h"
@@ -128,6 +129,40 @@ class RecordTest : public QObject {
         QCOMPARE(first.Key(1, 1), QStringLiteral("C"));  // as the day's record scored it
         QCOMPARE(first.Points(1, 1), std::optional<double>(2));
         QCOMPARE(second.Key(1, 1), ReadBanks(db).Key(1, 1));  // only looked at: the bank's
+    }
+
+    // A server of the record's first version is brought up to date like a file, and the copy back
+    // to a file creates the tables as the delivered file has them.
+    void serverOfTheFirstVersionIsUpgradedAndCopiesBack() {
+        if (!TestWorkdir::OnServer()) QSKIP("the server's own upgrade");
+        const QStringList attemptColumns = [] {
+            TestWorkdir file(false);
+            QFile::copy(QStringLiteral(CX_DELIVERED_DB), file.DatabaseFile());
+            return file.Rows(
+                QStringLiteral("select name, type from pragma_table_info('Kaoshijilu')"));
+        }();
+        TestWorkdir dir;
+        dir.Sql(QStringLiteral(
+            "drop table Changci; drop table Shijuan; drop table Jiankao; alter table Kaoshijilu "
+            "drop column ChangciID, drop column Zhuren, drop column Shebei, drop column Xintiao, "
+            "drop column Jiashi, drop column Qidian, drop column Zuihou, drop column Huanji; "
+            "delete from Jiegou where Mingcheng in ('Changci', 'Shijuan', 'Jiankao'); "
+            "update Jiegou set Yuju = regexp_replace(Yuju, ', ChangciID.*Huanji INTEGER NOT NULL "
+            "DEFAULT 0', '') where Mingcheng = 'Kaoshijilu'; update Banben set user_version = 1"));
+        Database server(kDatabasePath);
+        QCOMPARE(SchemaVersion(server), 1);
+        UpgradeSchema(server);
+        QCOMPARE(SchemaVersion(server), kSchemaVersion);
+        Database file(dir.Path() + QStringLiteral("/back.db"), 10000, Database::Target::LocalFile);
+        CopyFromServer(server, file);
+        QStringList copied;
+        auto columns = file.OpenQuery(
+            QStringLiteral("select name, type from pragma_table_info('Kaoshijilu')"));
+        for (; !columns->AtEnd(); columns->MoveNext())
+            copied << columns->Value(QStringLiteral("name")) + u'|' +
+                          columns->Value(QStringLiteral("type"));
+        QCOMPARE(copied, attemptColumns);
+        QCOMPARE(file.OpenQuery(QStringLiteral("select * from Changci"))->RowCount(), 0);
     }
 
     // A file that is not the program's database (an empty one, as opening a missing file makes)
