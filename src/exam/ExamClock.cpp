@@ -76,7 +76,13 @@ void ExamWindow::Stop(const QString& message) {
     stopped_ = true;
     timer1_->stop();
     prompts_.Message(message);
-    done(kBackToSignIn);
+    // Stopped while it is being shown (the exam start), the window's modal loop has not begun
+    // yet: ending it now would leave that loop running behind a hidden window.
+    if (showing_)
+        QMetaObject::invokeMethod(
+            this, [this] { done(kBackToSignIn); }, Qt::QueuedConnection);
+    else
+        done(kBackToSignIn);
 }
 
 void ExamWindow::SaveScore() {

@@ -241,7 +241,10 @@ void ExamWindow::LoadPaper(FrozenPaper paper) {
 
 void ExamWindow::showEvent(QShowEvent* event) {
     FormDialog::showEvent(event);
-    if (!event->spontaneous()) RunGuarded([this] { FormShow(); }, this);
+    if (event->spontaneous()) return;
+    showing_ = true;
+    RunGuarded([this] { FormShow(); }, this);
+    showing_ = false;
 }
 
 void ExamWindow::FormShow() {

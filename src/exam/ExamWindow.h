@@ -112,6 +112,7 @@ class ExamWindow : public FormDialog, private SectionHost {
     ExamSection* sections_[kSectionCount] = {};
 
     bool stopped_ = false;         // this workstation no longer writes the attempt
+    bool showing_ = false;         // inside the show step
     bool timeOutPending_ = false;  // the countdown reached zero; the save has not succeeded yet
     bool timeOutErrorShown_ = false;
     bool timedOut_ = false;  // the time-out ran: a tick let in by a box open under it does nothing

@@ -61,6 +61,7 @@ class ExamFlowTest : public QObject {
     void init() { ResetTermination(); }
     void signInTakeTheExamAndHandIn();
     void timeOutShowsTheMainWindow();
+    void examThatCannotStartReturnsToTheSignIn();
 };
 
 void ExamFlowTest::signInTakeTheExamAndHandIn() {
@@ -193,6 +194,36 @@ void ExamFlowTest::timeOutShowsTheMainWindow() {
     QVERIFY(prompts.shown.isEmpty());
     main->close();  // closing the main window ends the program
     QVERIFY(TerminateRequested());
+    SetErrorPrompts(nullptr);
+}
+
+// The exam start cannot write the record (here: no table for the sitting's paper): no exam runs
+// unrecorded; the candidate is told and the sign-in comes back, empty, for the next try.
+void ExamFlowTest::examThatCannotStartReturnsToTheSignIn() {
+    TestWorkdir dir;
+    dir.Sql("drop table Shijuan;");
+    ScriptedPrompts prompts;
+    SetErrorPrompts(&prompts);
+    FakePlatform platform;
+    Program program(prompts, platform, false);
+    QString numberAgain = QStringLiteral("not shown");
+    WhenModal("CandidateSignIn", [&](QWidget* signIn) {
+        QTest::keyClicks(signIn->findChild<QLineEdit*>(QStringLiteral("Edit1")),
+                         QStringLiteral("110101"));
+        TypeInto(signIn->findChild<QLineEdit*>(QStringLiteral("Edit2")), QStringLiteral("张三"));
+        WhenModal("CandidateSignIn", [&](QWidget* again) {
+            numberAgain = again->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text();
+            ClickIn(again, QStringLiteral("Button2"));  // "退出"
+        });
+        ClickIn(signIn, QStringLiteral("Button1"));
+    });
+    program.Start();
+    QCOMPARE(numberAgain, QString());
+    QCOMPARE(prompts.Texts().size(), 1);
+    QVERIFY(prompts.Texts()[0].startsWith(QStringLiteral("无法读取考试记录，考试未能开始")));
+    QVERIFY(TerminateRequested());
+    QVERIFY(!program.Windows().main->isVisible());
+    QCOMPARE(dir.Scalar("select count(*) from Kaoshijilu"), QStringLiteral("0"));
     SetErrorPrompts(nullptr);
 }
 

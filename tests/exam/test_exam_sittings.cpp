@@ -185,7 +185,8 @@ class ExamSittingsTest : public QObject {
         rig.Create();
         rig.dir.Sql(QStringLiteral("drop table Changci"));
         rig.Start();
-        QCOMPARE(rig.Window().result(), ExamWindow::kBackToSignIn);
+        QTRY_COMPARE(rig.Window().result(), ExamWindow::kBackToSignIn);
+        QVERIFY(!rig.Window().isVisible());
         QVERIFY(rig.prompts.Texts().value(0).startsWith(QStringLiteral("无法读取考试记录")));
         QCOMPARE(rig.dir.Scalar(QStringLiteral("select count(*) from Kaoshijilu")),
                  QStringLiteral("0"));
