@@ -205,6 +205,12 @@ void EndSitting(Database& db, qint64 sitting, const QString& by, qint64 now) {
     end.Commit();
 }
 
+int SecondsLeftAt(const AttemptRow& attempt, const SittingRow& sitting, qint64 clock) {
+    const qint64 total = sitting.durationSeconds + attempt.extraSeconds;
+    const qint64 byClock = total - (clock - attempt.startClock);
+    return int(qBound(qint64(0), qMin(qint64(attempt.secondsLeft), byClock), total));
+}
+
 ResumeTime TimeOnResume(const AttemptRow& attempt, const SittingRow& sitting,
                         const QString& installation, qint64 now) {
     ResumeTime time;
@@ -213,9 +219,7 @@ ResumeTime TimeOnResume(const AttemptRow& attempt, const SittingRow& sitting,
         time.clock = qMax(time.clock, attempt.lastClock + qMax<qint64>(0, now - attempt.lastSeen));
     time.silent = qMax<qint64>(0, time.clock - attempt.lastClock);
     time.secondsTotal = sitting.durationSeconds + attempt.extraSeconds;
-    const qint64 byClock = time.secondsTotal - (time.clock - attempt.startClock);
-    time.secondsLeft = int(
-        qBound(qint64(0), qMin(qint64(attempt.secondsLeft), byClock), qint64(time.secondsTotal)));
+    time.secondsLeft = SecondsLeftAt(attempt, sitting, time.clock);
     return time;
 }
 
