@@ -1,4 +1,5 @@
-// room_preview [candidates] [--table] [--select STUDENTNO] [--act give|collect|move|open|all|end]:
+// room_preview [candidates] [--table] [--ended] [--tab NAME] [--select STUDENTNO]
+// [--act give|collect|move|open|all|end]:
 // the back office on its "考场监控" tab over a simulated room in a temporary working directory —
 // candidates writing, interrupted (some more than once), handed in and timed out — to look at the
 // console and at the dialog of each act (screenshots).
@@ -6,6 +7,7 @@
 #include "back_office/RoomTab.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
+#include "record/Sitting.h"
 #include "support/SimulatedRecord.h"
 #include "support/TestWorkdir.h"
 #include "ui_common/ErrorRouting.h"
@@ -23,12 +25,9 @@ namespace {
 // write (a sign of life seconds ago), some are interrupted for a while, some resumed after an
 // interruption; each has answered part of the paper.
 void MakeRoomLive(Database& db, const SimulatedClass& simulated) {
-    const qint64 sitting =
-        db.OpenQuery(QStringLiteral("SELECT MAX(ChangciID) FROM Changci"))->ColumnAsInt64(0);
-    const qint64 clock = db.OpenQuery(QStringLiteral("SELECT Shizhong FROM Changci WHERE "
-                                                     "ChangciID=?"),
-                                      {sitting})
-                             ->ColumnAsInt64(0);
+    const SittingRow shown = *record::SittingToShow(db);
+    const qint64 sitting = shown.id;
+    const qint64 clock = shown.clock;
     Transaction live(db);
     for (int c = 0; c < simulated.candidates; ++c) {
         const qint64 number = simulated.firstStudentNo + c;
@@ -37,9 +36,7 @@ void MakeRoomLive(Database& db, const SimulatedClass& simulated) {
         if (c < simulated.candidates - simulated.inProgress) continue;
         const int k = c - (simulated.candidates - simulated.inProgress);
         const qint64 silent = k % 4 == 3 ? 45 + k * 40 : k % 3;
-        const qint64 attempt =
-            db.OpenQuery(QStringLiteral("SELECT JiluID FROM Kaoshijilu WHERE Xuehao=?"), {number})
-                ->ColumnAsInt64(0);
+        const qint64 attempt = record::LatestAttempt(db, int(number))->id;
         db.RunStatement(
             QStringLiteral("UPDATE Kaoshijilu SET Qidian=0, Zuihou=?, Shengyu=?, "
                            "Jiashi=? WHERE JiluID=?"),
@@ -76,6 +73,9 @@ int main(int argc, char** argv) {
         Database db(kDatabasePath);
         FillRecord(db, simulated);
         MakeRoomLive(db, simulated);
+        if (args.contains(QStringLiteral("--ended")))
+            record::EndSitting(db, record::OpenSitting(db)->id, QStringLiteral("admin"),
+                               1'796'004'000);
     }
     QtPrompts prompts;
     SetErrorPrompts(&prompts);
@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
     auto* pages = office.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     auto* room = office.findChild<RoomTab*>();
     pages->setCurrentWidget(room);
+    if (const int tab = args.indexOf(QStringLiteral("--tab")); tab > 0 && tab + 1 < args.size())
+        pages->setCurrentWidget(office.findChild<QWidget*>(args[tab + 1]));
     if (args.contains(QStringLiteral("--table")))
         office.findChild<QPushButton*>(QStringLiteral("RoomViewToggle"))->click();
     const int select = args.indexOf(QStringLiteral("--select"));

@@ -4,8 +4,8 @@
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
-#include "ui_common/ErrorRouting.h"
 #include "ui_common/Colors.h"
+#include "ui_common/ErrorRouting.h"
 #include "ui_common/FormDialog.h"
 #include "ui_common/ReportList.h"
 #include "ui_common/Widgets.h"
@@ -27,7 +27,7 @@ namespace {
 
 constexpr int kPageWidth = 860;
 constexpr int kMargin = 8;
-constexpr int kTileWidth = 160;
+constexpr int kTileWidth = 156;
 constexpr int kTileHeight = 94;
 constexpr int kTileGap = 6;
 
@@ -94,12 +94,14 @@ QString DateTimeText(qint64 seconds) {
 QString SittingText(const std::optional<SittingRow>& sitting) {
     if (!sitting) return QStringLiteral("尚无考试场次");
     const QString by =
-        sitting->openedBy.isEmpty() ? QStringLiteral("考生登录时自动开考") : sitting->openedBy;
-    QString text = QStringLiteral("场次：%1　　开考：%2（%3）　　")
-                       .arg(sitting->name, DateTimeText(sitting->openedAt), by);
-    if (sitting->IsOpen()) return text + QStringLiteral("进行中");
+        sitting->openedBy.isEmpty() ? QStringLiteral("（考生登录时自动开考）") : sitting->openedBy;
+    QString text = QStringLiteral("场次：%1　%2　开考 %3 %4")
+                       .arg(sitting->name,
+                            sitting->IsOpen() ? QStringLiteral("进行中") : QStringLiteral("已结束"),
+                            DateTimeText(sitting->openedAt), by);
+    if (sitting->IsOpen()) return text;
     return text +
-           QStringLiteral("已结束（%1 %2）").arg(DateTimeText(*sitting->endedAt), sitting->endedBy);
+           QStringLiteral("　结束 %1 %2").arg(DateTimeText(*sitting->endedAt), sitting->endedBy);
 }
 
 // A small modal form: labelled fields, "确定" and "取消"; true on "确定".
@@ -139,9 +141,9 @@ RoomTab::RoomTab(Prompts& prompts, QWidget* parent)
       prompts_(prompts, this),
       now_([] { return QDateTime::currentSecsSinceEpoch(); }) {
     setObjectName(QStringLiteral("TabRoom"));
-    sitting_ = MakeLabel(this, QStringLiteral("RoomSitting"), QString(), kMargin, 8, 640, 22);
+    sitting_ = MakeLabel(this, QStringLiteral("RoomSitting"), QString(), kMargin, 8, 740, 22);
     sitting_->setTextFormat(Qt::PlainText);
-    sitting_->setFont(PixelFont(14, true));
+    sitting_->setFont(PixelFont(13, true));
     summary_ = MakeLabel(this, QStringLiteral("RoomSummary"), QString(), kMargin, 32, 640, 20);
     summary_->setTextFormat(Qt::PlainText);
     toggle_ = MakeButton(this, QStringLiteral("RoomViewToggle"), QStringLiteral("表格视图"),
@@ -234,6 +236,7 @@ void RoomTab::Refresh() {
     for (const Candidate& candidate : candidates_)
         ++counts[int(StateOf(candidate.row.attempt, clock))];
     sitting_->setText(SittingText(shown));
+    sitting_->setToolTip(sitting_->text());  // a long name may not fit
     summary_->setText(
         QStringLiteral("共 %1 人：答题中 %2 人，中断 %3 人，已交卷 %4 人，已超时 %5 人（%6 刷新）")
             .arg(candidates_.size())
@@ -290,25 +293,27 @@ RoomTab::Tile& RoomTab::TileFor(int studentNo) {
     tile.frame->setFrameStyle(QFrame::Box | QFrame::Plain);
     tile.frame->setAutoFillBackground(true);
     tile.frame->installEventFilter(this);
-    tile.who = MakeLabel(tile.frame, QStringLiteral("TileWho"), QString(), 6, 4, 148, 20);
+    tile.who = MakeLabel(tile.frame, QStringLiteral("TileWho"), QString(), 6, 4, 144, 20);
     tile.who->setFont(PixelFont(13, true));
-    tile.machine = MakeLabel(tile.frame, QStringLiteral("TileMachine"), QString(), 6, 24, 148, 18);
+    tile.machine = MakeLabel(tile.frame, QStringLiteral("TileMachine"), QString(), 6, 24, 144, 18);
     tile.machine->setStyleSheet(QStringLiteral("color: #505050;"));
     tile.progress = new QProgressBar(tile.frame);
     tile.progress->setObjectName(QStringLiteral("TileProgress"));
-    tile.progress->setGeometry(6, 44, 148, 18);
+    tile.progress->setGeometry(6, 44, 144, 18);
     tile.progress->setAlignment(Qt::AlignCenter);
     tile.state = new ColorLabel(tile.frame, QStringLiteral("TileState"), QString(), kWritingColor);
-    tile.state->setGeometry(6, 68, 92, 20);
+    tile.state->setGeometry(6, 68, 88, 20);
     tile.state->setAttribute(Qt::WA_TransparentForMouseEvents);
-    tile.time = MakeLabel(tile.frame, QStringLiteral("TileTime"), QString(), 100, 68, 54, 20);
+    tile.time = MakeLabel(tile.frame, QStringLiteral("TileTime"), QString(), 96, 68, 54, 20);
     tile.time->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     tile.frame->show();
     return tiles_.emplace(studentNo, tile).first->second;
 }
 
 void RoomTab::PlaceTiles() {
-    const int width = tileArea_->viewport()->width();
+    // The area's width is fixed: known before the area was ever laid out or shown.
+    const int width = views_->width() - 2 * tileArea_->frameWidth() -
+                      tileArea_->verticalScrollBar()->sizeHint().width();
     const int columns = qMax(1, (width - kTileGap) / (kTileWidth + kTileGap));
     int i = 0;
     for (const Candidate& candidate : candidates_) {
@@ -335,14 +340,17 @@ void RoomTab::ShowTable() {
                                       : attempt.secondsLeft),
                        FormatGeneral(candidate.row.earned),
                        InterruptionsText(candidate.interruptions)});
+        // The list's item style paints no backgrounds: the state's colour, darker, as text.
         list_->topLevelItem(list_->RowCount() - 1)
-            ->setBackground(3, ColorOf(StateOf(attempt, clock)));
+            ->setForeground(3, ColorOf(StateOf(attempt, clock)).darker(170));
     }
 }
 
 void RoomTab::Select(int studentNo) {
     selected_ = studentNo;
     ShowSelection();
+    if (const auto tile = tiles_.find(studentNo); tile != tiles_.end())
+        tileArea_->ensureWidgetVisible(tile->second.frame);
 }
 
 void RoomTab::ShowSelection() {
@@ -357,7 +365,6 @@ void RoomTab::ShowSelection() {
         tile.frame->setLineWidth(on ? 3 : 1);
         QPalette palette = tile.frame->palette();
         palette.setColor(QPalette::Window, on ? kSkyBlue : QColor(Qt::white));
-        palette.setColor(QPalette::WindowText, on ? QColor(0x00, 0x50, 0xC0) : QColor(Qt::gray));
         tile.frame->setPalette(palette);
     }
     if (!chosen) list_->clearSelection();
