@@ -50,7 +50,8 @@ void BackOffice::BuildContent() {
     trueFalse_ = new BankTab(Bank::TrueFalse, prompts_.Service(), pages_);
     subjective_ = new BankTab(Bank::Subjective, prompts_.Service(), pages_);
     grading_ = new GradingTab(prompts_.Service(), pages_);
-    room_ = new RoomTab(pages_);
+    room_ = new RoomTab(prompts_.Service(), pages_);
+    room_->SetAdministrator(administrator_);
     analysis_ = new AnalysisTab(prompts_.Service(), pages_);
     server_ = new ServerTab(prompts_.Service(), pages_);
     pages_->addTab(admins_, QStringLiteral("管理员管理"));
@@ -65,6 +66,11 @@ void BackOffice::BuildContent() {
     pages_->addTab(server_, QStringLiteral("服务器"));
     pages_->setCurrentIndex(0);
     if (gradingSetUp_) grading_->ShowSetUp(*gradingSetUp_);
+}
+
+void BackOffice::SetAdministrator(const QString& name) {
+    administrator_ = name;
+    if (room_) room_->SetAdministrator(name);
 }
 
 void BackOffice::FormCreate() {

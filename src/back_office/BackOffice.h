@@ -35,6 +35,8 @@ class BackOffice : public QWidget {
     // needs them before. The grading tab shows what the creation step read either way.
     void EnsureBuilt() { content_.Ensure(); }
     void setVisible(bool visible) override;
+    // The administrator who signed in: the proctor's acts are written in that name.
+    void SetAdministrator(const QString& name);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -57,6 +59,7 @@ class BackOffice : public QWidget {
     RoomTab* room_ = nullptr;
     AnalysisTab* analysis_ = nullptr;
     ServerTab* server_ = nullptr;
+    QString administrator_;
     BuildOnce content_{[this] { BuildContent(); }};
     // What the creation step read while the tabs were not built, as far as it got.
     std::optional<GradingSetUp> gradingSetUp_;

@@ -6,6 +6,8 @@
 #include "data_store/Database.h"
 #include "data_store/Renumbering.h"
 #include "data_store/Schema.h"
+#include "data_store/SchemaUpgrade.h"
+#include "record/Sitting.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Prompts.h"
 #include "ui_common/ReportList.h"
@@ -29,6 +31,7 @@ constexpr int kNumberBoxWidth = 70;
 constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 30;
 constexpr int kButtonGap = 8;
+constexpr int kNoticeHeight = 22;
 
 const QString kKeyColumn = QStringLiteral("TestID");
 
@@ -50,7 +53,14 @@ BankTab::BankTab(Bank bank, Prompts& prompts, QWidget* parent)
     const int buttonsTop = kPageHeight - kMargin - kButtonHeight;
     const int boxesTop = buttonsTop - 12 - BoxRows(int(traits_.columns.size())) * kRowPitch;
     list_ = new ReportList(this, traits_.listName, captions);
-    list_->setGeometry(kMargin, kMargin, kPageWidth - 2 * kMargin, boxesTop - 10 - kMargin);
+    listHeight_ = boxesTop - 10 - kMargin;
+    list_->setGeometry(kMargin, kMargin, kPageWidth - 2 * kMargin, listHeight_);
+    sittingNotice_ =
+        MakeLabel(this, traits_.tabName + QStringLiteral("SittingNotice"),
+                  QStringLiteral("本场考试进行中：此处的修改从下一场考试起生效。"), kMargin,
+                  kMargin + listHeight_ - kNoticeHeight, kPageWidth - 2 * kMargin, kNoticeHeight);
+    sittingNotice_->setStyleSheet(QStringLiteral("color: #B00000;"));
+    sittingNotice_->hide();
     for (int c = 0; c < traits_.columns.size(); ++c)
         list_->header()->resizeSection(c, traits_.columns[c].listWidth);
     guardedConnect(list_, &ReportList::rowClicked, this, [this] { ListClick(); });
@@ -121,7 +131,11 @@ void BankTab::BuildButtons(int top) {
 
 void BankTab::Refresh() {
     list_->ClearRows();
+    UpgradeSchemaOnce(kDatabasePath);
     Database db(kDatabasePath);
+    const bool sittingOpen = record::OpenSitting(db).has_value();
+    sittingNotice_->setVisible(sittingOpen);
+    list_->resize(list_->width(), listHeight_ - (sittingOpen ? kNoticeHeight : 0));
     if (traits_.fixedRows == 0) RenumberKeys(db, traits_.table, kKeyColumn, kKeyColumn);
     const auto rows = db.OpenQuery(traits_.selectSql);
     // The fixed bank lists exactly its number of rows: fewer rows in the table stop the refresh

@@ -8,6 +8,7 @@
 #include <QList>
 
 #include "ui_common/Prompts.h"
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class ReportList;
@@ -18,7 +19,7 @@ class BankTab : public OfficeTab {
     BankTab(Bank bank, Prompts& prompts, QWidget* parent);
 
     // Butz1Click / Button14Click / Buty1Click / Butx1Click ("刷新"): renumber the bank to 1..n
-    // (not the fixed single-choice bank) and list it.
+    // (not the fixed single-choice bank) and list it; say whether a sitting is open.
     void Refresh() override;
 
     const BankTraits& Traits() const { return traits_; }
@@ -58,6 +59,9 @@ class BankTab : public OfficeTab {
     const BankTraits& traits_;
     WindowPrompts prompts_;
     ReportList* list_ = nullptr;
+    int listHeight_ = 0;
+    // Shown while a sitting is open: its paper was frozen, edits here reach the next one.
+    QLabel* sittingNotice_ = nullptr;
     QList<QLineEdit*> boxes_;
     QPushButton* exportButton_ = nullptr;
     QPushButton* importButton_ = nullptr;

@@ -1,5 +1,6 @@
 #include "back_office/CandidatesTab.h"
 
+#include "back_office/ExchangeRules.h"
 #include "back_office/ResultPrinting.h"
 #include "back_office/SheetExchange.h"
 
@@ -152,6 +153,10 @@ void CandidatesTab::Button7Click() {
         auto officeTable = officeDb.OpenQuery(QStringLiteral("Select * from Userxinxi"));
         if (number < kLowestStudentNo || number > kHighestStudentNo) {
             prompts_.Message(QStringLiteral("学号不在110101-999999内,请重新输入学号。"));
+        } else if (!IsPlainStudentNumber(numberText)) {
+            // In range but written otherwise ("0110101"): stored so, no sign-in would find it.
+            prompts_.Message(NotPlainStudentNumber(numberText) +
+                             QStringLiteral("，请重新输入学号。"));
         } else {
             bool exists = false;
             for (; !officeTable->AtEnd() && !exists; officeTable->MoveNext())

@@ -95,14 +95,6 @@ bool NumberUsed(const ExchangeRule& rule, int i) {
     return rule.rule != SaveRule::Replace || i < rule.limit;
 }
 
-// A student number as the sign-in types it: digits only, no leading zero, 110101 to 999999. Any
-// other form ("0110101", " 110101", "+110101") would be stored as a text no look-up finds.
-bool IsPlainStudentNumber(const QString& text) {
-    static const QRegularExpression plain(QStringLiteral("^[1-9][0-9]{5}$"));
-    return plain.match(text).hasMatch() && text.toInt() >= kLowestStudentNo &&
-           text.toInt() <= kHighestStudentNo;
-}
-
 // The number first, then the further columns.
 SqlValues InsertValues(const ExchangeRule& rule, const QStringList& row) {
     SqlValues values{qint64(StrToInt(row[0]))};
@@ -112,6 +104,18 @@ SqlValues InsertValues(const ExchangeRule& rule, const QStringList& row) {
 }
 
 }  // namespace
+
+bool IsPlainStudentNumber(const QString& text) {
+    static const QRegularExpression plain(QStringLiteral("^[1-9][0-9]{5}$"));
+    return plain.match(text).hasMatch() && text.toInt() >= kLowestStudentNo &&
+           text.toInt() <= kHighestStudentNo;
+}
+
+QString NotPlainStudentNumber(const QString& text) {
+    return QStringLiteral(
+               "学号“%1”不是110101到999999之间的数字（只写数字，不带空格、符号或前导的0）")
+        .arg(text);
+}
 
 Exchange ExchangeOf(Bank bank) {
     switch (bank) {
@@ -161,10 +165,8 @@ void CheckRows(const ExchangeRule& rule, const ListRows& rows, const QString& so
         if (rule.studentNumberColumn >= 0) {
             const QString student = Cell(row, rule.studentNumberColumn);
             if (!IsPlainStudentNumber(student))
-                throw RowError(
-                    QStringLiteral("%1的学号“%2”不是110101到999999之间的数字（只写数字，不带空格、"
-                                   "符号或前导的0）。")
-                        .arg(name(i), student));
+                throw RowError(name(i) + QStringLiteral("的") + NotPlainStudentNumber(student) +
+                               QStringLiteral("。"));
         }
         if (rule.rule != SaveRule::Replace) continue;
         if (const auto earlier = seen.constFind(number); earlier != seen.cend())

@@ -72,6 +72,12 @@ class RowError : public std::runtime_error {
 // + "行", for example "文件 a.xlsx 第2行". Raises RowError for the first row that fails.
 void CheckRows(const ExchangeRule& rule, const ListRows& rows, const QString& source, int firstRow);
 
+// A student number as the sign-in types it: digits only, no leading zero, 110101 to 999999. Any
+// other form ("0110101", " 110101", "+110101") would be stored as a text no look-up finds.
+bool IsPlainStudentNumber(const QString& text);
+// Why `text` is refused as a student number: "学号“…”不是110101到999999之间的数字（…）".
+QString NotPlainStudentNumber(const QString& text);
+
 // Whether any candidate holds a score or an answer (which replacing the candidates removes).
 bool CandidatesHoldResults(Database& db);
 

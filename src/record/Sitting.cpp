@@ -205,6 +205,15 @@ void EndSitting(Database& db, qint64 sitting, const QString& by, qint64 now) {
     end.Commit();
 }
 
+int SecondsLeftAt(const AttemptRow& attempt, const SittingRow& sitting, qint64 clock) {
+    // The time left at the last sign of life less the silence since, and never more than the
+    // sitting's clock allows.
+    const qint64 total = sitting.durationSeconds + attempt.extraSeconds;
+    const qint64 byClock = total - (clock - attempt.startClock);
+    const qint64 sinceLife = attempt.secondsLeft - attempt.SilentFor(clock);
+    return int(qBound(qint64(0), qMin(sinceLife, byClock), total));
+}
+
 ResumeTime TimeOnResume(const AttemptRow& attempt, const SittingRow& sitting,
                         const QString& installation, qint64 now) {
     ResumeTime time;
@@ -213,11 +222,7 @@ ResumeTime TimeOnResume(const AttemptRow& attempt, const SittingRow& sitting,
         time.clock = qMax(time.clock, attempt.lastClock + qMax<qint64>(0, now - attempt.lastSeen));
     time.silent = qMax<qint64>(0, time.clock - attempt.lastClock);
     time.secondsTotal = sitting.durationSeconds + attempt.extraSeconds;
-    // The time left at the last sign of life less the silence since, and never more than the
-    // sitting's clock allows.
-    const qint64 byClock = time.secondsTotal - (time.clock - attempt.startClock);
-    time.secondsLeft = int(qBound(qint64(0), qMin(attempt.secondsLeft - time.silent, byClock),
-                                  qint64(time.secondsTotal)));
+    time.secondsLeft = SecondsLeftAt(attempt, sitting, time.clock);
     return time;
 }
 

@@ -74,6 +74,10 @@ void Collect(Database& db, qint64 attemptId, const QString& by, qint64 now);
 void AllowMove(Database& db, qint64 attemptId, const QString& by, qint64 now);
 void CollectAll(Database& db, qint64 sitting, const QString& by, qint64 now);
 void EndSitting(Database& db, qint64 sitting, const QString& by, qint64 now);
+// The time an attempt in progress has left when the sitting's clock reads `clock`: what it last
+// wrote, and no more than the sitting's duration and the time given allow since it started; never
+// below 0.
+int SecondsLeftAt(const AttemptRow& attempt, const SittingRow& sitting, qint64 clock);
 // How much time an attempt in progress has when it resumes at an installation: its time down is
 // charged. The sitting's clock ran on where other workstations kept it; the installation that
 // owned it last measures its own absence on its own clock (never against another machine's).

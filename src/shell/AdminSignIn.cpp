@@ -77,6 +77,7 @@ void AdminSignIn::Button1Click() {
     }
     if (found) {
         close();
+        windows_.backOffice->SetAdministrator(name);
         windows_.backOffice->show();
         windows_.backOffice->raise();
         windows_.backOffice->activateWindow();

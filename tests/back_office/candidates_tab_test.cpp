@@ -85,7 +85,15 @@ class CandidatesTabTest : public QObject {
         tab.Add(QStringLiteral("1000000"), QStringLiteral("乙"));
         tab.Add(QStringLiteral("110101"), QStringLiteral("丙"));
         tab.Add(QStringLiteral("999999"), QStringLiteral("丁"));
-        QCOMPARE(tab.prompts.Texts(), QStringList({kOutOfRange, kOutOfRange, kAdded, kAdded}));
+        // In range, but not as the sign-in types it: refused as the import refuses it.
+        tab.Add(QStringLiteral("0110102"), QStringLiteral("戊"));
+        tab.Add(QStringLiteral("+110102"), QStringLiteral("己"));
+        QCOMPARE(tab.prompts.Texts(),
+                 QStringList({kOutOfRange, kOutOfRange, kAdded, kAdded,
+                              QStringLiteral("学号“0110102”不是110101到999999之间的数字（只写数字，"
+                                             "不带空格、符号或前导的0），请重新输入学号。"),
+                              QStringLiteral("学号“+110102”不是110101到999999之间的数字（只写数字，"
+                                             "不带空格、符号或前导的0），请重新输入学号。")}));
         QCOMPARE(tab.dir.Rows(kCandidatesQuery),
                  QStringList({QStringLiteral("1|110101|丙"), QStringLiteral("2|999999|丁")}));
     }
