@@ -159,8 +159,10 @@ SittingRow SittingForSignIn(Database& db, qint64 now) {
 void GiveTime(Database& db, qint64 attemptId, int minutes, const QString& by, qint64 now) {
     Transaction give(db);
     const AttemptRow attempt = InProgress(db, attemptId);
-    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Jiashi=Jiashi+? WHERE JiluID=?"),
-                    {qint64(minutes) * 60, attemptId});
+    // The time left as last written grows too: an interrupted attempt resumes with it.
+    db.RunStatement(
+        QStringLiteral("UPDATE Kaoshijilu SET Jiashi=Jiashi+?, Shengyu=Shengyu+? WHERE JiluID=?"),
+        {qint64(minutes) * 60, qint64(minutes) * 60, attemptId});
     WriteAudit(db, {attempt.sitting, attemptId, attempt.studentNo, QStringLiteral("加时"),
                     qint64(minutes), by, now});
     give.Commit();
