@@ -19,10 +19,8 @@
 
 namespace {
 
-// Geometry of a tab page (the back office's tab control leaves 860 x 514 pixels).
-constexpr int kMargin = 8;
-constexpr int kPageWidth = 860;
-constexpr int kPageHeight = 514;
+// Geometry of the controls on the page.
+constexpr int kMargin = kPageMargin;
 constexpr int kColumnGap = 16;
 constexpr int kRowPitch = 34;
 constexpr int kBoxHeight = 26;

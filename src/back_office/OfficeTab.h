@@ -4,6 +4,11 @@
 
 #include <QWidget>
 
+// A tab page's size (what the back office's tab control leaves) and the margin its controls keep.
+inline constexpr int kPageWidth = 860;
+inline constexpr int kPageHeight = 514;
+inline constexpr int kPageMargin = 8;
+
 class OfficeTab : public QWidget {
     Q_OBJECT
   public:

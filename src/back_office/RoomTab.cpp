@@ -25,8 +25,7 @@
 
 namespace {
 
-constexpr int kPageWidth = 860;
-constexpr int kMargin = 8;
+constexpr int kMargin = kPageMargin;
 constexpr int kTileWidth = 156;
 constexpr int kTileHeight = 94;
 constexpr int kTileGap = 6;
