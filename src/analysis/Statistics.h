@@ -38,8 +38,8 @@ struct QuestionStatistics {
     // Mean of earned / points over the candidates (答对率); none for a question worth nothing.
     std::optional<double> facility;
     // Upper-minus-lower index: mean earned / points in the best 27 % of the class less that in the
-    // weakest 27 % (each group at least one candidate; candidates with equal totals keep the
-    // record's order). Needs two candidates whose totals differ.
+    // weakest 27 % (each group round(0.27 n) places, at least one; candidates tied at a group's
+    // boundary share the places left there equally). Needs two candidates whose totals differ.
     std::optional<double> discrimination;
     // Correlation of the points earned on the question with the rest of the objective total (the
     // total less this question). None when either does not vary or every total is the same.

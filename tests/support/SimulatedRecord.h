@@ -15,7 +15,7 @@ struct SimulatedClass {
     QString examId = QStringLiteral("1");
     QString sittingName = QStringLiteral("模拟考试");
     qint64 firstStudentNo = 110101;
-    bool fillBanks = true;  // also write the questions into the banks
+    bool fillBanks = true;  // also make the banks hold these questions and no others
     int inProgress = 1;     // the last this many candidates are still writing
 };
 
