@@ -88,7 +88,7 @@ AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent)
     summary_ = new ReportList(this, QStringLiteral("AnalysisSummary"),
                               {QStringLiteral("项目"), QStringLiteral("数值")});
     summary_->setGeometry(8, 42, 200, 250);
-    summary_->setColumnWidth(0, 90);
+    summary_->setColumnWidth(0, 104);
 
     chart_ = new QChartView(new QChart(), this);
     chart_->setObjectName(QStringLiteral("AnalysisChart"));
@@ -97,7 +97,7 @@ AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent)
 
     questions_ = new ReportList(this, QStringLiteral("AnalysisQuestions"), QuestionCaptions());
     questions_->setGeometry(8, 298, 618, 200);
-    const int widths[14] = {38, 36, 48, 56, 48, 70, 38, 38, 30, 30, 36, 36, 44, 36};
+    const int widths[14] = {38, 32, 44, 54, 46, 110, 38, 38, 30, 30, 32, 32, 40, 32};
     for (int c = 0; c < 14; ++c)
         questions_->setColumnWidth(c, widths[c]);
     questionText_ = new QTextEdit(this);
@@ -158,6 +158,7 @@ void AnalysisTab::Analyse() {
         record_ =
             ReadRecordedExam(db, exams_->currentData().toLongLong(), inProgress_->isChecked());
     }
+    exams_->setToolTip(exams_->currentText());  // a long name does not fit the box
     statistics_ = ::Analyse(record_);
     notes_ = AnalysisNotes(record_, statistics_, exams_->count() > 0, inProgress_->isChecked());
     notice_->setText(notes_.join(u' '));
@@ -272,8 +273,6 @@ void AnalysisTab::QuestionsClick() {
         if (table.RowCount() > 0 && column.column != QStringLiteral("TestID") &&
             columns.contains(column.column, Qt::CaseInsensitive))
             lines << column.caption + QStringLiteral("：") + table.Value(column.column);
-    if (IsObjective(q.section))
-        lines << QStringLiteral("答案：%1　分值：%2").arg(q.key, FormatGeneral(q.points));
     questionText_->setPlainText(lines.join(u'\n'));
 }
 

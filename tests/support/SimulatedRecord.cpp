@@ -61,7 +61,8 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
     if (simulated.fillBanks) {
         const char* tables[4] = {"Test", "KaoShi2", "KaoShi3", "KaoShi4"};
         // The paper is the class's questions and nothing more: each candidate was shown them all.
-        for (int section = 1; section <= 4; ++section)
+        // The single-choice bank keeps its fixed rows; the class answers as many as it has.
+        for (int section = 2; section <= 4; ++section)
             db.RunStatement(QStringLiteral("DELETE FROM %1 WHERE TestID>?")
                                 .arg(QString::fromLatin1(tables[section - 1])),
                             {qint64(counts[section - 1])});
