@@ -3,7 +3,6 @@
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/FrozenPaper.h"
-#include "data_store/Schema.h"
 #include "record/Sitting.h"
 
 #include <QDateTime>
@@ -30,12 +29,6 @@ bool HasRecord(Database& db) {
     return db.OpenQuery(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' "
                                        "AND name IN ('Kaoshijilu','Datijilu','Changci')"))
                ->ColumnAsInt64(0) == 3;
-}
-
-int SectionLimit(int section) {
-    static const int limits[FrozenPaper::kSections] = {kSingleChoiceLimit, kMultiChoiceLimit,
-                                                       kTrueFalseLimit, kSubjectiveLimit};
-    return limits[section - 1];
 }
 
 }  // namespace
@@ -77,7 +70,7 @@ std::vector<RecordedQuestion> PaperQuestions(const FrozenPaper& paper) {
         for (const PaperRow& row : paper.Rows(section)) {
             bool ok = false;
             const int number = row[0] ? row[0]->trimmed().toInt(&ok) : 0;
-            if (ok && number >= 1 && number <= SectionLimit(section)) numbers.insert(number);
+            if (ok && number >= 1 && number <= FrozenPaper::Limit(section)) numbers.insert(number);
         }
         for (int number : numbers)
             questions.push_back({section, number, paper.Points(section, number).value_or(0.0),
