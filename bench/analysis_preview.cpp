@@ -1,6 +1,7 @@
-// analysis_preview [candidates] [--in-progress] [--select ROW]: the back office on its "成绩分析"
-// tab over a simulated class in a temporary working directory, for looking at the tab (and
-// screenshots).
+// analysis_preview [candidates] [--in-progress] [--select ROW] [--second] [--list]: the back office
+// on its "成绩分析" tab over a simulated class in a temporary working directory, for looking at the
+// tab (and screenshots); --second adds an earlier sitting of another class, --list opens the
+// sittings' drop-down.
 #include "back_office/AnalysisTab.h"
 #include "back_office/BackOffice.h"
 #include "data_store/Database.h"
@@ -14,7 +15,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QTabWidget>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -25,6 +28,15 @@ int main(int argc, char** argv) {
     TestWorkdir dir;
     {
         Database db(kDatabasePath);
+        if (args.contains(QStringLiteral("--second"))) {
+            SimulatedClass earlier = simulated;
+            earlier.sittingName = QStringLiteral("期中 计算机应用基础 二班");
+            earlier.firstStudentNo = 120101;
+            earlier.seed = 2;
+            FillRecord(db, earlier);
+            dir.Sql(QStringLiteral("UPDATE Changci SET Kaishi=Kaishi-86400*30, Jieshu=Kaishi"));
+        }
+        simulated.sittingName = QStringLiteral("期末 计算机应用基础 一班");
         FillRecord(db, simulated);
     }
     QtPrompts prompts;
@@ -42,5 +54,9 @@ int main(int argc, char** argv) {
         office.findChild<AnalysisTab*>()->QuestionsClick();
         questions->scrollToItem(questions->topLevelItem(args[select + 1].toInt()));
     }
+    if (args.contains(QStringLiteral("--list")))
+        QTimer::singleShot(500, [&office] {
+            office.findChild<QComboBox*>(QStringLiteral("AnalysisExam"))->showPopup();
+        });
     return app.exec();
 }

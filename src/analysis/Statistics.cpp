@@ -78,6 +78,34 @@ void CountChoice(QuestionStatistics& item, const QString& answer) {
     }
 }
 
+// Each candidate's share in the group of the `group` best (upper) or weakest totals. Totals tied
+// at the group's boundary share the places left there equally: with 2 places left and 3 tied,
+// each of the 3 counts as 2/3 of a candidate. The shares add up to `group`.
+std::vector<double> GroupShares(const std::vector<double>& totals, size_t group, bool upper,
+                                double scale) {
+    std::vector<double> shares(totals.size(), 0.0);
+    if (group == 0 || totals.empty()) return shares;
+    std::vector<double> sorted = totals;
+    std::sort(sorted.begin(), sorted.end());
+    if (upper) std::reverse(sorted.begin(), sorted.end());
+    const double boundary = sorted[std::min(group, sorted.size()) - 1];
+    const double slack = 1e-9 * std::max(1.0, scale);
+    const auto inside = [&](double t) {
+        return upper ? t > boundary + slack : t < boundary - slack;
+    };
+    size_t before = 0, tied = 0;
+    for (double t : totals) {
+        if (inside(t))
+            ++before;
+        else if (std::abs(t - boundary) <= slack)
+            ++tied;
+    }
+    const double share = double(group - before) / double(tied);
+    for (size_t c = 0; c < totals.size(); ++c)
+        shares[c] = inside(totals[c]) ? 1.0 : std::abs(totals[c] - boundary) <= slack ? share : 0.0;
+    return shares;
+}
+
 ScoreSummary Summarize(const std::vector<double>& totals, double fullMarks) {
     ScoreSummary s;
     s.candidates = int(totals.size());
@@ -115,6 +143,18 @@ double ObjectiveTotal(const RecordedExam& record, const CandidateRecord& candida
     return total;
 }
 
+int UnseenObjectiveQuestions(const RecordedExam& record) {
+    int unseen = 0;
+    for (size_t q = 0; q < record.questions.size(); ++q)
+        if (IsObjective(record.questions[q].section) &&
+            std::none_of(record.candidates.begin(), record.candidates.end(),
+                         [q](const CandidateRecord& c) {
+                             return q < c.answers.size() && c.answers[q].recorded;
+                         }))
+            ++unseen;
+    return unseen;
+}
+
 double FullMarks(const RecordedExam& record) {
     double full = 0;
     for (const RecordedQuestion& q : record.questions)
@@ -137,13 +177,11 @@ ExamStatistics Analyse(const RecordedExam& record) {
             ++result.bands[std::clamp(int(std::floor(t / full * kScoreBands + 1e-9)), 0,
                                       kScoreBands - 1)];
 
-    // The upper and lower groups: candidates by total, best first, equal totals in record order.
+    // The upper and lower groups, ties at their boundaries sharing the places left.
     const bool spread = result.summary.standardDeviation && *result.summary.standardDeviation > 0;
-    std::vector<size_t> order(n);
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(),
-                     [&totals](size_t a, size_t b) { return totals[a] > totals[b]; });
     const size_t group = std::max<size_t>(1, size_t(std::lround(kGroupShare * double(n))));
+    const std::vector<double> upperShares = GroupShares(totals, group, true, full);
+    const std::vector<double> lowerShares = GroupShares(totals, group, false, full);
 
     double itemVariances = 0;
     int weightedItems = 0;
@@ -166,9 +204,9 @@ ExamStatistics Analyse(const RecordedExam& record) {
             ++weightedItems;
             if (spread) {
                 double upper = 0, lower = 0;
-                for (size_t i = 0; i < group; ++i) {
-                    upper += earned[order[i]];
-                    lower += earned[order[n - 1 - i]];
+                for (size_t c = 0; c < n; ++c) {
+                    upper += upperShares[c] * earned[c];
+                    lower += lowerShares[c] * earned[c];
                 }
                 item.discrimination = (upper - lower) / double(group) / points;
             }

@@ -15,9 +15,9 @@ struct ScoreSummary {
     double fullMarks = 0;          // 满分
     std::optional<double> mean;    // 平均分
     std::optional<double> median;  // 中位数
-    // 标准差: the population standard deviation (divided by the number of candidates): the class
-    // is the whole group described, not a sample of a larger one. Needs two candidates; exactly 0
-    // when the totals are the same (the figures that need a spread are then none).
+    // 标准差（总体）: the population standard deviation (divided by the number of candidates): the
+    // class is the whole group described, not a sample of a larger one. Needs two candidates;
+    // exactly 0 when the totals are the same (the figures that need a spread are then none).
     std::optional<double> standardDeviation;
     std::optional<double> highest;   // 最高分
     std::optional<double> lowest;    // 最低分
@@ -38,11 +38,12 @@ struct QuestionStatistics {
     // Mean of earned / points over the candidates (答对率); none for a question worth nothing.
     std::optional<double> facility;
     // Upper-minus-lower index: mean earned / points in the best 27 % of the class less that in the
-    // weakest 27 % (each group at least one candidate; candidates with equal totals keep the
-    // record's order). Needs two candidates whose totals differ.
+    // weakest 27 % (each group round(0.27 n) places, at least one; candidates tied at a group's
+    // boundary share the places left there equally). Needs two candidates whose totals differ.
     std::optional<double> discrimination;
-    // Correlation of the points earned on the question with the rest of the objective total (the
-    // total less this question). None when either does not vary or every total is the same.
+    // 点二列相关（校正）: correlation of the points earned on the question with the rest of the
+    // objective total (the total less this question). None when either does not vary or every total
+    // is the same.
     std::optional<double> pointBiserial;
     ChoiceCounts choices{};
     int blank = 0;     // candidates without an answer

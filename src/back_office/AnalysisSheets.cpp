@@ -2,6 +2,7 @@
 
 #include "data_store/Conversions.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -58,7 +59,7 @@ QList<SummaryLine> SummaryLines(const ScoreSummary& s) {
             {QStringLiteral("满分"), Of(K::Points, s.fullMarks)},
             {QStringLiteral("平均分"), Of(K::Points, s.mean)},
             {QStringLiteral("中位数"), Of(K::Points, s.median)},
-            {QStringLiteral("标准差"), Of(K::Points, s.standardDeviation)},
+            {QStringLiteral("标准差（总体）"), Of(K::Points, s.standardDeviation)},
             {QStringLiteral("最高分"), Of(K::Points, s.highest)},
             {QStringLiteral("最低分"), Of(K::Points, s.lowest)},
             {QStringLiteral("及格率"), Of(K::Percent, s.passRate)},
@@ -67,11 +68,12 @@ QList<SummaryLine> SummaryLines(const ScoreSummary& s) {
 }
 
 QStringList QuestionCaptions() {
-    return {QStringLiteral("题型"),   QStringLiteral("题号"),   QStringLiteral("满分值"),
-            QStringLiteral("答对率"), QStringLiteral("区分度"), QStringLiteral("点二列相关"),
-            QStringLiteral("A/对"),   QStringLiteral("B/错"),   QStringLiteral("C"),
-            QStringLiteral("D"),      QStringLiteral("未答"),   QStringLiteral("作答"),
-            QStringLiteral("答案"),   QStringLiteral("复查")};
+    return {
+        QStringLiteral("题型"),   QStringLiteral("题号"),   QStringLiteral("满分值"),
+        QStringLiteral("答对率"), QStringLiteral("区分度"), QStringLiteral("点二列相关（校正）"),
+        QStringLiteral("A/对"),   QStringLiteral("B/错"),   QStringLiteral("C"),
+        QStringLiteral("D"),      QStringLiteral("未答"),   QStringLiteral("作答"),
+        QStringLiteral("答案"),   QStringLiteral("复查")};
 }
 
 QList<Figure> QuestionRow(const QuestionStatistics& item) {
@@ -94,13 +96,40 @@ QList<Figure> QuestionRow(const QuestionStatistics& item) {
     return row;
 }
 
-QList<SheetData> AnalysisWorkbook(const RecordedExam& record, const ExamStatistics& statistics) {
+QStringList AnalysisNotes(const RecordedExam& record, const ExamStatistics& statistics,
+                          bool anySitting, bool includeInProgress) {
+    const ScoreSummary& s = statistics.summary;
+    QStringList notes;
+    if (!anySitting) {
+        notes << QStringLiteral("还没有考试记录。");
+    } else if (s.candidates == 0) {
+        notes << (includeInProgress ? QStringLiteral("本场考试还没有考生的记录。")
+                                    : QStringLiteral("本场考试还没有考生交卷。"));
+    } else if (s.candidates == 1) {
+        notes << QStringLiteral("只有一名考生：没有标准差、区分度、相关和信度。");
+    } else if (s.standardDeviation && *s.standardDeviation == 0) {
+        notes << QStringLiteral("所有考生的成绩相同：区分度、相关和信度无法计算，显示为“—”。");
+    }
+    if (const int unseen = UnseenObjectiveQuestions(record); unseen > 0 && s.candidates > 0)
+        notes << QStringLiteral("试卷中有 %1 道客观题没有考生看过，仍按试卷的分值计入满分。")
+                     .arg(unseen);
+    const auto open = std::count_if(record.candidates.begin(), record.candidates.end(),
+                                    [](const CandidateRecord& c) { return !c.ended; });
+    if (open > 0) notes << QStringLiteral("其中 %1 人尚未交卷。").arg(open);
+    return notes;
+}
+
+QList<SheetData> AnalysisWorkbook(const QString& sitting, const QStringList& notes,
+                                  const RecordedExam& record, const ExamStatistics& statistics) {
     SheetData summary{QStringLiteral("概况"), {{QStringLiteral("项目"), QStringLiteral("数值")}}};
+    summary.rows.append({QStringLiteral("考试场次"), sitting});
     for (const SummaryLine& line : SummaryLines(statistics.summary))
         summary.rows.append({line.figure.kind == Figure::Kind::Percent
                                  ? line.caption + QStringLiteral("(%)")
                                  : line.caption,
                              line.figure.Cell()});
+    for (const QString& note : notes)
+        summary.rows.append({QStringLiteral("说明"), note});
 
     SheetData questions{QStringLiteral("题目分析"), {}};
     const QStringList captions = QuestionCaptions();

@@ -34,8 +34,14 @@ QList<SummaryLine> SummaryLines(const ScoreSummary& summary);
 QStringList QuestionCaptions();
 QList<Figure> QuestionRow(const QuestionStatistics& item);
 
-// The three sheets of "导出分析".
-QList<SheetData> AnalysisWorkbook(const RecordedExam& record, const ExamStatistics& statistics);
+// The notices shown above the figures: why figures are missing, questions nobody was shown,
+// candidates still writing. `anySitting`: the record holds a sitting at all.
+QStringList AnalysisNotes(const RecordedExam& record, const ExamStatistics& statistics,
+                          bool anySitting, bool includeInProgress);
+
+// The three sheets of "导出分析"; 概况 names the sitting and carries every notice the tab shows.
+QList<SheetData> AnalysisWorkbook(const QString& sitting, const QStringList& notes,
+                                  const RecordedExam& record, const ExamStatistics& statistics);
 
 // The printed report's summary and question table, the same texts the tab shows (the tab adds the
 // exam, its notes and the chart).

@@ -8,6 +8,7 @@
 #include "back_office/workbook/Workbook.h"
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/FrozenPaper.h"
 #include "data_store/Schema.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Prompts.h"
@@ -37,12 +38,6 @@ namespace {
 // How often a tab on screen looks whether the record changed.
 constexpr int kPollMs = 10000;
 
-const QString kNoRecord = QStringLiteral("还没有考试记录。");
-const QString kNoEnded = QStringLiteral("本场考试还没有考生交卷。");
-const QString kNoAttempt = QStringLiteral("本场考试还没有考生的记录。");
-const QString kOneCandidate = QStringLiteral("只有一名考生：没有标准差、区分度、相关和信度。");
-const QString kSameScore =
-    QStringLiteral("所有考生的成绩相同：区分度、相关和信度无法计算，显示为“—”。");
 const QString kNothingToExport = QStringLiteral("没有可导出的分析。");
 
 Bank BankOf(int section) {
@@ -71,29 +66,29 @@ AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent)
     : OfficeTab(parent), prompts_(prompts, this) {
     setObjectName(QStringLiteral("TabAnalysis"));
 
-    MakeLabel(this, QStringLiteral("AnalysisExamLabel"), QStringLiteral("考试："), 8, 10, 44, 24);
+    MakeLabel(this, QStringLiteral("AnalysisExamLabel"), QStringLiteral("场次："), 8, 10, 44, 24);
     exams_ = new QComboBox(this);
     exams_->setObjectName(QStringLiteral("AnalysisExam"));
-    exams_->setGeometry(52, 8, 110, 26);
+    exams_->setGeometry(52, 8, 236, 26);
     inProgress_ = new QCheckBox(QStringLiteral("包括未交卷"), this);
     inProgress_->setObjectName(QStringLiteral("AnalysisInProgress"));
-    inProgress_->setGeometry(172, 8, 110, 26);
+    inProgress_->setGeometry(294, 8, 96, 26);
     refresh_ =
-        MakeButton(this, QStringLiteral("AnalysisRefresh"), QStringLiteral("刷新"), 288, 7, 56, 28);
-    export_ = MakeButton(this, QStringLiteral("AnalysisExport"), QStringLiteral("导出分析"), 350, 7,
-                         76, 28);
-    preview_ = MakeButton(this, QStringLiteral("AnalysisPreview"), QStringLiteral("打印预览"), 432,
-                          7, 76, 28);
+        MakeButton(this, QStringLiteral("AnalysisRefresh"), QStringLiteral("刷新"), 392, 7, 48, 28);
+    export_ = MakeButton(this, QStringLiteral("AnalysisExport"), QStringLiteral("导出分析"), 444, 7,
+                         70, 28);
+    preview_ = MakeButton(this, QStringLiteral("AnalysisPreview"), QStringLiteral("打印预览"), 518,
+                          7, 70, 28);
     pdf_ =
-        MakeButton(this, QStringLiteral("AnalysisPdf"), QStringLiteral("导出PDF"), 514, 7, 76, 28);
-    notice_ = MakeLabel(this, QStringLiteral("AnalysisNotice"), QString(), 598, 2, 254, 38);
+        MakeButton(this, QStringLiteral("AnalysisPdf"), QStringLiteral("导出PDF"), 592, 7, 66, 28);
+    notice_ = MakeLabel(this, QStringLiteral("AnalysisNotice"), QString(), 662, 2, 190, 38);
     notice_->setWordWrap(true);
     notice_->setStyleSheet(QStringLiteral("color: #a03000"));
 
     summary_ = new ReportList(this, QStringLiteral("AnalysisSummary"),
                               {QStringLiteral("项目"), QStringLiteral("数值")});
     summary_->setGeometry(8, 42, 200, 250);
-    summary_->setColumnWidth(0, 90);
+    summary_->setColumnWidth(0, 104);
 
     chart_ = new QChartView(new QChart(), this);
     chart_->setObjectName(QStringLiteral("AnalysisChart"));
@@ -102,7 +97,7 @@ AnalysisTab::AnalysisTab(Prompts& prompts, QWidget* parent)
 
     questions_ = new ReportList(this, QStringLiteral("AnalysisQuestions"), QuestionCaptions());
     questions_->setGeometry(8, 298, 618, 200);
-    const int widths[14] = {38, 36, 48, 56, 48, 70, 38, 38, 30, 30, 36, 36, 44, 36};
+    const int widths[14] = {38, 32, 44, 54, 46, 110, 38, 38, 30, 30, 32, 32, 40, 32};
     for (int c = 0; c < 14; ++c)
         questions_->setColumnWidth(c, widths[c]);
     questionText_ = new QTextEdit(this);
@@ -140,17 +135,19 @@ void AnalysisTab::Poll() {
 }
 
 void AnalysisTab::Refresh() {
-    QStringList exams;
+    std::vector<SittingChoice> sittings;
     {
         Database db(kDatabasePath);
         fingerprint_ = RecordVersion(db);
-        exams = RecordedExams(db);
+        sittings = RecordedSittings(db);
     }
-    const QString chosen = exams_->currentText();
+    // The sitting chosen stays chosen while it is there; else the latest.
+    const QVariant chosen = exams_->currentData();
     const QSignalBlocker blocker(exams_);
     exams_->clear();
-    exams_->addItems(exams);
-    exams_->setCurrentIndex(std::max(0, int(exams.indexOf(chosen))));
+    for (const SittingChoice& sitting : sittings)
+        exams_->addItem(sitting.caption, sitting.id);
+    exams_->setCurrentIndex(std::max(0, exams_->findData(chosen)));
     Analyse();
 }
 
@@ -158,29 +155,13 @@ void AnalysisTab::Analyse() {
     record_ = {};
     if (exams_->count() > 0) {
         Database db(kDatabasePath);
-        record_ = ReadRecordedExam(db, exams_->currentText(), inProgress_->isChecked());
+        record_ =
+            ReadRecordedExam(db, exams_->currentData().toLongLong(), inProgress_->isChecked());
     }
+    exams_->setToolTip(exams_->currentText());  // a long name does not fit the box
     statistics_ = ::Analyse(record_);
-    const ScoreSummary& s = statistics_.summary;
-
-    QStringList notes;
-    if (exams_->count() == 0) {
-        notes << kNoRecord;
-    } else if (s.candidates == 0) {
-        notes << (inProgress_->isChecked() ? kNoAttempt : kNoEnded);
-    } else if (s.candidates == 1) {
-        notes << kOneCandidate;
-    } else if (s.standardDeviation && *s.standardDeviation == 0) {
-        notes << kSameScore;
-    }
-    if (record_.paperQuestions > int(record_.questions.size()) && s.candidates > 0)
-        notes << QStringLiteral("试卷共 %1 题，其中 %2 题没有考生看过，不计入满分。")
-                     .arg(record_.paperQuestions)
-                     .arg(record_.paperQuestions - int(record_.questions.size()));
-    const auto open = std::count_if(record_.candidates.begin(), record_.candidates.end(),
-                                    [](const CandidateRecord& c) { return !c.ended; });
-    if (open > 0) notes << QStringLiteral("其中 %1 人尚未交卷。").arg(open);
-    notice_->setText(notes.join(u' '));
+    notes_ = AnalysisNotes(record_, statistics_, exams_->count() > 0, inProgress_->isChecked());
+    notice_->setText(notes_.join(u' '));
 
     ShowSummary();
     ShowChart();
@@ -283,18 +264,15 @@ void AnalysisTab::QuestionsClick() {
     const BankTraits& traits = TraitsOf(BankOf(q.section));
     QStringList lines;
     lines << QStringLiteral("%1 第 %2 题").arg(SectionName(q.section)).arg(q.number);
+    // The question as the sitting's paper froze it, whatever the bank holds now.
     Database db(kDatabasePath);
-    auto table = db.OpenQuery(QStringLiteral("SELECT * FROM %1 WHERE TestID=?").arg(traits.table),
-                              {qint64(q.number)});
-    if (table->RowCount() == 0) {
-        lines << QStringLiteral("题库中已没有这道题；以下是考试记录中的答案和分值。");
-    } else {
-        for (const BankColumn& column : traits.columns)
-            if (column.column != QStringLiteral("TestID"))
-                lines << column.caption + QStringLiteral("：") + table->Value(column.column);
-    }
-    if (IsObjective(q.section))
-        lines << QStringLiteral("记录中的答案：%1　分值：%2").arg(q.key, FormatGeneral(q.points));
+    const ResultTable table =
+        ReadPaper(db, exams_->currentData().toLongLong()).Question(q.section, q.number);
+    const QStringList& columns = FrozenPaper::Columns();
+    for (const BankColumn& column : traits.columns)
+        if (table.RowCount() > 0 && column.column != QStringLiteral("TestID") &&
+            columns.contains(column.column, Qt::CaseInsensitive))
+            lines << column.caption + QStringLiteral("：") + table.Value(column.column);
     questionText_->setPlainText(lines.join(u'\n'));
 }
 
@@ -306,7 +284,7 @@ void AnalysisTab::ExportClick() {
     const QString file = AskWorkbookFile(prompts_, true);
     if (file.isEmpty()) return;
     try {
-        WriteWorkbook(file, AnalysisWorkbook(record_, statistics_));
+        WriteWorkbook(file, AnalysisWorkbook(exams_->currentText(), notes_, record_, statistics_));
     } catch (const WorkbookError& error) {
         prompts_.Error(QStringLiteral("导出失败：") + error.Message());
     }
@@ -319,7 +297,7 @@ void AnalysisTab::PrintClick(bool preview) {
     }
     AnalysisReportData report = AnalysisReport(statistics_);
     report.exam = exams_->currentText();
-    report.notes = notice_->text();
+    report.notes = notes_.join(u' ');
     // The chart as on screen, drawn three times as fine for the paper.
     report.chart = QImage(chart_->size() * 3, QImage::Format_ARGB32_Premultiplied);
     report.chart.fill(Qt::white);

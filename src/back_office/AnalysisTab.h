@@ -1,5 +1,6 @@
-// "成绩分析": the results of one exam from the exam record: the summary, the distribution of the
-// totals, one row per question, and "导出分析" to a workbook. The figures come from src/analysis.
+// "成绩分析": the results of one sitting from the exam record, against its frozen paper: the
+// summary, the distribution of the totals, one row per question, and "导出分析" to a workbook. The
+// figures come from src/analysis.
 #pragma once
 
 #include "analysis/Statistics.h"
@@ -20,15 +21,15 @@ class AnalysisTab : public OfficeTab {
   public:
     AnalysisTab(Prompts& prompts, QWidget* parent);
 
-    // Lists the recorded exams (keeping the chosen one while it is there) and analyses it.
+    // Lists the sittings (keeping the chosen one while it is there) and analyses it.
     void Refresh() override;
-    // The chosen exam or "包括未交卷" changed: analyse again.
+    // The chosen sitting or "包括未交卷" changed: analyse again.
     void Analyse();
     // "导出分析": the three sheets to a workbook named in the save dialog.
     void ExportClick();
     // "打印预览" / "导出PDF": the summary, the chart and the question table on paper.
     void PrintClick(bool preview);
-    // A click on a question row: its text and options from the bank, or what the record holds.
+    // A click on a question row: its text and options from the bank, the paper's key and points.
     void QuestionsClick();
 
   protected:
@@ -59,6 +60,7 @@ class AnalysisTab : public OfficeTab {
     QTimer* poll_ = nullptr;
 
     RecordedExam record_;
+    QStringList notes_;
     ExamStatistics statistics_;
     QString fingerprint_;
 };

@@ -1,6 +1,7 @@
 #include "data_store/FrozenPaper.h"
 
 #include "data_store/Database.h"
+#include "data_store/Schema.h"
 
 namespace {
 
@@ -31,6 +32,12 @@ const QString& FrozenPaper::BankOf(int section) {
     static const QString banks[kSections] = {QStringLiteral("KaoShi"), QStringLiteral("KaoShi2"),
                                              QStringLiteral("KaoShi3"), QStringLiteral("KaoShi4")};
     return banks[section - 1];
+}
+
+int FrozenPaper::Limit(int section) {
+    static const int limits[kSections] = {kSingleChoiceLimit, kMultiChoiceLimit, kTrueFalseLimit,
+                                          kSubjectiveLimit};
+    return limits[section - 1];
 }
 
 ResultTable FrozenPaper::Section(int section) const {

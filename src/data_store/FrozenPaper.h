@@ -22,6 +22,8 @@ class FrozenPaper {
     // TestID, Request, Axx, Bxx, Cxx, Dxx, DDx, Score.
     static const QStringList& Columns();
     static const QString& BankOf(int section);  // "KaoShi" .. "KaoShi4"
+    // The most questions the exam shows of a section: they are numbered 1 up to this.
+    static int Limit(int section);
 
     // Every row of the section (1..4) in bank order, as "Select * from <bank>" returns them.
     ResultTable Section(int section) const;

@@ -2,7 +2,6 @@
 
 #include "analysis/RecordedExam.h"
 #include "data_store/Database.h"
-#include "data_store/Schema.h"
 #include "record/Sitting.h"
 
 #include <QHash>
@@ -11,20 +10,19 @@
 
 namespace {
 
-// What the sheet shows of each section: its option columns (A.. in order), its limit, whether
-// its questions have keys and points.
+// What the sheet shows of each section: its option columns (A.. in order), whether its questions
+// have keys and points.
 struct SectionSource {
     int section;
     QStringList options;
-    int limit;
     bool keyed;
 };
 
 const SectionSource kSections[] = {
-    {1, {"Axx", "Bxx", "Cxx", "Dxx"}, kSingleChoiceLimit, true},
-    {2, {"Axx", "Bxx", "Cxx", "Dxx"}, kMultiChoiceLimit, true},
-    {3, {}, kTrueFalseLimit, true},
-    {4, {}, kSubjectiveLimit, false},
+    {1, {"Axx", "Bxx", "Cxx", "Dxx"}, true},
+    {2, {"Axx", "Bxx", "Cxx", "Dxx"}, true},
+    {3, {}, true},
+    {4, {}, false},
 };
 
 QString QuestionText(const ResultTable& row, const SectionSource& source) {
@@ -51,7 +49,7 @@ std::vector<SheetQuestion> SheetPaper(const FrozenPaper& paper) {
             SheetQuestion q;
             q.section = source.section;
             q.number = table.Value(QStringLiteral("TestID")).toInt();
-            if (q.number < 1 || q.number > source.limit) continue;
+            if (q.number < 1 || q.number > FrozenPaper::Limit(source.section)) continue;
             q.text = QuestionText(table, source);
             if (source.keyed) {
                 q.key = table.Value(QStringLiteral("DDx"));

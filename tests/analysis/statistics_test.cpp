@@ -59,7 +59,8 @@ class StatisticsTest : public QObject {
         QCOMPARE(s.bands, (std::array<int, 10>{1, 0, 1, 0, 0, 1, 0, 1, 0, 1}));
     }
 
-    // Ten candidates on five questions: groups of three, ties inside the middle only.
+    // Ten candidates on five questions: groups of three. Totals 5 4 4 3 2 2 1 1 1 0: the lower
+    // group is the 0 and two places shared by the three 1s, each counting 2/3.
     void tenCandidates() {
         const ExamStatistics s = Analyse(Class({{1, 1, 1, 1, 1},
                                                 {1, 1, 1, 1, 0},
@@ -77,7 +78,7 @@ class StatisticsTest : public QObject {
         Near(s.summary.standardDeviation, 2 * 1.5524174696260025);
         Near(s.summary.reliability, 0.6950207468879668);  // KR-20 does not depend on the points
         const double facility[5] = {0.7, 0.6, 0.5, 0.3, 0.2};
-        const double discrimination[5] = {2 / 3.0, 1, 2 / 3.0, 2 / 3.0, 2 / 3.0};
+        const double discrimination[5] = {7 / 9.0, 7 / 9.0, 7 / 9.0, 2 / 3.0, 2 / 3.0};
         const double pointBiserial[5] = {0.4771187236136979, 0.4504426164614508,
                                          0.30151134457776363, 0.5175491695067655,
                                          0.5384615384615384};
@@ -87,6 +88,22 @@ class StatisticsTest : public QObject {
             Near(s.questions[q].pointBiserial, pointBiserial[q]);
             QVERIFY(!s.questions[q].flagged);  // .2 is not below .2
         }
+    }
+
+    // Candidates tied across a group's boundary count alike whatever their order: D does not
+    // depend on who has the lower student number.
+    void tiesAtTheBoundaryShareThePlaces() {
+        // Totals 3 2 2 2 0 0 (group of 2): the upper group is the 3 and one place shared by the
+        // three 2s; question 1 is right for one of them, question 2 for two.
+        std::vector<std::vector<int>> marks = {{1, 1, 1}, {1, 0, 1}, {0, 1, 1},
+                                               {0, 1, 1}, {0, 0, 0}, {0, 0, 0}};
+        const ExamStatistics s = Analyse(Class(marks));
+        std::swap(marks[1], marks[3]);
+        const ExamStatistics swapped = Analyse(Class(marks));
+        Near(s.questions[0].discrimination, (1 + 1 / 3.0) / 2);
+        Near(s.questions[1].discrimination, (1 + 2 / 3.0) / 2);
+        for (int q = 0; q < 3; ++q)
+            Near(swapped.questions[q].discrimination, *s.questions[q].discrimination);
     }
 
     void flagsQuestionsToLookAt() {

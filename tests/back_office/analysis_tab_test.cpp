@@ -1,5 +1,5 @@
 // "成绩分析": the tab over the record on a real database file, its plain lines for the empty and
-// odd cases, the exam drop-down, a question's text, and the exported workbook read back by
+// odd cases, the sittings' drop-down, a question's text, and the exported workbook read back by
 // ReadSheet and by LibreOffice.
 #include "OfficeFixture.h"
 #include "analysis/RecordReader.h"
@@ -8,6 +8,7 @@
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
+#include "record/Sitting.h"
 #include "support/SimulatedRecord.h"
 
 #include <QCheckBox>
@@ -25,19 +26,34 @@ class AnalysisTabTest : public QObject {
         Tab() : OfficeFixture("TabAnalysis") {}
         QString Notice() const { return Find<QLabel>("AnalysisNotice")->text(); }
         QString Figure(int line) const { return List("AnalysisSummary")->Cell(line, 1); }
-        // An attempt of `exam` with one answer to single-choice question 1 (key A, 2 points).
-        void Attempt(int id, int student, const QString& exam, int state, const QString& answer,
-                     qint64 started = 100) const {
+        // A sitting of a paper of single-choice questions worth 2, key A, opened at `at`.
+        qint64 Sitting(const QString& name, qint64 at, int questions = 1) const {
+            dir.Sql(
+                QStringLiteral("DELETE FROM Test; DELETE FROM KaoShi2; DELETE FROM KaoShi3; "
+                               "DELETE FROM KaoShi4; UPDATE Changci SET Jieshu=Kaishi"));
+            for (int q = 1; q <= questions; ++q)
+                dir.Sql(
+                    QStringLiteral("INSERT INTO Test (TestID,Request,Axx,Bxx,Cxx,Dxx,DDx,Score) "
+                                   "VALUES (%1,'题目%1','甲','乙','丙','丁','A','2')")
+                        .arg(q));
+            Database db(kDatabasePath);
+            return record::OpenNewSitting(db, name, 3600, QStringLiteral("admin"), at).id;
+        }
+        // An attempt in `sitting` with a row for single-choice question 1: `answer`, or only shown
+        // when it is empty.
+        void Attempt(int id, int student, qint64 sitting, int state, const QString& answer) const {
             dir.Sql(QStringLiteral("INSERT INTO Kaoshijilu (JiluID,Xuehao,Cishu,ExamID,Kaishi,"
-                                   "Huodong,Shengyu,Zhuangtai) VALUES (%1,%2,1,'%3',%4,0,0,%5);"
+                                   "Huodong,Shengyu,Zhuangtai,ChangciID) VALUES (%1,%2,1,'1',0,0,0,"
+                                   "%3,%4);"
                                    "INSERT INTO Datijilu (JiluID,Bufen,TestID,Daan,Fenzhi,"
-                                   "Biaozhun,Defen,Gengxin) VALUES (%1,1,1,'%6',2,'A',%7,0)")
+                                   "Biaozhun,Defen,Gengxin) VALUES (%1,1,1,'%5',%6,'%7',%8,0)")
                         .arg(id)
                         .arg(student)
-                        .arg(exam)
-                        .arg(started)
                         .arg(state)
+                        .arg(sitting)
                         .arg(answer)
+                        .arg(answer.isEmpty() ? 0 : 2)
+                        .arg(answer.isEmpty() ? QString() : QStringLiteral("A"))
                         .arg(answer == QStringLiteral("A") ? 2 : 0));
         }
     };
@@ -51,7 +67,8 @@ class AnalysisTabTest : public QObject {
         tab.Click("AnalysisExport");
         QCOMPARE(tab.prompts.Texts(), QStringList({QStringLiteral("没有可导出的分析。")}));
 
-        tab.Attempt(1, 110101, QStringLiteral("1"), 0, QStringLiteral("A"));
+        const qint64 sitting = tab.Sitting(QStringLiteral("期末"), 1'800'000'000);
+        tab.Attempt(1, 110101, sitting, 0, QStringLiteral("A"));
         tab.Click("AnalysisRefresh");
         QCOMPARE(tab.Notice(), QStringLiteral("本场考试还没有考生交卷。"));
         tab.Find<QCheckBox>("AnalysisInProgress")->setChecked(true);
@@ -61,7 +78,7 @@ class AnalysisTabTest : public QObject {
         QCOMPARE(tab.Figure(4), QStringLiteral("—"));
 
         // Two candidates with the same total by different answers.
-        tab.Attempt(2, 110102, QStringLiteral("1"), 1, QStringLiteral("A"));
+        tab.Attempt(2, 110102, sitting, 1, QStringLiteral("A"));
         tab.Click("AnalysisRefresh");
         QCOMPARE(tab.Notice(), QStringLiteral("所有考生的成绩相同：区分度、相关和信度无法计算，"
                                               "显示为“—”。 其中 1 人尚未交卷。"));
@@ -70,27 +87,33 @@ class AnalysisTabTest : public QObject {
         QVERIFY(tab.prompts.Errors().isEmpty());
     }
 
-    // The latest exam comes first and is analysed; the other is a pick away. A question the bank
-    // no longer has shows what the record holds.
-    void examChoiceAndQuestionText() {
+    // The latest sitting comes first and is analysed; the other is a pick away. Its paper is the
+    // frozen one: a question nobody saw counts in the full marks, and the question's text and key
+    // stay as they were when the bank changes.
+    void sittingChoiceAndQuestionText() {
         Tab tab;
-        tab.Attempt(1, 110101, QStringLiteral("期中"), 1, QStringLiteral("A"), 100);
-        tab.Attempt(2, 110102, QStringLiteral("期末"), 1, QStringLiteral("B"), 200);
-        tab.Attempt(3, 110103, QStringLiteral("期末"), 2, QString(), 200);
+        const qint64 first = tab.Sitting(QStringLiteral("期中"), 1'790'000'000, 2);
+        tab.Attempt(1, 110101, first, 1, QStringLiteral("A"));
+        const qint64 second = tab.Sitting(QStringLiteral("期末"), 1'800'000'000);
+        tab.Attempt(2, 110102, second, 1, QStringLiteral("B"));
+        tab.Attempt(3, 110103, second, 2, QString());
         tab.Click("AnalysisRefresh");
         auto* exams = tab.Find<QComboBox>("AnalysisExam");
-        QCOMPARE(exams->currentText(), QStringLiteral("期末"));
+        const auto date = [](qint64 at) {
+            return QDateTime::fromSecsSinceEpoch(at).toString(QStringLiteral("yyyy-MM-dd"));
+        };
+        QCOMPARE(exams->currentText(), QStringLiteral("期末（%1）").arg(date(1'800'000'000)));
         QCOMPARE(tab.Figure(0), QStringLiteral("2"));
         QCOMPARE(tab.Figure(2), QStringLiteral("0"));
         QTest::keyClick(exams, Qt::Key_Down);
-        QCOMPARE(exams->currentText(), QStringLiteral("期中"));
+        QCOMPARE(exams->currentText(), QStringLiteral("期中（%1）").arg(date(1'790'000'000)));
         QCOMPARE(tab.Figure(0), QStringLiteral("1"));
-        // The paper had 3 questions; the record knows only the one shown.
-        tab.dir.Sql(QStringLiteral("UPDATE Kaoshijilu SET Tishu=3 WHERE JiluID=1"));
-        tab.Click("AnalysisRefresh");  // keeps the chosen exam
-        QCOMPARE(exams->currentText(), QStringLiteral("期中"));
+        QCOMPARE(tab.Figure(1), QStringLiteral("4"));
+        tab.Click("AnalysisRefresh");  // keeps the chosen sitting
+        QCOMPARE(exams->currentText(), QStringLiteral("期中（%1）").arg(date(1'790'000'000)));
         QCOMPARE(tab.Notice(), QStringLiteral("只有一名考生：没有标准差、区分度、相关和信度。 "
-                                              "试卷共 3 题，其中 2 题没有考生看过，不计入满分。"));
+                                              "试卷中有 1 道客观题没有考生看过，仍按试卷的分值计入"
+                                              "满分。"));
         // The look for changes runs only while the tab is on screen.
         auto* pages = tab.window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         QVERIFY(tab.Find<QTimer>("AnalysisPoll")->isActive());
@@ -98,15 +121,13 @@ class AnalysisTabTest : public QObject {
         QVERIFY(!tab.Find<QTimer>("AnalysisPoll")->isActive());
         pages->setCurrentIndex(pages->count() - 1);
 
+        tab.dir.Sql(QStringLiteral("DELETE FROM Test"));
         auto* text = tab.Find<QTextEdit>("AnalysisQuestionText");
-        OfficeFixture::ClickRow(tab.List("AnalysisQuestions"), 0);
-        QVERIFY2(text->toPlainText().contains(QStringLiteral("标准答案：")),
+        OfficeFixture::ClickRow(tab.List("AnalysisQuestions"), 1);
+        QVERIFY2(text->toPlainText().startsWith(QStringLiteral("单选 第 2 题\n")) &&
+                     text->toPlainText().contains(QStringLiteral("题目2")) &&
+                     text->toPlainText().contains(QStringLiteral("标准答案：A")),
                  qPrintable(text->toPlainText()));
-        tab.dir.Sql(QStringLiteral("DELETE FROM Test WHERE TestID=1"));
-        OfficeFixture::ClickRow(tab.List("AnalysisQuestions"), 0);
-        QCOMPARE(text->toPlainText(),
-                 QStringLiteral("单选 第 1 题\n题库中已没有这道题；以下是考试记录中的答案和分值。\n"
-                                "记录中的答案：A　分值：2"));
     }
 
     // Every cell as written (numbers in the general format) comes back from ReadSheet; LibreOffice
@@ -120,15 +141,21 @@ class AnalysisTabTest : public QObject {
             FillRecord(db, simulated);
         }
         tab.Click("AnalysisRefresh");
+        tab.Find<QCheckBox>("AnalysisInProgress")->setChecked(true);
         const QString path = tab.dir.Path() + QStringLiteral("/成绩分析.xlsx");
         tab.prompts.fileAnswers << path;
         tab.Click("AnalysisExport");
         QVERIFY(tab.prompts.shown.size() == 1 && tab.prompts.Errors().isEmpty());
 
         Database db(kDatabasePath);
-        const RecordedExam record = ReadRecordedExam(db, QStringLiteral("1"), false);
-        const QList<SheetData> sheets = AnalysisWorkbook(record, Analyse(record));
-        QCOMPARE(sheets[2].rows.size(), 12);  // the heading and the 11 who handed in
+        const RecordedExam record = ReadRecordedExam(db, RecordedSittings(db).front().id, true);
+        const QString sitting = tab.Find<QComboBox>("AnalysisExam")->currentText();
+        // 概况 names the sitting and carries the tab's notice.
+        const QStringList notes = {QStringLiteral("其中 1 人尚未交卷。")};
+        QCOMPARE(tab.Notice(), notes.join(u' '));
+        const QList<SheetData> sheets = AnalysisWorkbook(sitting, notes, record, Analyse(record));
+        QCOMPARE(sheets[0].rows.last(), (QList<CellValue>{QStringLiteral("说明"), notes[0]}));
+        QCOMPARE(sheets[2].rows.size(), 13);  // the heading and the 12 candidates
         for (const SheetData& sheet : sheets) {
             SheetCells expected;
             for (const auto& row : sheet.rows) {
@@ -163,7 +190,7 @@ class AnalysisTabTest : public QObject {
         };
         const QStringList summary = csv(QStringLiteral("概况"));
         QVERIFY2(summary.size() > 2, qPrintable(QString::fromUtf8(convert.readAllStandardError())));
-        QCOMPARE(summary[1], QStringLiteral("\"人数\",11"));
+        QCOMPARE(summary[2], QStringLiteral("\"人数\",12"));
         const QStringList answers = csv(QStringLiteral("答题明细"));
         QVERIFY(
             answers[1].startsWith(QStringLiteral("110101,\"%1\",").arg(record.candidates[0].name)));

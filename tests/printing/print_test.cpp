@@ -7,6 +7,7 @@
 #include "support/SimulatedRecord.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QStandardPaths>
@@ -162,7 +163,9 @@ class PrintTest : public QObject {
         Office office("TabAnalysis", 40);
         office.Click("AnalysisRefresh");
         const QString text = office.Pdf("AnalysisPdf");
-        QVERIFY(text.contains(QStringLiteral("成绩分析（考试：1）")));
+        // The sitting as the drop-down names it.
+        QVERIFY(text.contains(QStringLiteral("成绩分析（考试：%1）")
+                                  .arg(office.Find<QComboBox>("AnalysisExam")->currentText())));
         const ReportList* summary = office.List("AnalysisSummary");
         QVERIFY(HasLine(
             text,

@@ -60,6 +60,12 @@ void FillRecord(Database& db, const SimulatedClass& simulated) {
     Transaction transaction(db);
     if (simulated.fillBanks) {
         const char* tables[4] = {"Test", "KaoShi2", "KaoShi3", "KaoShi4"};
+        // The paper is the class's questions and nothing more: each candidate was shown them all.
+        // The single-choice bank keeps its fixed rows; the class answers as many as it has.
+        for (int section = 2; section <= 4; ++section)
+            db.RunStatement(QStringLiteral("DELETE FROM %1 WHERE TestID>?")
+                                .arg(QString::fromLatin1(tables[section - 1])),
+                            {qint64(counts[section - 1])});
         for (const Question& q : questions) {
             const QString request =
                 QStringLiteral("第%1题：模拟题目，请选出正确的一项。").arg(q.number);

@@ -7,7 +7,8 @@ class Database;
 
 struct SimulatedClass {
     int candidates = 40;
-    int single = 20;  // questions of each section, numbered 1..n in their banks
+    int single = 50;  // questions of each section, numbered 1..n in their banks (the
+                      // single-choice bank holds 50 rows whatever the class sits)
     int multi = 10;
     int trueFalse = 10;
     int subjective = 2;
@@ -15,7 +16,7 @@ struct SimulatedClass {
     QString examId = QStringLiteral("1");
     QString sittingName = QStringLiteral("模拟考试");
     qint64 firstStudentNo = 110101;
-    bool fillBanks = true;  // also write the questions into the banks
+    bool fillBanks = true;  // also make the banks hold these questions (and the others none)
     int inProgress = 1;     // the last this many candidates are still writing
 };
 
