@@ -128,7 +128,8 @@ class RoomTabTest : public QObject {
         const Expected expected[] = {
             // 3600 + 600 given - 2000 run: less than the 3000 it last wrote.
             {110101, "110101  张三", "答题中", kWritingColor, "00:36:40"},
-            {120001, "120001  李四", "中断 00:00:30", kInterruptedColor, "00:16:40"},
+            // Interrupted: what it last wrote less the 30 s of silence since.
+            {120001, "120001  李四", "中断 00:00:30", kInterruptedColor, "00:16:10"},
             {120002, "120002  王五", "已交卷", kHandedInColor, "00:48:20"},
             {120003, "120003  赵六", "已超时", kTimedOutColor, "00:00:00"},
         };
