@@ -219,6 +219,18 @@ void RoomTab::Refresh() {
             audit = record::Audit(db, shown->id);
         }
     }
+    // The sitting's clock as this console measures it: when no workstation writes (a lone
+    // candidate's machine frozen), the stored clock stands still, yet time runs on here. The
+    // console's own clock only ever measures its own intervals; it writes nothing.
+    if (shown && shown->IsOpen()) {
+        const qint64 now = now_();
+        if (shown->id != clockSitting_ || shown->clock > clockBase_ + (now - clockBaseAt_)) {
+            clockSitting_ = shown->id;
+            clockBase_ = shown->clock;
+            clockBaseAt_ = now;
+        }
+        shown->clock = qMax(shown->clock, clockBase_ + qMax<qint64>(0, now - clockBaseAt_));
+    }
     shown_ = shown;
     candidates_.clear();
     std::map<qint64, std::vector<qint64>> interruptions;

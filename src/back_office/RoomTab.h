@@ -93,6 +93,8 @@ class RoomTab : public OfficeTab {
     void Act(const QString& question, const std::function<void(Database&, qint64)>& act);
     QString Who() const;
 
+    // The sitting's clock as last read and when, by this console's clock.
+    qint64 clockSitting_ = 0, clockBase_ = 0, clockBaseAt_ = 0;
     WindowPrompts prompts_;
     QLabel* sitting_ = nullptr;
     QLabel* summary_ = nullptr;

@@ -174,6 +174,14 @@ class RoomTabTest : public QObject {
         file.seek(0);
         QCOMPARE(file.readAll(), before);
 
+        // Nobody writes (a lone machine frozen): the console's own clock runs the sitting's on.
+        static qint64 consoleNow = 1'800'000'000;
+        room.tab.SetClock([] { return consoleNow; });
+        consoleNow += 40;
+        room.tab.Refresh();
+        QCOMPARE(room.Child<ColorLabel>(room.Tile(110101), "TileState")->text(),
+                 QStringLiteral("中断 00:00:50"));
+
         // The refresh runs while the tab is on screen only.
         auto* timer = room.Child<QTimer>(&room.tab, "RoomTimer");
         room.tab.show();
