@@ -2,6 +2,7 @@
 // options on their own lines and on one line, answers and points, runs with properties as Word
 // writes them) against a baseline in the same run: the same package's parts inflated with libzip
 // and its document part parsed with pugixml, nothing more.
+#include "MedianTiming.h"
 #include "back_office/workbook/QuestionDocument.h"
 
 #include <QCryptographicHash>
@@ -117,19 +118,9 @@ bool WriteZip(const QString& path, const QMap<QString, QByteArray>& parts) {
     return zip_close(zip) == 0;
 }
 
-// Median and fastest of `runs` timings in milliseconds; gives the median.
+// The median of `runs` timings in milliseconds, printed in this benchmark's columns.
 double Time(const char* what, int runs, const std::function<void()>& action) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        action();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("%-52s median %8.2f ms   fastest %8.2f ms   (%d runs)\n", what,
-                times[times.size() / 2], times.front(), runs);
-    return times[times.size() / 2];
+    return MedianTiming(what, runs, {52, 8, true}, action);
 }
 
 }  // namespace
