@@ -41,7 +41,7 @@ CREATE TABLE Kaoshijilu(JiluID INTEGER PRIMARY KEY, Xuehao INTEGER NOT NULL, Cis
   TestID INTEGER NOT NULL DEFAULT 1, ChangciID INTEGER NOT NULL DEFAULT 0,
   Zhuren TEXT NOT NULL DEFAULT '', Shebei TEXT NOT NULL DEFAULT '', Xintiao INTEGER NOT NULL DEFAULT 0,
   Jiashi INTEGER NOT NULL DEFAULT 0, Qidian BIGINT NOT NULL DEFAULT 0, Zuihou BIGINT NOT NULL DEFAULT 0,
-  Huanji INTEGER NOT NULL DEFAULT 0, UNIQUE(Xuehao, Cishu));
+  Huanji INTEGER NOT NULL DEFAULT 0, Zhongzi BIGINT NOT NULL DEFAULT 0, UNIQUE(Xuehao, Cishu));
 CREATE TABLE Datijilu(JiluID INTEGER NOT NULL, Bufen INTEGER NOT NULL, TestID INTEGER NOT NULL,
   Daan TEXT NOT NULL DEFAULT '', Caogao TEXT, Biaoji INTEGER NOT NULL DEFAULT 0,
   Xianshi INTEGER NOT NULL DEFAULT 0, Fenzhi FLOAT NOT NULL DEFAULT 0, Biaozhun TEXT NOT NULL DEFAULT '',
@@ -55,13 +55,19 @@ CREATE TABLE Datijilu(JiluID INTEGER NOT NULL, Bufen INTEGER NOT NULL, TestID IN
 -- (Qidian) and at its last sign of life (Zuihou), and whether it may move at once (Huanji).
 CREATE TABLE Changci(ChangciID INTEGER PRIMARY KEY, Mingcheng TEXT NOT NULL, Shichang INTEGER NOT NULL,
   Kaishi BIGINT NOT NULL, KaishiRen TEXT NOT NULL DEFAULT '', Jieshu BIGINT, JieshuRen TEXT,
-  Shizhong BIGINT NOT NULL DEFAULT 0);
+  Shizhong BIGINT NOT NULL DEFAULT 0, Luanxu INTEGER NOT NULL DEFAULT 0);
 CREATE TABLE Shijuan(ChangciID INTEGER NOT NULL, Bufen INTEGER NOT NULL, Hanghao INTEGER NOT NULL,
   TestID TEXT, Request TEXT, Axx TEXT, Bxx TEXT, Cxx TEXT, Dxx TEXT, DDx TEXT, Score TEXT,
   PRIMARY KEY(ChangciID, Bufen, Hanghao));
 CREATE TABLE Jiankao(ID INTEGER PRIMARY KEY, ChangciID INTEGER NOT NULL, JiluID INTEGER, Xuehao INTEGER,
   Caozuo TEXT NOT NULL, Canshu BIGINT, Ren TEXT NOT NULL DEFAULT '', Shijian BIGINT NOT NULL);
-PRAGMA user_version = 2;
+-- Pictures, per-candidate order and settings (schema version 3): each picture once (Tupian, keyed
+-- by the SHA-256 of its bytes, Geshi its format), referred to from the question texts; a sitting may
+-- give each attempt its own order of questions and options (Changci.Luanxu), drawn from the
+-- attempt's seed (Kaoshijilu.Zhongzi); settings every workstation shares, by name (Shezhi).
+CREATE TABLE Tupian(Hash TEXT PRIMARY KEY, Geshi TEXT NOT NULL, Shuju BLOB NOT NULL);
+CREATE TABLE Shezhi(Mingcheng TEXT PRIMARY KEY, Zhi TEXT NOT NULL DEFAULT '');
+PRAGMA user_version = 3;
 
 INSERT INTO Exam (ExamID) VALUES (1);
 INSERT INTO Time (TimeID, TimeN) VALUES (1, '01:10:00');

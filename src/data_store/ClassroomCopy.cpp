@@ -15,7 +15,8 @@ struct Definition {
     QString sql;
 };
 
-// Binds each value as the kind the source read it as: integers and floats exactly, texts as text.
+// Binds each value as the kind the source read it as: integers and floats exactly, texts as text,
+// blobs as bytes.
 SqlValues RowValues(const ResultTable& rows) {
     SqlValues values;
     for (int c = 0; c < rows.ColumnCount(); ++c) {
@@ -29,6 +30,9 @@ SqlValues RowValues(const ResultTable& rows) {
                 break;
             case ColumnKind::Float:
                 values << rows.ColumnAsFloat(c);
+                break;
+            case ColumnKind::Blob:
+                values << *rows.ColumnBlob(c);
                 break;
             default:
                 values << QString::fromUtf8(rows.ColumnText(c));

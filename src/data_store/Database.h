@@ -29,8 +29,8 @@ class DatabaseError : public std::runtime_error {
 // SQLite's result code as an English sentence.
 QString ErrorCodeText(int code);
 
-// A value bound to a "?" placeholder: null, integer, floating value or text.
-using SqlValue = std::variant<std::nullptr_t, qint64, double, QString>;
+// A value bound to a "?" placeholder: null, integer, floating value, text or bytes (a blob).
+using SqlValue = std::variant<std::nullptr_t, qint64, double, QString, QByteArray>;
 using SqlValues = QList<SqlValue>;
 
 // SQLite's fundamental type codes.

@@ -57,22 +57,25 @@ const char* const kAttemptColumns[] = {
 };
 
 // A server keeps each table's definition as the file would write it (for the copy back to a file):
-// the new tables and the grown attempt table are told to it.
-void KeepDefinitions(Database& db, const QStringList& created) {
+// the new tables and the grown tables are told to it.
+void KeepDefinitions(Database& db, const QMap<QString, QStringList>& grownColumns,
+                     const QStringList& created) {
     if (!db.OnServer()) return;
-    auto grown = db.OpenQuery(QStringLiteral("Select Yuju from Jiegou where Mingcheng=?"),
-                              {QStringLiteral("Kaoshijilu")});
-    QString definition = grown->Value(QStringLiteral("Yuju"));
-    // As the file's ALTER TABLE writes it: new columns after the last column, before the
-    // table's constraints.
-    static const QRegularExpression constraints(QStringLiteral(",\\s*UNIQUE\\s*\\("));
-    qsizetype at = definition.indexOf(constraints);
-    if (at < 0) at = definition.lastIndexOf(QLatin1Char(')'));
-    QString columns;
-    for (const char* column : kAttemptColumns)
-        columns += QStringLiteral(", ") + QLatin1String(column);
-    db.RunStatement(QStringLiteral("Update Jiegou set Yuju=? where Mingcheng=?"),
-                    {definition.insert(at, columns), QStringLiteral("Kaoshijilu")});
+    for (auto table = grownColumns.cbegin(); table != grownColumns.cend(); ++table) {
+        auto kept = db.OpenQuery(QStringLiteral("Select Yuju from Jiegou where Mingcheng=?"),
+                                 {table.key()});
+        QString definition = kept->Value(QStringLiteral("Yuju"));
+        // As the file's ALTER TABLE writes it: new columns after the last column, before the
+        // table's constraints.
+        static const QRegularExpression constraints(QStringLiteral(",\\s*UNIQUE\\s*\\("));
+        qsizetype at = definition.indexOf(constraints);
+        if (at < 0) at = definition.lastIndexOf(QLatin1Char(')'));
+        QString columns;
+        for (const QString& column : table.value())
+            columns += QStringLiteral(", ") + column;
+        db.RunStatement(QStringLiteral("Update Jiegou set Yuju=? where Mingcheng=?"),
+                        {definition.insert(at, columns), table.key()});
+    }
     for (const QString& statement : created) {
         const QString name =
             statement.section(QLatin1Char(' '), 5, 5).section(QLatin1Char('('), 0, 0);
@@ -80,6 +83,25 @@ void KeepDefinitions(Database& db, const QStringList& created) {
                                        "'table', ? from Jiegou"),
                         {name, statement});
     }
+}
+
+// Creates the tables and adds the columns (ALTER TABLE keeps every row), and tells a server.
+void GrowSchema(Database& db, const QStringList& tables,
+                const QMap<QString, QStringList>& columns) {
+    for (const QString& statement : tables)
+        db.RunStatement(statement);
+    for (auto table = columns.cbegin(); table != columns.cend(); ++table)
+        for (const QString& column : table.value())
+            db.RunStatement(QStringLiteral("ALTER TABLE %1 ADD COLUMN ").arg(table.key()) + column);
+    KeepDefinitions(db, columns, tables);
+}
+
+template <size_t N>
+QStringList Texts(const char* const (&statements)[N]) {
+    QStringList texts;
+    for (const char* statement : statements)
+        texts << QString::fromLatin1(statement);
+    return texts;
 }
 
 // Attempts made before sittings existed: one ended sitting per exam day (local time), named by its
@@ -138,21 +160,31 @@ void PlaceOldAttempts(Database& db) {
 }
 
 void AddSittings(Database& db) {
-    QStringList created;
-    for (const char* statement : kSittingTables) {
-        created << QString::fromLatin1(statement);
-        db.RunStatement(created.last());
-    }
-    for (const char* column : kAttemptColumns)
-        db.RunStatement(QStringLiteral("ALTER TABLE Kaoshijilu ADD COLUMN ") +
-                        QLatin1String(column));
-    KeepDefinitions(db, created);
+    GrowSchema(db, Texts(kSittingTables), {{QStringLiteral("Kaoshijilu"), Texts(kAttemptColumns)}});
     PlaceOldAttempts(db);
+}
+
+// Version 3: pictures, per-candidate order and the school's settings. A picture is stored once,
+// keyed by the SHA-256 of its bytes, and question texts refer to it; a sitting may give each
+// attempt its own order of the questions and options (Luanxu), drawn from the attempt's seed
+// (Zhongzi); settings every workstation shares (the school's name) are named values.
+const char* const kPictureTables[] = {
+    "CREATE TABLE IF NOT EXISTS Tupian(Hash TEXT PRIMARY KEY, Geshi TEXT NOT NULL, "
+    "Shuju BLOB NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS Shezhi(Mingcheng TEXT PRIMARY KEY, Zhi TEXT NOT NULL DEFAULT '')",
+};
+const char* const kOrderColumns[] = {"Luanxu INTEGER NOT NULL DEFAULT 0"};
+const char* const kSeedColumns[] = {"Zhongzi BIGINT NOT NULL DEFAULT 0"};
+
+void AddPicturesOrderAndSettings(Database& db) {
+    GrowSchema(db, Texts(kPictureTables),
+               {{QStringLiteral("Changci"), Texts(kOrderColumns)},
+                {QStringLiteral("Kaoshijilu"), Texts(kSeedColumns)}});
 }
 
 // Step i brings a file of version i to version i + 1.
 using Step = void (*)(Database&);
-const Step kSteps[kSchemaVersion] = {AddExamRecord, AddSittings};
+const Step kSteps[kSchemaVersion] = {AddExamRecord, AddSittings, AddPicturesOrderAndSettings};
 
 bool IsProgramDatabase(Database& db) {
     return db

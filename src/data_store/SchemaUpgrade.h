@@ -8,7 +8,7 @@
 class Database;
 
 // The version of the schema this program writes: data/Maindb.sql delivers it.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // The file's version (PRAGMA user_version).
 int SchemaVersion(Database& db);

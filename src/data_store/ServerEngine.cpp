@@ -139,6 +139,8 @@ void ServerEngine::RaiseError(const QString& message, const QString& sql) const 
 PGresult* ServerEngine::Execute(const ServerStatement& statement, const SqlValues& values) {
     std::vector<QByteArray> texts(size_t(values.size()));
     std::vector<const char*> pointers(size_t(values.size()), nullptr);
+    // Bytes go in binary form (bytea), everything else as text.
+    std::vector<int> lengths(size_t(values.size()), 0), formats(size_t(values.size()), 0);
     for (qsizetype i = 0; i < values.size(); ++i) {
         const SqlValue& value = values[i];
         if (std::holds_alternative<std::nullptr_t>(value)) continue;
@@ -146,7 +148,11 @@ PGresult* ServerEngine::Execute(const ServerStatement& statement, const SqlValue
             texts[size_t(i)] = QByteArray::number(*integer);
         else if (const double* number = std::get_if<double>(&value))
             texts[size_t(i)] = QByteArray::number(*number, 'g', QLocale::FloatingPointShortest);
-        else
+        else if (const QByteArray* blob = std::get_if<QByteArray>(&value)) {
+            texts[size_t(i)] = *blob;
+            lengths[size_t(i)] = int(blob->size());
+            formats[size_t(i)] = 1;
+        } else
             texts[size_t(i)] = std::get<QString>(value).toUtf8();
         pointers[size_t(i)] = texts[size_t(i)].constData();
     }
@@ -154,8 +160,9 @@ PGresult* ServerEngine::Execute(const ServerStatement& statement, const SqlValue
     if (PQstatus(link_->conn) != CONNECTION_OK && !link_->inTransaction) Reconnect();
     for (int attempt = 0;; ++attempt) {
         const bool retryable = !link_->inTransaction && attempt == 0;
-        PGresult* result = PQexecParams(link_->conn, statement.text.constData(), int(values.size()),
-                                        nullptr, pointers.data(), nullptr, nullptr, 0);
+        PGresult* result =
+            PQexecParams(link_->conn, statement.text.constData(), int(values.size()), nullptr,
+                         pointers.data(), lengths.data(), formats.data(), 0);
         if (PQstatus(link_->conn) == CONNECTION_OK) {
             link_->inTransaction = PQtransactionStatus(link_->conn) != PQTRANS_IDLE;
             return result;

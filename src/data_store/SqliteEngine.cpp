@@ -123,6 +123,9 @@ sqlite3_stmt* SqliteEngine::Prepare(const QByteArray& sql, const QString& text,
             rc = sqlite3_bind_int64(statement, index, *integer);
         } else if (const double* number = std::get_if<double>(&value)) {
             rc = sqlite3_bind_double(statement, index, *number);
+        } else if (const QByteArray* blob = std::get_if<QByteArray>(&value)) {
+            rc = sqlite3_bind_blob64(statement, index, blob->constData(),
+                                     sqlite3_uint64(blob->size()), SQLITE_TRANSIENT);
         } else {
             const QByteArray bytes = std::get<QString>(value).toUtf8();
             rc = sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()),

@@ -22,17 +22,18 @@ class DeliveredDatabaseTest : public QObject {
                          "select table_name from information_schema.tables where "
                          "table_schema=current_schema() order by table_type, table_name")),
                      (QStringList{"banben", "changci", "datijilu", "exam", "jiankao", "jiegou",
-                                  "kaoshi2", "kaoshi3", "kaoshi4", "kaoshijilu", "shijuan", "test",
-                                  "time", "usergl", "userxinxi", "kaoshi", "sqlite_master"}));
-            QCOMPARE(workdir_->Scalar(QStringLiteral("pragma user_version")), QStringLiteral("2"));
+                                  "kaoshi2", "kaoshi3", "kaoshi4", "kaoshijilu", "shezhi",
+                                  "shijuan", "test", "time", "tupian", "usergl", "userxinxi",
+                                  "kaoshi", "sqlite_master"}));
+            QCOMPARE(workdir_->Scalar(QStringLiteral("pragma user_version")), QStringLiteral("3"));
         } else {
             QCOMPARE(workdir_->Rows(
                          QStringLiteral("select name from sqlite_master where type='table' and "
                                         "name not like 'sqlite_%' order by name")),
                      (QStringList{"Changci", "Datijilu", "Exam", "Jiankao", "KaoShi2", "KaoShi3",
-                                  "KaoShi4", "Kaoshijilu", "Shijuan", "Test", "Time", "UserGL",
-                                  "Userxinxi"}));
-            QCOMPARE(workdir_->Scalar(QStringLiteral("pragma user_version")), QStringLiteral("2"));
+                                  "KaoShi4", "Kaoshijilu", "Shezhi", "Shijuan", "Test", "Time",
+                                  "Tupian", "UserGL", "Userxinxi"}));
+            QCOMPARE(workdir_->Scalar(QStringLiteral("pragma user_version")), QStringLiteral("3"));
             QCOMPARE(
                 workdir_->Rows(QStringLiteral("select name from sqlite_master where type='view'")),
                 QStringList{"KaoShi"});

@@ -3,6 +3,7 @@
 // nothing changes; and moving a classroom to the server and back keeps every row and text.
 #include "data_store/ClassroomCopy.h"
 #include "data_store/Database.h"
+#include "data_store/Pictures.h"
 #include "data_store/Schema.h"
 #include "data_store/ServerLink.h"
 #include "support/TestWorkdir.h"
@@ -144,6 +145,43 @@ class EnginesTest : public QObject {
         }
         QCOMPARE(workdir_->Scalar(QStringLiteral("Select count(*) from KaoShi4")),
                  QStringLiteral("2"));
+    }
+
+    // A picture is stored once however often a text refers to it, and comes back byte for byte
+    // (every byte value, NULs included) from either engine and through the copy back to a file.
+    void picturesAreStoredOnceAndReadBackExactly() {
+        QByteArray png("\x89PNG\r\n\x1a\n", 8);
+        for (int i = 0; i < 256 * 3; ++i)
+            png.append(char(i));
+        Database db(kDatabasePath);
+        const QString marker = StorePicture(db, png);
+        QCOMPARE(StorePicture(db, png), marker);
+        QCOMPARE(workdir_->Scalar(QStringLiteral("Select count(*) from Tupian")),
+                 QStringLiteral("1"));
+        const auto read = ReadPicture(db, PictureHash(png));
+        QVERIFY(read);
+        QCOMPARE(read->bytes, png);
+        QCOMPARE(read->format, QStringLiteral("png"));
+        QVERIFY(!ReadPicture(db, PictureHash("other")));
+
+        const QString text = QStringLiteral("如图") + marker + QStringLiteral("所示") + marker;
+        const auto pieces = SplitPictures(text);
+        QCOMPARE(pieces.size(), 4);
+        QCOMPARE(pieces[0].text, QStringLiteral("如图"));
+        QCOMPARE(pieces[1].pictureHash, PictureHash(png));
+        QCOMPARE(PictureHashes(text).size(), 2);
+        QCOMPARE(WithoutPictures(text), QStringLiteral("如图[图片]所示[图片]"));
+        QVERIFY(!HasPictures(QStringLiteral("如图\uE000所示")));  // a stray mark is text
+        QVERIFY(PictureRefusal(QByteArray(kPictureMaxBytes + 1, 'x'), QStringLiteral("a.png"))
+                    .contains(QStringLiteral("5 MB")));
+        QVERIFY(PictureRefusal("GIF89a....", QStringLiteral("b.gif")).isEmpty());
+        QVERIFY(!PictureRefusal("%PDF-1.4", QStringLiteral("c.pdf")).isEmpty());
+
+        if (!db.OnServer()) return;
+        const QString back = workdir_->Path() + QStringLiteral("/pictures.db");
+        Database file(back, Database::kDefaultBusyTimeoutMs, Database::Target::LocalFile);
+        CopyFromServer(db, file);
+        QCOMPARE(ReadPicture(file, PictureHash(png))->bytes, png);
     }
 
     void classroomMovesToTheServerAndBackUnchanged() {

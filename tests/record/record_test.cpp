@@ -64,7 +64,9 @@ class RecordTest : public QObject {
                                              Columns(delivered, "Datijilu")};
         TestWorkdir dir;
         dir.Sql(
-            QStringLiteral("drop table Kaoshijilu; drop table Datijilu; pragma user_version = 0;"
+            QStringLiteral("drop table Kaoshijilu; drop table Datijilu; drop table Changci; "
+                           "drop table Shijuan; drop table Jiankao; drop table Tupian; "
+                           "drop table Shezhi; pragma user_version = 0;"
                            "insert into Userxinxi (UserID, Xuehao, Xingmin, Chengji, Tt1) "
                            "values (2, '120001', '李四', '87.5', '答''案\n第二行');"
                            "update Test set Request = '改过的题目' where TestID = 7;"));
@@ -96,8 +98,9 @@ class RecordTest : public QObject {
             UpgradeSchema(db);  // to the newest, then back to the first version's tables
         }
         dir.Sql(QStringLiteral(
-            "drop table Changci; drop table Shijuan; drop table Jiankao; "
-            "alter table Kaoshijilu drop column ChangciID; alter table Kaoshijilu drop column "
+            "drop table Changci; drop table Shijuan; drop table Jiankao; drop table Tupian; "
+            "drop table Shezhi; alter table Kaoshijilu drop column Zhongzi; alter table Kaoshijilu "
+            "drop column ChangciID; alter table Kaoshijilu drop column "
             "Zhuren; alter table Kaoshijilu drop column Shebei; alter table Kaoshijilu drop column "
             "Xintiao; alter table Kaoshijilu drop column Jiashi; alter table Kaoshijilu drop "
             "column "
@@ -143,11 +146,13 @@ class RecordTest : public QObject {
         }();
         TestWorkdir dir;
         dir.Sql(QStringLiteral(
-            "drop table Changci; drop table Shijuan; drop table Jiankao; alter table Kaoshijilu "
-            "drop column ChangciID, drop column Zhuren, drop column Shebei, drop column Xintiao, "
+            "drop table Changci; drop table Shijuan; drop table Jiankao; drop table Tupian; "
+            "drop table Shezhi; alter table Kaoshijilu drop column Zhongzi, drop column ChangciID, "
+            "drop column Zhuren, drop column Shebei, drop column Xintiao, "
             "drop column Jiashi, drop column Qidian, drop column Zuihou, drop column Huanji; "
-            "delete from Jiegou where Mingcheng in ('Changci', 'Shijuan', 'Jiankao'); "
-            "update Jiegou set Yuju = regexp_replace(Yuju, ', ChangciID.*Huanji INTEGER NOT NULL "
+            "delete from Jiegou where Mingcheng in ('Changci', 'Shijuan', 'Jiankao', 'Tupian', "
+            "'Shezhi'); "
+            "update Jiegou set Yuju = regexp_replace(Yuju, ', ChangciID.*Zhongzi BIGINT NOT NULL "
             "DEFAULT 0', '') where Mingcheng = 'Kaoshijilu'; update Banben set user_version = 1"));
         Database server(kDatabasePath);
         QCOMPARE(SchemaVersion(server), 1);
@@ -163,6 +168,8 @@ class RecordTest : public QObject {
                           columns->Value(QStringLiteral("type"));
         QCOMPARE(copied, attemptColumns);
         QCOMPARE(file.OpenQuery(QStringLiteral("select * from Changci"))->RowCount(), 0);
+        QCOMPARE(file.OpenQuery(QStringLiteral("select Luanxu from Changci"))->ColumnCount(), 1);
+        QCOMPARE(file.OpenQuery(QStringLiteral("select * from Tupian"))->RowCount(), 0);
     }
 
     // A file that is not the program's database (an empty one, as opening a missing file makes)
