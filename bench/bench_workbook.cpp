@@ -3,9 +3,9 @@
 // then reads a 1,000,000 x 4 .xlsx sheet in a child process and prints its time and peak memory.
 // bench_workbook [extra.xlsx|extra.xls ...] also times reading the given files' Sheet1 or, for
 // "file@name", the sheet of that name (for instance a legacy .xls saved by a spreadsheet program).
+#include "MedianTiming.h"
 #include "back_office/workbook/Workbook.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -39,18 +39,8 @@ SheetCells Candidates(int rows) {
     return cells;
 }
 
-// Median and fastest of `runs` timings in milliseconds.
 void Time(const char* what, int runs, const std::function<void()>& action) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        action();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("%-40s median %8.2f ms   fastest %8.2f ms   (%d runs)\n", what,
-                times[times.size() / 2], times.front(), runs);
+    MedianTiming(what, runs, {40, 8, true}, action);
 }
 
 QByteArray Record(quint16 type, const QByteArray& body) {

@@ -11,7 +11,8 @@ namespace {
 const QString kGap = QStringLiteral("　　");
 
 QString Titled(const QString& title, const QString& exam) {
-    return exam.isEmpty() ? title : QStringLiteral("%1（考试：%2）").arg(title, exam);
+    // "成绩分析：期中考试（2026-12-09）": a colon, so the sitting's own brackets never nest.
+    return exam.isEmpty() ? title : QStringLiteral("%1：%2").arg(title, exam);
 }
 
 QString QuestionName(int section, int number) {

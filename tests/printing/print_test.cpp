@@ -76,7 +76,7 @@ class PrintTest : public QObject {
         const QString all = office.Pdf("ClassListPdf");
         // Without an attempt: no score, no rank.
         QVERIFY(HasLine(all, QStringLiteral("990001 新同学 未考")));
-        QVERIFY(all.contains(QStringLiteral("成绩表（考试：模拟考试）")));
+        QVERIFY(all.contains(QStringLiteral("成绩表：模拟考试")));
         QVERIFY(all.contains(QStringLiteral("共121名考生")));
         const int pages = int(all.count(u'\f'));
         QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
@@ -164,7 +164,7 @@ class PrintTest : public QObject {
         office.Click("AnalysisRefresh");
         const QString text = office.Pdf("AnalysisPdf");
         // The sitting as the drop-down names it.
-        QVERIFY(text.contains(QStringLiteral("成绩分析（考试：%1）")
+        QVERIFY(text.contains(QStringLiteral("成绩分析：%1")
                                   .arg(office.Find<QComboBox>("AnalysisExam")->currentText())));
         const ReportList* summary = office.List("AnalysisSummary");
         QVERIFY(HasLine(
