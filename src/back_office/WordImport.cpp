@@ -104,7 +104,7 @@ WordPreview::WordPreview(const QString& file, const QuestionDocument& document,
     : QDialog(parent) {
     setObjectName(QStringLiteral("WordImportPreview"));
     setWindowTitle(QStringLiteral("从Word导入 - %1").arg(QDir::toNativeSeparators(file)));
-    resize(960, 640);
+    resize(1060, 640);
     auto* layout = new QVBoxLayout(this);
 
     auto* summary = new QLabel(PlanText(document, plan, bankSizes), this);
@@ -121,7 +121,7 @@ WordPreview::WordPreview(const QString& file, const QuestionDocument& document,
                                 QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"),
                                 QStringLiteral("答案"), QStringLiteral("分值"),
                                 QStringLiteral("图片"), QStringLiteral("需要注意")});
-    const int widths[] = {80, 40, 40, 260, 70, 70, 70, 70, 60, 40, 90, 200};
+    const int widths[] = {76, 36, 36, 220, 64, 64, 64, 64, 56, 64, 80};
     for (int c = 0; c < int(std::size(widths)); ++c)
         questions->header()->resizeSection(c, widths[c]);
     layout->addWidget(questions, 3);

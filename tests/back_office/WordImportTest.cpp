@@ -83,7 +83,7 @@ class WordImportTest : public QObject {
     void refusedFilesChangeNothing_data();
     void refusedFilesChangeNothing();
     void refusedWriteTakesEveryBankBack();
-    void banksStopAtTheirLimits();
+    void banksStopAtTheirLimitsAndHoldWhatTheyCan();
 };
 
 void WordImportTest::documentFillsTheBanksItsHeadingsName() {
@@ -216,7 +216,7 @@ void WordImportTest::refusedWriteTakesEveryBankBack() {
     QCOMPARE(Banks(dir), before);
 }
 
-void WordImportTest::banksStopAtTheirLimits() {
+void WordImportTest::banksStopAtTheirLimitsAndHoldWhatTheyCan() {
     // Twelve subjective questions: the bank takes ten, the preview shows the two left out.
     WordDocument document;
     document.paragraphs << DocumentParagraph{1, u"四、简答题"_qs, {}, false, false};
@@ -229,6 +229,20 @@ void WordImportTest::banksStopAtTheirLimits() {
     QCOMPARE(plan.banks[0].rows.size(), kSubjectiveLimit);
     QCOMPARE(plan.banks[0].rows.last(), (QStringList{u"10"_qs, u"第10题"_qs}));
     QCOMPARE(plan.leftOut, (QList<int>{10, 11}));
+
+    // A picture the banks cannot hold stays "[图片]"; marks' characters typed into the document
+    // refer to nothing.
+    WordDocument odd;
+    odd.pictures << DocumentPicture{u"a.emf"_qs, "EMF", 3, u"emf"_qs, "00"};
+    odd.paragraphs << DocumentParagraph{
+        1,
+        u"1. 甲"_qs + kPictureMark + QChar(kPictureOpen) + u"乙"_qs + QChar(kPictureClose),
+        {0},
+        false,
+        false};
+    const ImportPlan oddPlan = PlanImport(ParseQuestions(odd, QuestionBank::kSubjective));
+    QCOMPARE(oddPlan.banks[0].rows[0], (QStringList{u"1"_qs, u"甲[图片]乙"_qs}));
+    QVERIFY(oddPlan.pictures.isEmpty());
 }
 
 QTEST_MAIN(WordImportTest)

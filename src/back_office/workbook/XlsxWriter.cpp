@@ -46,11 +46,12 @@ void CheckLimits(const QString& path, const QList<SheetData>& sheets) {
     }
 }
 
-// Pictures are scaled down to fit this box, and stand this far below the top of their cell (the
-// cell's text, aligned to the top, above them) and apart from each other.
+// Pictures are scaled down to fit this box, and stand below the lines of their cell's text (aligned
+// to the top, up to kTextLines of kTextLine pixels kept clear) and apart from each other.
 constexpr double kPictureWidth = 160;
 constexpr double kPictureHeight = 90;
 constexpr int kTextLine = 20;
+constexpr int kTextLines = 8;
 constexpr int kPictureGap = 4;
 // A column's width in pixels when the sheet does not set it (8.43 characters).
 constexpr int kDefaultColumnPixels = 64;
@@ -106,10 +107,15 @@ struct PictureLayout {
     QMap<int, int> columnPixels;  // column -> width
 };
 
-PictureLayout LayOut(const CellPictures& pictures) {
+PictureLayout LayOut(const CellPictures& pictures, const QList<QList<CellValue>>& rows) {
     PictureLayout layout;
     QMap<std::pair<int, int>, int> used;  // cell -> pixels taken from its left
     for (const CellPicture& picture : pictures) {
+        const QString* text = picture.row < rows.size() && picture.column < rows[picture.row].size()
+                                  ? std::get_if<QString>(&rows[picture.row][picture.column])
+                                  : nullptr;
+        const int top =
+            kTextLine * int(std::min<qsizetype>(text ? text->count(u'\n') + 1 : 1, kTextLines));
         const auto [width, height] = PictureSize(picture.bytes);
         const double scale = width > 0 && height > 0
                                  ? std::min({1.0, kPictureWidth / width, kPictureHeight / height})
@@ -118,10 +124,10 @@ PictureLayout LayOut(const CellPictures& pictures) {
         const int shownHeight = height > 0 ? int(std::ceil(height * scale)) : int(kPictureHeight);
         int& x = used[{picture.row, picture.column}];
         x += kPictureGap;
-        layout.placed.append({picture.row, picture.column, x, kTextLine, scale});
+        layout.placed.append({picture.row, picture.column, x, top, scale});
         x += shownWidth;
         int& rowHeight = layout.rowPixels[picture.row];
-        rowHeight = std::max(rowHeight, kTextLine + shownHeight + kPictureGap);
+        rowHeight = std::max(rowHeight, top + shownHeight + kPictureGap);
         int& columnWidth = layout.columnPixels[picture.column];
         columnWidth = std::max({columnWidth, kDefaultColumnPixels, x + kPictureGap});
     }
@@ -147,7 +153,7 @@ bool WriteCell(lxw_worksheet* sheet, int r, int c, const CellValue& value,
 bool PlacePictures(lxw_workbook* workbook, lxw_worksheet* sheet, const SheetData& data,
                    const CellPictures& pictures) {
     if (pictures.isEmpty()) return true;
-    const PictureLayout layout = LayOut(pictures);
+    const PictureLayout layout = LayOut(pictures, data.rows);
     bool placed = true;
     for (auto row = layout.rowPixels.constBegin(); row != layout.rowPixels.constEnd(); ++row)
         placed = placed && worksheet_set_row_pixels(sheet, lxw_row_t(row.key()), uint32_t(*row),
