@@ -16,7 +16,7 @@ CX_PACKAGES=(
 # python3-docx, makes the Word documents of tests/data (make_question_fixtures.sh); pdftotext
 # (poppler-utils) reads the PDFs; lintian checks the Debian package (and brings
 # dpkg-parsechangelog).
-CX_TEST_PACKAGES=(libreoffice-calc libreoffice-writer libreoffice-math python3-docx poppler-utils lintian python3)
+CX_TEST_PACKAGES=(libreoffice-calc libreoffice-writer libreoffice-math python3-docx python3-openpyxl python3-pil poppler-utils lintian python3)
 
 cx_install_packages() {
     local missing=()

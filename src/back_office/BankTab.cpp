@@ -1,6 +1,7 @@
 #include "back_office/BankTab.h"
 
 #include "back_office/SheetExchange.h"
+#include "back_office/WordImport.h"
 
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
@@ -125,6 +126,13 @@ void BankTab::BuildButtons(int top) {
     auto* exchange = new SheetExchange(
         ExchangeOf(traits_.bank), prompts_, list_, [this] { Refresh(); }, this);
     exchange->Connect(exportButton_, importButton_, saveButton_);
+    // "从Word导入" stands left of them.
+    QPushButton* word = MakeButton(
+        this, traits_.tabName + QStringLiteral("Word"), QStringLiteral("从Word导入"),
+        kPageWidth - kMargin - 3 * kButtonWidth - 2 * kButtonGap, top, kButtonWidth, kButtonHeight);
+    auto* wordImport = new WordImport(traits_.bank, prompts_, this);
+    guardedConnect(word, &QPushButton::clicked, wordImport,
+                   [wordImport] { wordImport->ImportClick(); });
 }
 
 void BankTab::Refresh() {

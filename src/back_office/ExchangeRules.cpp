@@ -2,6 +2,7 @@
 
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/Pictures.h"
 #include "data_store/Schema.h"
 
 #include <QHash>
@@ -192,8 +193,16 @@ bool CandidatesHoldResults(Database& db) {
     return false;
 }
 
-void StoreRows(Database& db, const ExchangeRule& rule, const ListRows& rows) {
+void StoreRows(Database& db, const ExchangeRule& rule, const ListRows& rows,
+               const QList<QByteArray>& pictures) {
     Transaction transaction(db);
+    for (const QByteArray& picture : pictures)
+        StorePicture(db, picture);
+    WriteRows(db, rule, rows);
+    transaction.Commit();
+}
+
+void WriteRows(Database& db, const ExchangeRule& rule, const ListRows& rows) {
     switch (rule.rule) {
         case SaveRule::Replace: {
             db.RunStatement(rule.dropSql);
@@ -221,5 +230,4 @@ void StoreRows(Database& db, const ExchangeRule& rule, const ListRows& rows) {
             }
             break;
     }
-    transaction.Commit();
 }

@@ -6,6 +6,7 @@
 #include "back_office/BankTraits.h"
 #include "back_office/workbook/Workbook.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -81,6 +82,10 @@ QString NotPlainStudentNumber(const QString& text);
 // Whether any candidate holds a score or an answer (which replacing the candidates removes).
 bool CandidatesHoldResults(Database& db);
 
-// Stores checked rows by the member's save rule, in one transaction: a failure leaves the table
-// as it was. Raises DatabaseError.
-void StoreRows(Database& db, const ExchangeRule& rule, const ListRows& rows);
+// Stores checked rows by the member's save rule, and the pictures their texts refer to (bytes
+// that passed PictureRefusal), in one transaction: a failure leaves the table as it was. Raises
+// DatabaseError.
+void StoreRows(Database& db, const ExchangeRule& rule, const ListRows& rows,
+               const QList<QByteArray>& pictures = {});
+// The same statements inside a transaction the caller holds.
+void WriteRows(Database& db, const ExchangeRule& rule, const ListRows& rows);

@@ -25,11 +25,15 @@ inline const QString kReplaceCaption = QStringLiteral("提示");
 inline const QString kReplaceCandidates =
     QStringLiteral("导入将删除现有的全部考生及其答案和成绩，确定要导入吗?");
 
+// Ends every message of a failed import or save.
+inline const QString kUnchangedNote = QStringLiteral("\n数据库中的数据没有改动。");
+
 // Runs the save (or open) dialog for a workbook with the working directory kept as it was: a dialog
 // may change it, and the database path is relative. Empty when cancelled.
 QString AskWorkbookFile(const WindowPrompts& prompts, bool forSaving);
-// The save dialog for any file type (`filter`), the working directory kept likewise.
+// The save and open dialogs for any file type (`filter`), the working directory kept likewise.
 QString AskSaveFile(const WindowPrompts& prompts, const QString& filter);
+QString AskOpenFile(const WindowPrompts& prompts, const QString& filter);
 
 class SheetExchange : public QObject {
     Q_OBJECT
@@ -53,9 +57,11 @@ class SheetExchange : public QObject {
     void SaveClick();
 
   private:
-    // Checks `rows`, asks before candidates' results are removed, stores, refreshes. `source`
-    // names where the rows come from in messages; false when nothing was stored.
-    bool Store(const ListRows& rows, const QString& source, int firstRow);
+    // Checks `rows`, asks before candidates' results are removed, stores (with the pictures the
+    // rows refer to), refreshes. `source` names where the rows come from in messages; false when
+    // nothing was stored.
+    bool Store(const ListRows& rows, const QString& source, int firstRow,
+               const QList<QByteArray>& pictures = {});
 
     const ExchangeRule& rule_;
     WindowPrompts prompts_;

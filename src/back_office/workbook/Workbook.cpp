@@ -185,13 +185,19 @@ bool IsBareBiff(const QByteArray& head) {
 }  // namespace
 
 SheetTexts ReadSheet(const QString& path, const QString& sheetName) {
+    return ReadSheet(path, sheetName, nullptr);
+}
+
+SheetTexts ReadSheet(const QString& path, const QString& sheetName, CellPictures* pictures) {
+    if (pictures) pictures->clear();
     const QByteArray bytes = ReadWholeFile(path, FileTooLarge);
 
     // The name's extension says nothing: the first bytes tell the formats apart.
     const QByteArray head = bytes.left(4);
     if (head == QByteArray("\xD0\xCF\x11\xE0", 4))
         return ReadXls(path, WorkbookStream(path, bytes), sheetName);
-    if (head == QByteArray("PK\x03\x04", 4)) return ReadZipWorkbook(path, bytes, sheetName);
+    if (head == QByteArray("PK\x03\x04", 4))
+        return ReadZipWorkbook(path, bytes, sheetName, pictures);
     if (IsBareBiff(head)) return ReadXls(path, bytes, sheetName);
     if (IsOldBiff(head)) throw UnreadFormat(path, kOldExcelFormat);
     throw NotAWorkbook(path);

@@ -1,10 +1,11 @@
 // Spreadsheet workbooks as rectangles of cell texts: the back office exports its lists to .xlsx
-// and imports them from .xlsx, .ods or legacy .xls, and writes the results analysis with number cells.
-// The lists' cells are exchanged as text. No Widgets here.
+// and imports them from .xlsx, .ods or legacy .xls, and writes the results analysis with number
+// cells. The lists' cells are exchanged as text. No Widgets here.
 #pragma once
 
 #include "back_office/workbook/SheetTexts.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -45,11 +46,36 @@ class WorkbookError : public std::runtime_error {
 // workbook, a missing sheet, a file larger than 256 MB and a sheet too large to hold in memory.
 SheetTexts ReadSheet(const QString& path, const QString& sheetName = QStringLiteral("Sheet1"));
 
+// A picture placed in a sheet, its top-left corner in the cell at row, column (0-based).
+struct CellPicture {
+    int row = 0;
+    int column = 0;
+    QByteArray bytes;  // empty when the picture is larger than kMaxCellPictureBytes
+    QString name;      // its file name inside the workbook ("image1.png"), for messages
+    qint64 size = 0;   // bytes
+};
+using CellPictures = QList<CellPicture>;
+
+// A picture larger than this is not read (its size says how large it is).
+inline constexpr qint64 kMaxCellPictureBytes = 5 * 1024 * 1024;
+
+// ReadSheet, and the pictures of an .xlsx sheet's drawing anchored to its cells (one-cell and
+// two-cell anchors; pictures placed by absolute position have no cell and are not read), in the
+// order of their cells by row, then column, then top to bottom and left to right inside a cell.
+// Other formats give no pictures. Raises WorkbookError as ReadSheet does, and for pictures
+// together larger than 256 MB.
+SheetTexts ReadSheet(const QString& path, const QString& sheetName, CellPictures* pictures);
+
 // Writes an .xlsx workbook holding one sheet sheetName with every non-empty text of cells as a
 // text cell ([r][c] goes to row r + 1, column c + 1). Empty cells (and an empty list) leave their
 // cells unfilled. The workbook is written under a temporary name beside path and then renamed, so
 // a failed write leaves any earlier file at path as it was. Raises WorkbookError on failure.
 void WriteSheet(const QString& path, const SheetCells& cells,
+                const QString& sheetName = QStringLiteral("Sheet1"));
+// The same with pictures in cells: each placed in its cell below the cell's text (aligned to the
+// top), a cell's pictures side by side in order, each scaled down to fit 160 x 90 pixels; the
+// rows and columns that hold pictures are made large enough, nothing else changes.
+void WriteSheet(const QString& path, const SheetCells& cells, const CellPictures& pictures,
                 const QString& sheetName = QStringLiteral("Sheet1"));
 
 // A cell of a sheet written by WriteWorkbook: a text cell or a number cell.

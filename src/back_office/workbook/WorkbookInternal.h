@@ -44,6 +44,9 @@ using TooLargeFile = WorkbookError (*)(const QString& path, qint64 bytes);
 // The whole file (a missing or unreadable one raises its message); one larger than kMaxFileBytes
 // is refused with what tooLarge gives before a byte is read.
 QByteArray ReadWholeFile(const QString& path, TooLargeFile tooLarge);
+// WriteWorkbook with pictures[i] (when there) placed in sheets[i], as WriteSheet places them.
+void WriteSheets(const QString& path, const QList<SheetData>& sheets,
+                 const QList<CellPictures>& pictures);
 // Writing failed; reason (may be empty) says why in the user's words.
 WorkbookError WriteFailed(const QString& path, const QString& reason);
 
@@ -90,8 +93,14 @@ class Package;
 
 // Format readers, called by ReadSheet once the first bytes told the format apart.
 // A zip package: an OpenDocument spreadsheet when its mimetype part says so, otherwise .xlsx.
-SheetTexts ReadZipWorkbook(const QString& path, const QByteArray& bytes, const QString& sheetName);
-SheetTexts ReadXlsx(const QString& path, const Package& package, const QString& sheetName);
+// pictures (may be null) gets an .xlsx sheet's pictures.
+SheetTexts ReadZipWorkbook(const QString& path, const QByteArray& bytes, const QString& sheetName,
+                           CellPictures* pictures = nullptr);
+SheetTexts ReadXlsx(const QString& path, const Package& package, const QString& sheetName,
+                    CellPictures* pictures = nullptr);
+// The pictures of a sheet part's drawings anchored to cells, ordered as ReadSheet orders them.
+CellPictures ReadCellPictures(const QString& path, const Package& package,
+                              const QString& sheetPart);
 SheetTexts ReadOds(const QString& path, const Package& package, const QString& sheetName);
 // The BIFF records of a legacy .xls workbook: the "Workbook" or "Book" stream of the OLE2
 // compound file in bytes. Raises the password message for an encrypted .xlsx package.

@@ -190,16 +190,18 @@ QString CellText(const pugi::xml_node& cell, CellContext& context, int* shared, 
 
 }  // namespace
 
-SheetTexts ReadZipWorkbook(const QString& path, const QByteArray& bytes, const QString& sheetName) {
+SheetTexts ReadZipWorkbook(const QString& path, const QByteArray& bytes, const QString& sheetName,
+                           CellPictures* pictures) {
     const Package package(path, bytes);
     if (package.Has(QStringLiteral("mimetype")) &&
         package.Read(QStringLiteral("mimetype"))
             .startsWith("application/vnd.oasis.opendocument.spreadsheet"))
         return ReadOds(path, package, sheetName);
-    return ReadXlsx(path, package, sheetName);
+    return ReadXlsx(path, package, sheetName, pictures);
 }
 
-SheetTexts ReadXlsx(const QString& path, const Package& package, const QString& sheetName) {
+SheetTexts ReadXlsx(const QString& path, const Package& package, const QString& sheetName,
+                    CellPictures* pictures) {
     const QString workbookPart = WorkbookPart(package, path);
     const QString workbookFolder = workbookPart.left(workbookPart.lastIndexOf(u'/') + 1);
 
@@ -270,7 +272,9 @@ SheetTexts ReadXlsx(const QString& path, const Package& package, const QString& 
                 builder.Add(cellRow, column, text);
         }
     });
-    return builder.Build(path, names[found]);
+    SheetTexts texts = builder.Build(path, names[found]);
+    if (pictures) *pictures = ReadCellPictures(path, package, sheetPart);
+    return texts;
 }
 
 }  // namespace workbook_detail
