@@ -77,6 +77,7 @@ void BackOffice::SetAdministrator(const QString& name) {
 void BackOffice::SetServerSettingsOnly(bool only) {
     settingsOnly_ = only;
     if (!pages_) return;
+    server_->SetOffline(only);
     for (int i = 0; i < pages_->count(); ++i)
         pages_->setTabEnabled(i, !only || pages_->widget(i) == server_);
     if (only) pages_->setCurrentWidget(server_);

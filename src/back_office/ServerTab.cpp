@@ -69,10 +69,13 @@ ServerTab::ServerTab(Prompts& prompts, QWidget* parent)
     sslMode_ = new QComboBox(box);
     sslMode_->setObjectName(QStringLiteral("ComboBox31"));
     sslMode_->setGeometry(116, 282, 220, 28);
-    sslMode_->addItem(QStringLiteral("verify-full：加密并核对服务器证书和地址"), kSslModes[0]);
-    sslMode_->addItem(QStringLiteral("verify-ca：加密并核对服务器证书"), kSslModes[1]);
-    sslMode_->addItem(QStringLiteral("require：只加密，不核对证书"), kSslModes[2]);
+    sslMode_->addItem(QStringLiteral("verify-full 核对证书和地址"), kSslModes[0]);
+    sslMode_->addItem(QStringLiteral("verify-ca 核对证书"), kSslModes[1]);
+    sslMode_->addItem(QStringLiteral("require 只加密"), kSslModes[2]);
     sslMode_->setCurrentIndex(2);
+    sslMode_->setToolTip(
+        QStringLiteral("连接一律加密；verify-full 还核对服务器证书由 CA 证书签发、"
+                       "并且是发给这个服务器地址的"));
     caFile_ = MakeField(box, QStringLiteral("Edit38"), QStringLiteral("CA 证书："), 318, kColumns);
     caFile_->setPlaceholderText(QStringLiteral("签发服务器证书的 CA 文件（.crt）"));
     // A CA file given for new settings means the server can be checked: verify-full.
@@ -126,11 +129,15 @@ void ServerTab::Refresh() {
         caFile_->setText(stored->caFile);
     }
     password_->clear();
-    state_->setText(stored ? QStringLiteral("当前使用服务器：%1（%2）")
-                                 .arg(stored->Owner(QString()).Label(),
-                                      stored->sslMode.isEmpty() ? DefaultSslMode(stored->caFile)
-                                                                : stored->sslMode)
-                           : QStringLiteral("当前使用本地文件：") + kDatabasePath);
+    const QString offline =
+        offline_ ? QStringLiteral("考试服务器现在连不上，只打开了本机文件的服务器设置。")
+                 : QString();
+    state_->setText(offline +
+                    (stored ? QStringLiteral("当前使用服务器：%1（%2）")
+                                  .arg(stored->Owner(QString()).Label(),
+                                       stored->sslMode.isEmpty() ? DefaultSslMode(stored->caFile)
+                                                                 : stored->sslMode)
+                            : QStringLiteral("当前使用本地文件：") + kDatabasePath));
 }
 
 std::optional<ServerSettings> ServerTab::TypedSettings(QString& ownerPassword) {

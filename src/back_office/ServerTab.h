@@ -24,6 +24,9 @@ class ServerTab : public OfficeTab {
     // Shows the stored settings (if any) and where connections go.
     void Refresh() override;
 
+    // The back office was opened on the local file because the server cannot be reached.
+    void SetOffline(bool offline) { offline_ = offline; }
+
     // "保存设置": store the settings of a server that already holds a classroom (the exam role is
     // set up with the typed password).
     void Button31Click();
@@ -55,4 +58,5 @@ class ServerTab : public OfficeTab {
     QLineEdit* examPassword_ = nullptr;
     QComboBox* sslMode_ = nullptr;
     QLineEdit* caFile_ = nullptr;
+    bool offline_ = false;
 };

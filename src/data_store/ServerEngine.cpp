@@ -66,7 +66,8 @@ std::map<QByteArray, Connection>& Connections() {
 }
 
 QString ServerMessage(const PGconn* conn) {
-    return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+    // libpq's text runs over several indented lines; one line in a message box.
+    return QString::fromUtf8(PQerrorMessage(conn)).simplified();
 }
 
 // The server's sentence without libpq's "ERROR:" / "FATAL:" heads and second lines.

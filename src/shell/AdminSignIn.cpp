@@ -40,10 +40,10 @@ AdminSignIn::AdminSignIn(Prompts& prompts, AppWindows& windows, QWidget* parent)
     MaskWithStars(edit2_);
 
     QLabel* serverLabel =
-        MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("服务器密码:"), 95, 214, 125, 26);
+        MakeLabel(this, QStringLiteral("Label4"), QStringLiteral("服务器密码:"), 95, 222, 125, 26);
     serverLabel->setFont(PixelFont(19, true));
     serverLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    edit3_ = MakeEdit(this, QStringLiteral("Edit3"), 228, 212, 200, 30, serverLabel);
+    edit3_ = MakeEdit(this, QStringLiteral("Edit3"), 228, 220, 200, 30, serverLabel);
     edit3_->setFont(PixelFont(16));
     edit3_->setToolTip(QStringLiteral("考试服务器管理账号的密码（不保存）"));
     MaskWithStars(edit3_);
@@ -103,8 +103,8 @@ void AdminSignIn::ShowServerLine() {
     }
     label4_->setVisible(server);
     edit3_->setVisible(server);
-    confirm_->move(confirm_->x(), server ? 262 : 240);
-    cancel_->move(cancel_->x(), server ? 262 : 240);
+    confirm_->move(confirm_->x(), server ? 272 : 240);
+    cancel_->move(cancel_->x(), server ? 272 : 240);
 }
 
 void AdminSignIn::OpenBackOffice(const QString& name, bool settingsOnly) {
