@@ -9,6 +9,7 @@
 #include "data_store/Database.h"
 #include "data_store/ServerLink.h"
 #include "shell/AdminSignIn.h"
+#include "shell/CandidateSignIn.h"
 #include "shell/Startup.h"
 #include "support/FakePlatform.h"
 #include "support/ScriptedPrompts.h"
@@ -189,6 +190,15 @@ class ServerSettingsTest : public QObject {
         SetSessionOwnerPassword(std::nullopt);
         FakePlatform platform;
         Program program(prompts, platform, false);
+        // A candidate is told in Chinese alone, and not that they do not exist.
+        QWidget* candidate = program.Windows().signIn;
+        Fill(candidate, "Edit1", QStringLiteral("110101"));
+        Fill(candidate, "Edit2", QStringLiteral("张三"));
+        prompts.Clear();
+        program.Windows().signIn->Button1Click();
+        QCOMPARE(prompts.Texts(),
+                 QStringList{
+                     QStringLiteral("无法连接考试服务器，请稍后重新登录，或请监考老师检查网络。")});
         AdminSignIn* signIn = program.Windows().adminSignIn;
         signIn->show();
         QVERIFY(signIn->findChild<QLineEdit*>(QStringLiteral("Edit3"))->isVisible());
