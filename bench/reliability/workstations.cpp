@@ -8,7 +8,9 @@
 //   workstations --server [--seconds S] [--counts 32]
 //                                                   the exam record with two back offices, on the
 //                                                   file and on the PostgreSQL server named by the
-//                                                   CX_PG_* variables (scripts/pg_cluster.sh)
+//                                                   CX_PG_* variables (scripts/pg_cluster.sh;
+//                                                   start it with --fsync for a real server's
+//                                                   figures)
 #include "data_store/ClassroomCopy.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
@@ -49,21 +51,41 @@ double Percentile(std::vector<qint64> values, double share) {
     return double(values[index]) / 1000.0;
 }
 
-// The server of the CX_PG_* variables, with a fresh database for one run.
-std::optional<ServerAddress> FreshServerDatabase() {
+// The server of the CX_PG_* variables.
+std::optional<ServerAddress> BenchServer() {
     if (qEnvironmentVariableIsEmpty("CX_PG_HOST")) return std::nullopt;
-    ServerAddress address{.host = qEnvironmentVariable("CX_PG_HOST"),
-                          .port = qEnvironmentVariableIntValue("CX_PG_PORT"),
-                          .database = qEnvironmentVariable("CX_PG_DATABASE"),
-                          .user = qEnvironmentVariable("CX_PG_USER"),
-                          .password = qEnvironmentVariable("CX_PG_PASSWORD")};
+    return ServerAddress{.host = qEnvironmentVariable("CX_PG_HOST"),
+                         .port = qEnvironmentVariableIntValue("CX_PG_PORT"),
+                         .database = qEnvironmentVariable("CX_PG_DATABASE"),
+                         .user = qEnvironmentVariable("CX_PG_USER"),
+                         .password = qEnvironmentVariable("CX_PG_PASSWORD"),
+                         .sslMode = DefaultSslMode(qEnvironmentVariable("CX_PG_SSLROOTCERT")),
+                         .caFile = qEnvironmentVariable("CX_PG_SSLROOTCERT")};
+}
+
+// A fresh database of that server for the run with `n` candidates. One database per N: this
+// process keeps its connection to the previous one open (the copy made it), so that one cannot
+// be dropped now.
+std::optional<ServerAddress> FreshServerDatabase(int n) {
+    std::optional<ServerAddress> address = BenchServer();
+    if (!address) return std::nullopt;
+    const QString name = QStringLiteral("bench_workstations_%1").arg(n);
     {
-        Database admin(address);
-        admin.RunStatement(QStringLiteral("Drop Database If Exists bench_workstations"));
-        admin.RunStatement(QStringLiteral("Create Database bench_workstations"));
+        Database admin(*address);
+        admin.RunStatement(QStringLiteral("Drop Database If Exists ") + name);
+        admin.RunStatement(QStringLiteral("Create Database ") + name);
     }
-    address.database = QStringLiteral("bench_workstations");
+    address->database = name;
     return address;
+}
+
+// The server's fsync setting, as the figures must say it.
+QString ServerFsync() {
+    const std::optional<ServerAddress> address = BenchServer();
+    if (!address) return QStringLiteral("none");
+    return Database(*address)
+        .OpenQuery(QStringLiteral("Show fsync"))
+        ->Value(QStringLiteral("fsync"));
 }
 
 // `record`: the candidates pick answers with the exam record and `offices` back offices show the
@@ -196,12 +218,12 @@ int main(int argc, char** argv) {
         std::printf(
             "the exam record: N candidates picking an answer every 2 s + 2 back offices showing "
             "the room view every 3 s, %d s; latency: one pick with its write (open + upsert + "
-            "close); file: busy timeout 10 s; server: %s\n",
-            seconds, qPrintable(qEnvironmentVariable("CX_PG_HOST")));
+            "close); file: busy timeout 10 s; server: %s, fsync %s, TLS\n",
+            seconds, qPrintable(qEnvironmentVariable("CX_PG_HOST")), qPrintable(ServerFsync()));
         PrintHeads("SQLite file", "PostgreSQL server", true);
         for (int n : counts) {
             const Figures file = Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 2);
-            const std::optional<ServerAddress> server = FreshServerDatabase();
+            const std::optional<ServerAddress> server = FreshServerDatabase(n);
             if (!server) {
                 std::printf(
                     "no server: start one with scripts/pg_cluster.sh and eval its output\n");

@@ -65,12 +65,22 @@ void BackOffice::BuildContent() {
     pages_->addTab(analysis_, QStringLiteral("成绩分析"));
     pages_->addTab(server_, QStringLiteral("服务器"));
     pages_->setCurrentIndex(0);
+    SetServerSettingsOnly(settingsOnly_);
     if (gradingSetUp_) grading_->ShowSetUp(*gradingSetUp_);
 }
 
 void BackOffice::SetAdministrator(const QString& name) {
     administrator_ = name;
     if (room_) room_->SetAdministrator(name);
+}
+
+void BackOffice::SetServerSettingsOnly(bool only) {
+    settingsOnly_ = only;
+    if (!pages_) return;
+    server_->SetOffline(only);
+    for (int i = 0; i < pages_->count(); ++i)
+        pages_->setTabEnabled(i, !only || pages_->widget(i) == server_);
+    if (only) pages_->setCurrentWidget(server_);
 }
 
 void BackOffice::FormCreate() {
@@ -82,6 +92,10 @@ void BackOffice::FormCreate() {
 }
 
 void BackOffice::FormShow() {
+    if (settingsOnly_) {
+        server_->Refresh();
+        return;
+    }
     admins_->Refresh();
     candidates_->Refresh();
     single_->Refresh();

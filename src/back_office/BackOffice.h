@@ -37,6 +37,10 @@ class BackOffice : public QWidget {
     void setVisible(bool visible) override;
     // The administrator who signed in: the proctor's acts are written in that name.
     void SetAdministrator(const QString& name);
+    // Opened on the local file while the server cannot be reached: only the "服务器" tab, to
+    // change where the data lives; the other tabs wait for the server.
+    void SetServerSettingsOnly(bool only);
+    bool ServerSettingsOnly() const { return settingsOnly_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -60,6 +64,7 @@ class BackOffice : public QWidget {
     AnalysisTab* analysis_ = nullptr;
     ServerTab* server_ = nullptr;
     QString administrator_;
+    bool settingsOnly_ = false;
     BuildOnce content_{[this] { BuildContent(); }};
     // What the creation step read while the tabs were not built, as far as it got.
     std::optional<GradingSetUp> gradingSetUp_;

@@ -70,6 +70,9 @@ void CopyToServer(Database& file, Database& server) {
         throw TargetNotEmpty{existing->Value(QStringLiteral("table_name"))};
     // The server starts at the schema version this program writes.
     UpgradeSchema(file);
+    // One snapshot of the file for everything read from it: a workstation writing meanwhile
+    // waits, and the copy holds the file as it was at one moment.
+    ReadTransaction snapshot(file);
     const qint64 version = file.OpenQuery(QStringLiteral("PRAGMA user_version"))->ColumnAsInt64(0);
     QList<Definition> definitions;
     auto master = file.OpenQuery(
@@ -130,5 +133,70 @@ void CopyFromServer(Database& server, Database& file) {
     file.RunStatement(
         QStringLiteral("PRAGMA user_version = %1")
             .arg(server.OpenQuery(QStringLiteral("PRAGMA user_version"))->ColumnAsInt64(0)));
+    transaction.Commit();
+}
+
+namespace {
+
+QString Quoted(Database& server, const char* function, const QString& value) {
+    return server
+        .OpenQuery(QStringLiteral("Select %1(?) as q").arg(QLatin1String(function)), {value})
+        ->Value(QStringLiteral("q"));
+}
+
+}  // namespace
+
+void GrantExamRole(Database& server, const QString& examUser, const QString& password) {
+    Transaction transaction(server);
+    const QString role = Quoted(server, "quote_ident", examUser);
+    const QString secret = Quoted(server, "quote_literal", password);
+    const QString database =
+        Quoted(server, "quote_ident",
+               server.OpenQuery(QStringLiteral("Select current_database() as d"))
+                   ->Value(QStringLiteral("d")));
+    const bool exists =
+        server.OpenQuery(QStringLiteral("Select 1 from pg_roles where rolname=?"), {examUser})
+            ->RowCount() > 0;
+    server.RunStatement(
+        QStringLiteral("%1 Role %2 Login NoSuperuser NoCreatedb NoCreaterole "
+                       "NoInherit Password %3")
+            .arg(exists ? QStringLiteral("Alter") : QStringLiteral("Create"), role, secret));
+    // Nothing to create, in the database or its schema; connecting and reading, yes.
+    server.RunStatement(
+        QStringLiteral("Revoke Create, Temporary On Database %1 From Public").arg(database));
+    server.RunStatement(QStringLiteral("Grant Connect On Database %1 To %2").arg(database, role));
+    server.RunStatement(QStringLiteral("Grant Usage On Schema public To %1").arg(role));
+    server.RunStatement(
+        QStringLiteral("Revoke All On All Tables In Schema public From %1").arg(role));
+    server.RunStatement(
+        QStringLiteral("Grant Select On All Tables In Schema public To %1").arg(role));
+    server.RunStatement(
+        QStringLiteral("Grant Usage On All Sequences In Schema public To %1").arg(role));
+    // Tables the back office adds later (a new bank) can be read as well.
+    server.RunStatement(
+        QStringLiteral("Alter Default Privileges In Schema public Grant Select On Tables To %1")
+            .arg(role));
+    server.RunStatement(
+        QStringLiteral("Alter Default Privileges In Schema public Grant Usage On Sequences To %1")
+            .arg(role));
+    // The administrators and their passwords are the back office's alone.
+    server.RunStatement(QStringLiteral("Revoke All On UserGL From Public, %1").arg(role));
+    // The record, and the results the exam writes.
+    server.RunStatement(
+        QStringLiteral("Grant Insert, Update On Kaoshijilu, Datijilu To %1").arg(role));
+    server.RunStatement(QStringLiteral("Grant Insert On Jiankao To %1").arg(role));
+    // The first sign-in with no sitting open opens one, its paper frozen; the sitting's clock.
+    server.RunStatement(QStringLiteral("Grant Insert On Changci, Shijuan To %1").arg(role));
+    server.RunStatement(QStringLiteral("Grant Update (Shizhong) On Changci To %1").arg(role));
+    QStringList scores;
+    auto columns = server.OpenQuery(QStringLiteral(
+        "Select column_name from information_schema.columns where table_schema=current_schema() "
+        "and lower(table_name)='userxinxi' and (lower(column_name)='chengji' or "
+        "lower(column_name) ~ '^tt[0-9]+$')"));
+    for (; !columns->AtEnd(); columns->MoveNext())
+        scores << columns->Value(QStringLiteral("column_name"));
+    if (!scores.isEmpty())
+        server.RunStatement(
+            QStringLiteral("Grant Update (%1) On Userxinxi To %2").arg(scores.join(u','), role));
     transaction.Commit();
 }

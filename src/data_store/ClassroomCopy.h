@@ -21,3 +21,10 @@ struct TargetNotEmpty {
 void CopyToServer(Database& file, Database& server);
 // Server → file: `file` a new, empty file opened as Target::LocalFile.
 void CopyFromServer(Database& server, Database& file);
+
+// The exam workstations' role on `server` (connected as the classroom's owner, who may create
+// roles): created, or given `password` when it exists. It reads every table but the
+// administrators' (UserGL), writes the exam record (Kaoshijilu, Datijilu, Jiankao's rows), the
+// scores in Userxinxi, a new sitting with its frozen paper (the first sign-in opens one when none
+// is open) and the sitting's clock, and can create no table, view or other object.
+void GrantExamRole(Database& server, const QString& examUser, const QString& password);

@@ -7,6 +7,13 @@
 DatabaseError::DatabaseError(const QString& message)
     : std::runtime_error(message.toUtf8().toStdString()) {}
 
+ServerUnreachable::ServerUnreachable(const QString& server, const QString& detail,
+                                     bool mayHaveCommitted)
+    : DatabaseError(QStringLiteral("无法连接考试服务器 %1。\n%2").arg(server, detail)),
+      server_(server),
+      detail_(detail),
+      mayHaveCommitted_(mayHaveCommitted) {}
+
 QString ErrorCodeText(int code) {
     switch (code) {
         case 0:
@@ -195,9 +202,9 @@ Database::ConnectionHook connectionHook = nullptr;
 Database::Database(const QString& fileName, int busyTimeoutMs, Target target) {
     engine_ = OpenSqliteEngine(fileName, busyTimeoutMs, connectionHook);
     if (target == Target::LocalFile) return;
-    if (std::optional<ServerAddress> address = ServerAddressIn(engine_->Handle())) {
+    if (std::optional<ServerSettings> settings = ServerSettingsIn(engine_->Handle())) {
         engine_.reset();  // the file has said where the data is; it is not needed any more
-        engine_ = OpenServerEngine(*address);
+        engine_ = OpenServerEngine(ConnectionFor(*settings));
     }
 }
 

@@ -26,6 +26,27 @@ class DatabaseError : public std::runtime_error {
     QString Message() const { return QString::fromUtf8(what()); }
 };
 
+// The exam server cannot be reached: refused or timed-out connection, a connection lost mid-
+// statement, no answer within the time a live server answers in, or a local file that names a
+// server whose settings cannot be read. Never answered by using the local file instead. The
+// message is the program's own sentence with the server's text as its detail.
+class ServerUnreachable : public DatabaseError {
+  public:
+    ServerUnreachable(const QString& server, const QString& detail, bool mayHaveCommitted = false);
+    // "user@host:port/database", or the file whose settings could not be read.
+    const QString& Server() const { return server_; }
+    // The server's (or the file's) own words.
+    const QString& Detail() const { return detail_; }
+    // A change sent outside a transaction, or a COMMIT, whose answer was lost: the server may have
+    // stored it. Whoever sends it again must be able to send it twice.
+    bool MayHaveCommitted() const { return mayHaveCommitted_; }
+
+  private:
+    QString server_;
+    QString detail_;
+    bool mayHaveCommitted_ = false;
+};
+
 // SQLite's result code as an English sentence.
 QString ErrorCodeText(int code);
 

@@ -1,16 +1,28 @@
 // A PostgreSQL server behind Database, through libpq. The process keeps one connection per server
-// open (a handler's Database borrows it), re-establishes it after a network fault and runs a
-// statement that met a lost connection once more on the new one, never twice and never inside a
-// transaction: there the work done before the fault is gone, and the caller's transaction fails.
+// open (a handler's Database borrows it) and opens it again after a network fault. A statement
+// that met a lost connection runs once more on the new one only when running it twice cannot
+// matter: a read outside a transaction. A change outside a transaction may have been stored before
+// its answer was lost, so it fails (ServerUnreachable, MayHaveCommitted); inside a transaction the
+// work before the fault is gone, and the caller's transaction fails.
+//
+// Nothing waits on the server for longer than kAnswerMs: a server that does not answer (stopped,
+// hung, a cut cable) is dropped and reported as unreachable. The server's own limits lie below
+// that: a row or turn another connection holds is waited for kLockMs, a statement may run for
+// kStatementMs; TCP keep-alives notice a silent peer while idle.
 #include "data_store/Engine.h"
 #include "data_store/ServerLink.h"
 #include "data_store/ServerSql.h"
 
 #include <libpq-fe.h>
 
+#include <QElapsedTimer>
 #include <QLocale>
+#include <cctype>
+#include <cerrno>
 
 #include <map>
+
+#include <poll.h>
 
 namespace {
 
@@ -37,6 +49,10 @@ ColumnKind KindOf(Oid type) {
     }
 }
 
+constexpr int kAnswerMs = 5000;
+constexpr int kStatementMs = 4000;
+constexpr int kLockMs = 3000;
+
 struct Connection {
     PGconn* conn = nullptr;
     bool inTransaction = false;
@@ -50,7 +66,8 @@ std::map<QByteArray, Connection>& Connections() {
 }
 
 QString ServerMessage(const PGconn* conn) {
-    return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+    // libpq's text runs over several indented lines; one line in a message box.
+    return QString::fromUtf8(PQerrorMessage(conn)).simplified();
 }
 
 // The server's sentence without libpq's "ERROR:" / "FATAL:" heads and second lines.
@@ -67,6 +84,25 @@ int CodeFor(const QByteArray& state) {
     if (state.startsWith("23")) return 19;                                   // constraint violation
     if (state == "55P03" || state == "40P01" || state == "40001") return 5;  // locked
     return 1;
+}
+
+// The statement's first word, upper case.
+QByteArray FirstWord(const QByteArray& text) {
+    const QByteArray trimmed = text.trimmed();
+    qsizetype end = 0;
+    while (end < trimmed.size() && std::isalpha(static_cast<unsigned char>(trimmed[end])))
+        ++end;
+    return trimmed.left(end).toUpper();
+}
+
+// A statement whose running twice leaves the same database as running it once: a read (not one
+// that draws from a sequence) or the start of a transaction.
+bool SafeToRepeat(const QByteArray& text) {
+    const QByteArray word = FirstWord(text);
+    if (word == "BEGIN" || word == "SHOW") return true;
+    if (word != "SELECT") return false;
+    const QByteArray lower = text.toLower();
+    return !lower.contains("nextval(") && !lower.contains("setval(");
 }
 
 struct ResultGuard {
@@ -87,44 +123,65 @@ class ServerEngine final : public Engine {
     [[noreturn]] void RaiseError(const QString& message, const QString& sql) const override;
 
   private:
+    // The statement's result; nullptr when the connection was lost or the server did not answer
+    // in time (the connection is then closed and `lost_` says why).
+    PGresult* Send(const ServerStatement& statement, const std::vector<const char*>& pointers,
+                   const std::vector<int>& lengths, const std::vector<int>& formats);
     PGresult* Execute(const ServerStatement& statement, const SqlValues& values);
-    void Reconnect();
+    void Connect();
+    void Drop(const QString& reason);
+    [[noreturn]] void Unreachable(const QString& detail, bool mayHaveCommitted = false) const;
     void Load(const PGresult* result, bool hideRowid, ResultTable& table);
 
+    QByteArray conninfo_;
     QString label_;
     Connection* link_ = nullptr;
     int changed_ = 0;
     int lastCode_ = 0;
     QString lastDetail_;
+    QString lost_;
 };
 
 std::unique_ptr<Engine> OpenServerEngine(const ServerAddress& address) {
     return std::make_unique<ServerEngine>(address);
 }
 
-ServerEngine::ServerEngine(const ServerAddress& address) : label_(address.Label()) {
-    const QByteArray conninfo =
-        address.ConnectionString() + " options='-c lock_timeout=10000'";  // the busy timeout
-    Connection& link = Connections()[conninfo];
-    if (!link.conn || PQstatus(link.conn) != CONNECTION_OK) {
-        if (link.conn) PQfinish(link.conn);
-        link = Connection{PQconnectdb(conninfo.constData()), false};
-        if (PQstatus(link.conn) != CONNECTION_OK) {
-            const QString reason = ServerMessage(link.conn);
-            PQfinish(link.conn);
-            link.conn = nullptr;
-            throw DatabaseError(
-                QStringLiteral("Failed to open database \"%1\" : %2").arg(label_, reason));
-        }
-        // The server's notices (what a cascade dropped, …) are not errors; the file has none.
-        PQsetNoticeProcessor(
-            link.conn, [](void*, const char*) {}, nullptr);
-    }
-    link_ = &link;
+ServerEngine::ServerEngine(const ServerAddress& address)
+    : conninfo_(address.ConnectionString() +
+                QByteArray(" options='-c lock_timeout=%1 -c statement_timeout=%2'")
+                    .replace("%1", QByteArray::number(kLockMs))
+                    .replace("%2", QByteArray::number(kStatementMs))),
+      label_(address.Label()) {
+    link_ = &Connections()[conninfo_];
+    if (!link_->conn || PQstatus(link_->conn) != CONNECTION_OK) Connect();
 }
 
-void ServerEngine::Reconnect() {
-    PQreset(link_->conn);
+void ServerEngine::Unreachable(const QString& detail, bool mayHaveCommitted) const {
+    throw ServerUnreachable(label_, detail, mayHaveCommitted);
+}
+
+void ServerEngine::Connect() {
+    if (link_->conn) PQfinish(link_->conn);
+    link_->inTransaction = false;
+    // connect_timeout bounds the whole attempt, a server that takes the call and never answers too.
+    link_->conn = PQconnectdb(conninfo_.constData());
+    if (PQstatus(link_->conn) != CONNECTION_OK) {
+        const QString reason = ServerMessage(link_->conn);
+        PQfinish(link_->conn);
+        link_->conn = nullptr;
+        Unreachable(reason);
+    }
+    // The server's notices (what a cascade dropped, …) are not errors; the file has none.
+    PQsetNoticeProcessor(
+        link_->conn, [](void*, const char*) {}, nullptr);
+    PQsetnonblocking(link_->conn, 1);
+}
+
+void ServerEngine::Drop(const QString& reason) {
+    lost_ = reason;
+    // Closing the socket is all: a stopped server cannot take a cancel request either.
+    PQfinish(link_->conn);
+    link_->conn = nullptr;
     link_->inTransaction = false;
 }
 
@@ -134,6 +191,76 @@ void ServerEngine::RaiseError(const QString& message, const QString& sql) const 
                                           .arg(lastCode_)
                                           .arg(ErrorCodeText(lastCode_), sql, lastDetail_));
     throw DatabaseError(message);
+}
+
+PGresult* ServerEngine::Send(const ServerStatement& statement,
+                             const std::vector<const char*>& pointers,
+                             const std::vector<int>& lengths, const std::vector<int>& formats) {
+    PGconn* conn = link_->conn;
+    QElapsedTimer clock;
+    clock.start();
+    // Waits until the socket is ready for `events`; false when the server let kAnswerMs pass.
+    auto wait = [&](short events) {
+        for (;;) {
+            const qint64 left = kAnswerMs - clock.elapsed();
+            if (left <= 0) return false;
+            pollfd fd{PQsocket(conn), events, 0};
+            const int ready = poll(&fd, 1, int(left));
+            if (ready > 0) return true;
+            if (ready == 0) return false;
+            if (errno != EINTR) return true;  // libpq's next call reports the fault
+        }
+    };
+    const QString noAnswer = QStringLiteral("服务器 %1 秒内没有回答").arg(kAnswerMs / 1000);
+    if (!PQsendQueryParams(conn, statement.text.constData(), int(pointers.size()), nullptr,
+                           pointers.data(), lengths.data(), formats.data(), 0)) {
+        Drop(ServerMessage(conn));
+        return nullptr;
+    }
+    for (;;) {
+        const int flushed = PQflush(conn);
+        if (flushed == 0) break;
+        if (flushed < 0) {
+            Drop(ServerMessage(conn));
+            return nullptr;
+        }
+        if (!wait(POLLIN | POLLOUT)) {
+            Drop(noAnswer);
+            return nullptr;
+        }
+        if (!PQconsumeInput(conn)) {
+            Drop(ServerMessage(conn));
+            return nullptr;
+        }
+    }
+    PGresult* kept = nullptr;
+    for (;;) {
+        while (PQisBusy(conn)) {
+            if (!wait(POLLIN)) {
+                PQclear(kept);
+                Drop(noAnswer);
+                return nullptr;
+            }
+            if (!PQconsumeInput(conn)) break;
+        }
+        PGresult* result = PQgetResult(conn);
+        if (!result) break;
+        // The last result answers; an error among several is kept over what follows it.
+        if (kept && PQresultStatus(kept) == PGRES_FATAL_ERROR)
+            PQclear(result);
+        else {
+            PQclear(kept);
+            kept = result;
+        }
+        if (PQstatus(conn) != CONNECTION_OK) break;
+    }
+    if (PQstatus(conn) != CONNECTION_OK) {
+        const QString reason = kept ? PrimaryMessage(kept, conn) : ServerMessage(conn);
+        PQclear(kept);
+        Drop(reason);
+        return nullptr;
+    }
+    return kept;
 }
 
 PGresult* ServerEngine::Execute(const ServerStatement& statement, const SqlValues& values) {
@@ -156,23 +283,29 @@ PGresult* ServerEngine::Execute(const ServerStatement& statement, const SqlValue
             texts[size_t(i)] = std::get<QString>(value).toUtf8();
         pointers[size_t(i)] = texts[size_t(i)].constData();
     }
-    // A connection found broken before anything was sent is simply opened again.
-    if (PQstatus(link_->conn) != CONNECTION_OK && !link_->inTransaction) Reconnect();
+    const bool inTransaction = link_->inTransaction;
+    // A connection the server has closed meanwhile (a restart tells so before it goes) is seen
+    // before anything is sent, and opened again: nothing of this statement reached the server.
+    if (link_->conn && !inTransaction) PQconsumeInput(link_->conn);
+    if (!link_->conn || PQstatus(link_->conn) != CONNECTION_OK) {
+        if (inTransaction) {
+            Drop(link_->conn ? ServerMessage(link_->conn) : lost_);
+            Unreachable(lost_);
+        }
+        Connect();
+    }
     for (int attempt = 0;; ++attempt) {
-        const bool retryable = !link_->inTransaction && attempt == 0;
-        PGresult* result =
-            PQexecParams(link_->conn, statement.text.constData(), int(values.size()), nullptr,
-                         pointers.data(), lengths.data(), formats.data(), 0);
-        if (PQstatus(link_->conn) == CONNECTION_OK) {
+        if (PGresult* result = Send(statement, pointers, lengths, formats)) {
             link_->inTransaction = PQtransactionStatus(link_->conn) != PQTRANS_IDLE;
             return result;
         }
-        if (!retryable) {
-            link_->inTransaction = false;  // the server ended it with the connection
-            return result;
-        }
-        PQclear(result);
-        Reconnect();
+        const QByteArray word = FirstWord(statement.text);
+        const bool ends = word == "COMMIT" || word == "END";
+        if (inTransaction && !ends) Unreachable(lost_);  // the work before the fault is gone
+        // A change (or the COMMIT of one) whose answer was lost may have been stored.
+        if (ends || !SafeToRepeat(statement.text) || attempt > 0)
+            Unreachable(lost_, ends || !SafeToRepeat(statement.text));
+        Connect();
     }
 }
 
@@ -185,6 +318,16 @@ void ServerEngine::Run(const QString& sql, const SqlValues& values, ResultTable*
     if (status == PGRES_EMPTY_QUERY)
         RaiseError(QStringLiteral("Could not prepare SQL statement"), sql);
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+        // A COMMIT of a transaction that had already failed is answered "ROLLBACK": nothing of it
+        // was stored, whatever the caller made of the failure on the way.
+        const QByteArray word = FirstWord(statement.text);
+        if ((word == "COMMIT" || word == "END") &&
+            QByteArray(PQcmdStatus(guard.result)) == "ROLLBACK") {
+            lastCode_ = 1;
+            lastDetail_ =
+                QStringLiteral("the transaction was rolled back: a statement in it had failed");
+            RaiseError(QStringLiteral("Error executing SQL statement"), sql);
+        }
         changed_ = QByteArray(PQcmdTuples(guard.result)).toInt();
         if (into) return Load(guard.result, statement.hideRowid, *into);
         // As the file does: a statement that yields rows fails when it is run as a statement.
@@ -221,7 +364,12 @@ void ServerEngine::Begin(bool write) {
 }
 
 void ServerEngine::EndQuietly() noexcept {
-    PQclear(PQexec(link_->conn, "ROLLBACK"));
+    if (!link_->conn || !link_->inTransaction) return;
+    try {
+        Run(QStringLiteral("ROLLBACK"), {}, nullptr);
+    } catch (const DatabaseError&) {
+        // A lost connection has ended the transaction on the server already.
+    }
     link_->inTransaction = false;
 }
 

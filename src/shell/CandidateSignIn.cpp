@@ -80,6 +80,16 @@ QString CandidateSignIn::NumberText() const {
 
 // "登录": check number and name against the candidate table.
 void CandidateSignIn::Button1Click() {
+    try {
+        SignIn();
+    } catch (const ServerUnreachable&) {
+        // A candidate is told in the program's words only, never the server's.
+        prompts_.Message(
+            QStringLiteral("无法连接考试服务器，请稍后重新登录，或请监考老师检查网络。"));
+    }
+}
+
+void CandidateSignIn::SignIn() {
     const QString number = edit1_->text().trimmed();
     const QString name = edit2_->text().trimmed();
     if (number.isEmpty() || name.isEmpty()) {

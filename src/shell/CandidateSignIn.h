@@ -41,6 +41,9 @@ class CandidateSignIn : public FormDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Button1Click's steps; a server that cannot be reached ends them.
+    void SignIn();
+
     // The exam record's say: false when the candidate is writing on another workstation or the
     // record cannot be read; an interrupted exam is announced before it resumes.
     bool RecordAllows(int studentNo);

@@ -241,7 +241,7 @@ class AdminsTabTest : public QObject {
         }
         boxes.sort();
         QCOMPARE(boxes, (QStringList{QStringLiteral("Edit3"), QStringLiteral("Edit35"),
-                                     QStringLiteral("Edit4")}));
+                                     QStringLiteral("Edit37"), QStringLiteral("Edit4")}));
     }
 };
 

@@ -207,6 +207,16 @@ std::vector<LookingBox> LookingBoxes() {
         {kOffice, QStringLiteral("Edit33"), none, QStringLiteral("Button32")},
         {kOffice, QStringLiteral("Edit34"), none, QStringLiteral("Button31")},
         {kOffice, QStringLiteral("Edit35"), none, QStringLiteral("Button32")},
+        {kOffice, QStringLiteral("Edit36"), none, QStringLiteral("Button31")},
+        {kOffice, QStringLiteral("Edit37"), none, QStringLiteral("Button32")},
+        {kOffice, QStringLiteral("Edit38"), none, QStringLiteral("Button31")},
+        // The server's password: read only when the file names a server.
+        {admin, QStringLiteral("Edit3"),
+         [admin](Classroom& c) {
+             c.Set(admin, QStringLiteral("Edit1"), QStringLiteral("admin"));
+             c.Set(admin, QStringLiteral("Edit2"), QStringLiteral("123456"));
+         },
+         QStringLiteral("Button1")},
     };
 }
 

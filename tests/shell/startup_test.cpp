@@ -118,12 +118,13 @@ class StartupTest : public QObject {
         ServerAddress wrong = TestWorkdir::Server();
         wrong.password = QStringLiteral("not the password");
         StoreServerAddress(workdir.DatabaseFile(), wrong);
+        SetSessionOwnerPassword(std::nullopt);  // a workstation: the exam role's password
         QStringList order;
         Program program(prompts_, platform_, false, [&](const QString& name) { order << name; });
         QCOMPARE(order.size(), 6);  // every window is still created
         QCOMPARE(prompts_.Errors().size(), 1);
         QVERIFY2(prompts_.Errors().first().startsWith(
-                     QStringLiteral("Failed to open database \"%1\" : ").arg(wrong.Label())),
+                     QStringLiteral("无法连接考试服务器 %1。").arg(wrong.Label())),
                  qPrintable(prompts_.Errors().first()));
         QVERIFY(
             prompts_.Errors().first().contains(QStringLiteral("password authentication failed")));

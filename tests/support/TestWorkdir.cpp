@@ -26,7 +26,9 @@ ServerAddress TestServer() {
                           .port = Env("CX_PG_PORT").toInt(),
                           .database = QStringLiteral("chengxi"),
                           .user = Env("CX_PG_USER"),
-                          .password = Env("CX_PG_PASSWORD")};
+                          .password = Env("CX_PG_PASSWORD"),
+                          .sslMode = DefaultSslMode(Env("CX_PG_SSLROOTCERT")),
+                          .caFile = Env("CX_PG_SSLROOTCERT")};
     static bool created = false;
     const QString own = QStringLiteral("t%1").arg(QCoreApplication::applicationPid());
     if (!created) {
@@ -68,11 +70,15 @@ TestWorkdir::TestWorkdir(bool withDatabase) : previous_(QDir::currentPath()) {
             CopyToServer(file, target);
         }
         StoreServerAddress(DatabaseFile(), server);
+        // The tests work as the back office does, as the owner (the exam role's own tests
+        // forget this).
+        SetSessionOwnerPassword(server.password);
         server_ = true;
     }
 }
 
 TestWorkdir::~TestWorkdir() {
+    if (server_) SetSessionOwnerPassword(std::nullopt);
     QDir::setCurrent(previous_);
 }
 
