@@ -168,7 +168,11 @@ class RecordTest : public QObject {
                           columns->Value(QStringLiteral("type"));
         QCOMPARE(copied, attemptColumns);
         QCOMPARE(file.OpenQuery(QStringLiteral("select * from Changci"))->RowCount(), 0);
-        QCOMPARE(file.OpenQuery(QStringLiteral("select Luanxu from Changci"))->ColumnCount(), 1);
+        // No rows, no column names (as the file answers): the column is looked up instead.
+        QCOMPARE(file.OpenQuery(QStringLiteral("select count(*) as n from "
+                                               "pragma_table_info('Changci') where name='Luanxu'"))
+                     ->Value(QStringLiteral("n")),
+                 QStringLiteral("1"));
         QCOMPARE(file.OpenQuery(QStringLiteral("select * from Tupian"))->RowCount(), 0);
     }
 
