@@ -92,7 +92,11 @@ ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
         row.sitting = sitting->id;
         row.startClock = row.lastClock = clock;
         row.examId = record::CurrentExamId(db);
-        if (sitting->shuffled) row.seed = PaperOrder::DrawSeed();
+        if (sitting->shuffled) {
+            row.seed = PaperOrder::DrawSeed();
+            // On screen at the start: the first question of the candidate's paper.
+            row.question = PaperOrder(started.paper, row.seed).BankQuestion(row.section, 1);
+        }
         record::BeginAttempt(db, row);
     }
     started.seed = row.seed;

@@ -140,6 +140,9 @@ class ExamOrderTest : public QObject {
             QVERIFY(order.Shuffled());
             QCOMPARE(rig.dir.Scalar(QStringLiteral("select Zhongzi from Kaoshijilu")),
                      QString::number(order.Seed()));
+            // On screen from the start, as a resume shows it: the candidate's question 1.
+            QCOMPARE(rig.dir.Scalar(QStringLiteral("select TestID from Kaoshijilu")),
+                     QString::number(order.BankQuestion(1, 1)));
             // The candidate reads bank question 2 under its own number, its options in its own
             // letters: the key B ("运算器和控制器") under whatever letter it landed on.
             rig.Click(PanelName(SectionOf(0), order.Position(1, 2)));
