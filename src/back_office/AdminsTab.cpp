@@ -19,7 +19,6 @@
 
 namespace {
 constexpr FieldColumns kColumns{86, 104, 130};
-constexpr int kSchoolNameLimit = 60;  // characters: one line of a page's header
 }  // namespace
 
 AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent)
@@ -71,7 +70,6 @@ AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent)
                                     355, 380, 500, 90);
     school_ = MakeField(school, QStringLiteral("SchoolName"), QStringLiteral("学校名称："), 28,
                         {86, 104, 270});
-    school_->setMaxLength(kSchoolNameLimit);
     QLabel* schoolHint = MakeLabel(
         school, QString(), QStringLiteral("打印的成绩单、成绩表和成绩分析的页眉显示学校名称。"), 16,
         58, 470, 24);
@@ -226,12 +224,14 @@ void AdminsTab::Button19Click() {
     prompts_.Message(QStringLiteral("考试时间设置成功。"));
 }
 
+// Stored as typed, like every name the back office keeps; the printed header shows it on one
+// line (white space collapsed, cut short where the page's title begins).
 void AdminsTab::SchoolNameClick() {
-    const QString name = school_->text().trimmed();
+    const QString name = school_->text();
     UpgradeSchemaOnce(kDatabasePath);
     Database officeDb(kDatabasePath);
     settings::Write(officeDb, settings::kSchoolName, name);
-    school_->setText(name);
-    prompts_.Message(name.isEmpty() ? QStringLiteral("已清除学校名称，打印的页眉不再显示学校名称。")
-                                    : QStringLiteral("学校名称设置成功。"));
+    prompts_.Message(name.trimmed().isEmpty()
+                         ? QStringLiteral("已清除学校名称，打印的页眉不再显示学校名称。")
+                         : QStringLiteral("学校名称设置成功。"));
 }

@@ -158,5 +158,5 @@ std::optional<ResultSheetData> ReadResultSheet(Database& db, const QString& stud
 }
 
 QString ReadSchoolName(Database& db) {
-    return settings::Read(db, settings::kSchoolName).trimmed();
+    return settings::Read(db, settings::kSchoolName).simplified();  // one line
 }
