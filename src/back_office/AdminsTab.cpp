@@ -5,6 +5,8 @@
 #include "data_store/Database.h"
 #include "data_store/Renumbering.h"
 #include "data_store/Schema.h"
+#include "data_store/SchemaUpgrade.h"
+#include "data_store/SharedSettings.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Prompts.h"
 #include "ui_common/ReportList.h"
@@ -63,6 +65,19 @@ AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent)
         MakeButton(time, QStringLiteral("Button19"), QStringLiteral("设置"), 144, 148, 90, 30);
     guardedConnect(timeButton, &QPushButton::clicked, this, [this] { Button19Click(); });
 
+    // The school's name heads every printed page; set once, shared by every workstation.
+    QGroupBox* school = MakeSection(this, QStringLiteral("SchoolBox"), QStringLiteral("学校名称"),
+                                    355, 380, 500, 90);
+    school_ = MakeField(school, QStringLiteral("SchoolName"), QStringLiteral("学校名称："), 28,
+                        {86, 104, 270});
+    QLabel* schoolHint = MakeLabel(
+        school, QString(), QStringLiteral("打印的成绩单、成绩表和成绩分析的页眉显示学校名称。"), 16,
+        58, 470, 24);
+    schoolHint->setEnabled(false);
+    QPushButton* schoolButton = MakeButton(school, QStringLiteral("SchoolNameSet"),
+                                           QStringLiteral("设置"), 390, 26, 90, 30);
+    guardedConnect(schoolButton, &QPushButton::clicked, this, [this] { SchoolNameClick(); });
+
     QGroupBox* change = MakeSection(this, QStringLiteral("GroupBox4"),
                                     QStringLiteral("管理员密码修改"), 610, 175, 245, 190);
     edit2_ =
@@ -79,6 +94,13 @@ AdminsTab::AdminsTab(Prompts& prompts, QWidget* parent)
         MakeButton(change, QStringLiteral("Button6"), QStringLiteral("清空"), 144, 148, 90, 30);
     guardedConnect(changeButton, &QPushButton::clicked, this, [this] { Button5Click(); });
     guardedConnect(clearButton, &QPushButton::clicked, this, [this] { Button6Click(); });
+}
+
+void AdminsTab::Refresh() {
+    Button1Click();
+    UpgradeSchemaOnce(kDatabasePath);
+    Database officeDb(kDatabasePath);
+    school_->setText(settings::Read(officeDb, settings::kSchoolName));
 }
 
 void AdminsTab::Button1Click() {
@@ -200,4 +222,16 @@ void AdminsTab::Button19Click() {
     officeDb.RunStatement(QStringLiteral("Update Time Set TimeN=? where TimeID=1"),
                           {edit11_->text()});
     prompts_.Message(QStringLiteral("考试时间设置成功。"));
+}
+
+// Stored as typed, like every name the back office keeps; the printed header shows it on one
+// line (white space collapsed, cut short where the page's title begins).
+void AdminsTab::SchoolNameClick() {
+    const QString name = school_->text();
+    UpgradeSchemaOnce(kDatabasePath);
+    Database officeDb(kDatabasePath);
+    settings::Write(officeDb, settings::kSchoolName, name);
+    prompts_.Message(name.trimmed().isEmpty()
+                         ? QStringLiteral("已清除学校名称，打印的页眉不再显示学校名称。")
+                         : QStringLiteral("学校名称设置成功。"));
 }

@@ -1,4 +1,4 @@
-// "管理员管理": administrators and the exam duration.
+// "管理员管理": administrators, the exam duration and the school's name.
 #pragma once
 
 #include "back_office/OfficeTab.h"
@@ -11,7 +11,7 @@ class AdminsTab : public OfficeTab {
     Q_OBJECT
   public:
     AdminsTab(Prompts& prompts, QWidget* parent);
-    void Refresh() override { Button1Click(); }
+    void Refresh() override;
 
     // "刷新": renumber the administrators 1..n and list them.
     void Button1Click();
@@ -27,6 +27,8 @@ class AdminsTab : public OfficeTab {
     void Button6Click();
     // "设置": store the exam duration.
     void Button19Click();
+    // "设置" beside the school's name: store it for every workstation's printed headers.
+    void SchoolNameClick();
 
   private:
     WindowPrompts prompts_;
@@ -38,4 +40,5 @@ class AdminsTab : public OfficeTab {
     QLineEdit* edit9_ = nullptr;   // add: password
     QLineEdit* edit10_ = nullptr;  // delete: name
     QLineEdit* edit11_ = nullptr;  // exam duration
+    QLineEdit* school_ = nullptr;  // the school's name
 };

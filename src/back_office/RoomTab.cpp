@@ -10,6 +10,7 @@
 #include "ui_common/ReportList.h"
 #include "ui_common/Widgets.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QEvent>
 #include <QFrame>
@@ -98,6 +99,7 @@ QString SittingText(const std::optional<SittingRow>& sitting) {
                        .arg(sitting->name,
                             sitting->IsOpen() ? QStringLiteral("进行中") : QStringLiteral("已结束"),
                             DateTimeText(sitting->openedAt), by);
+    if (sitting->shuffled) text += QStringLiteral("　乱序");
     if (sitting->IsOpen()) return text;
     return text +
            QStringLiteral("　结束 %1 %2").arg(DateTimeText(*sitting->endedAt), sitting->endedBy);
@@ -490,10 +492,17 @@ void RoomTab::OpenClick() {
     QLineEdit duration(defaultTime);
     duration.setObjectName(QStringLiteral("SittingDuration"));
     FilterKeys(&duration, kDigitsAndColon);
-    if (!AskForm(
-            this, QStringLiteral("OpenSittingDialog"), QStringLiteral("开考"),
-            {{QStringLiteral("场次名称："), &name}, {QStringLiteral("考试时长："), &duration}}))
+    QCheckBox shuffle(QStringLiteral("乱序"));
+    shuffle.setObjectName(QStringLiteral("SittingShuffle"));
+    shuffle.setToolTip(
+        QStringLiteral("每位考生的题目顺序和选择题的选项顺序各不相同，"
+                       "防止相邻考生互相参照；评分与记录仍按题库的题号和选项。"));
+    if (!AskForm(this, QStringLiteral("OpenSittingDialog"), QStringLiteral("开考"),
+                 {{QStringLiteral("场次名称："), &name},
+                  {QStringLiteral("考试时长："), &duration},
+                  {QStringLiteral("题目顺序："), &shuffle}}))
         return;
+    const bool shuffled = shuffle.isChecked();
     const QString title = name.text().trimmed();
     int seconds = 0;
     if (title.isEmpty()) {
@@ -504,8 +513,12 @@ void RoomTab::OpenClick() {
         prompts_.Message(QStringLiteral("考试时长请写成“时:分:秒”，例如 01:30:00。"));
         return;
     }
-    Act(QStringLiteral("开始“%1”，考试时长 %2？").arg(title, FormatTime(seconds)),
-        [&](Database& db, qint64 now) { record::OpenNewSitting(db, title, seconds, Who(), now); });
+    Act(QStringLiteral("开始“%1”，考试时长 %2%3？")
+            .arg(title, FormatTime(seconds),
+                 shuffled ? QStringLiteral("，题目和选项乱序") : QString()),
+        [&](Database& db, qint64 now) {
+            record::OpenNewSitting(db, title, seconds, Who(), now, shuffled);
+        });
 }
 
 void RoomTab::CollectAllClick() {

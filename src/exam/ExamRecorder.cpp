@@ -3,6 +3,7 @@
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
+#include "record/PaperOrder.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Platform.h"
 
@@ -91,8 +92,14 @@ ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
         row.sitting = sitting->id;
         row.startClock = row.lastClock = clock;
         row.examId = record::CurrentExamId(db);
+        if (sitting->shuffled) {
+            row.seed = PaperOrder::DrawSeed();
+            // On screen at the start: the first question of the candidate's paper.
+            row.question = PaperOrder(started.paper, row.seed).BankQuestion(row.section, 1);
+        }
         record::BeginAttempt(db, row);
     }
+    started.seed = row.seed;
     start.Commit();
 
     attempt_ = row;

@@ -39,14 +39,16 @@ class ExamRecorder {
 
     // The exam start, all from one state of the database: the open sitting (one opens by itself
     // when none is), its frozen paper, and the candidate's attempt in progress in it taken over
-    // under a new owner token, or a new attempt. Raises DatabaseError or AttemptLost when it
-    // cannot: the exam must not go on unrecorded.
+    // under a new owner token, or a new attempt (with a seed of its own when the sitting
+    // shuffles). Raises DatabaseError or AttemptLost when it cannot: the exam must not go on
+    // unrecorded.
     struct Started {
         SittingRow sitting;
         FrozenPaper paper;
         std::optional<AttemptRow> resumed;
         int secondsLeft = 0;   // the time the attempt has left, its time down charged
         int secondsTotal = 0;  // the sitting's duration and the time given
+        qint64 seed = 0;       // the attempt's order of the paper (PaperOrder); 0: the paper's own
     };
     Started Start(int studentNo, int questions);
     // The answers of the attempt resumed by Start().

@@ -37,27 +37,29 @@ void ExamWindow::Resume(const AttemptRow& attempt) {
         ~Unpause() { recorder.Pause(false); }
     } unpause{recorder_};
 
+    // The record names the bank's questions; the answer sheet shows them in the candidate's order.
     const AnswerRow* onScreen = nullptr;
     for (const auto& [key, row] : recorder_.Rows()) {
         const int s = row.section - 1;
-        const int n = row.question;
-        if (s < 0 || s >= kSectionCount || n < 1 || n > qMin(state_.Count(s), SectionOf(s).limit))
+        if (s < 0 || s >= kSectionCount || row.question < 1 ||
+            row.question > qMin(state_.Count(s), SectionOf(s).limit))
             continue;
+        const int n = state_.Order.Position(row.section, row.question);
         if (row.marked)
             sections_[s]->NumberPanel(n)->setColor(kRed);
         else if (row.shown)
             sections_[s]->NumberPanel(n)->setColor(kLime);
         if (s != kSubjective) objective_[s]->RestoreAnswer(n, row.answer);
-        if (row.section == attempt.section && n == attempt.question) onScreen = &row;
+        if (row.section == attempt.section && row.question == attempt.question) onScreen = &row;
     }
     state_.SumScores();
 
     const int s = attempt.section - 1;
     if (s >= 0 && s < kSectionCount && sections_[s]->InGrid(attempt.question) &&
         attempt.question <= state_.Count(s)) {
-        sections_[s]->PanelClick(attempt.question);
+        const int n = state_.Order.Position(attempt.section, attempt.question);
+        sections_[s]->PanelClick(n);
         // Showing a question takes its mark away; the question on screen keeps the one it had.
-        if (onScreen && onScreen->marked)
-            sections_[s]->NumberPanel(attempt.question)->setColor(kRed);
+        if (onScreen && onScreen->marked) sections_[s]->NumberPanel(n)->setColor(kRed);
     }
 }

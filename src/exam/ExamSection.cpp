@@ -61,7 +61,7 @@ void ExamSection::ShowSlot(int n) {
 }
 
 ResultTable ExamSection::Question(int n) const {
-    return state_.Paper.Question(RecordSection(), n);
+    return state_.Paper.Question(RecordSection(), Bank(n));
 }
 
 void ExamSection::LoadPaper() {
@@ -96,7 +96,8 @@ void ExamSection::ClearSheet() {
 }
 
 void ExamSection::ShowQuestion(const ResultTable& row) {
-    state_.CurrentNoText = row.Value(QStringLiteral("TestID"));
+    state_.CurrentNoText =
+        state_.Order.ShownNumber(RecordSection(), row.Value(QStringLiteral("TestID")));
     memo_->setPlainText(
         QuestionCaption(state_.CurrentNoText, row.Value(QStringLiteral("Request"))));
     ShowRowDetails(row);
@@ -111,7 +112,7 @@ void ExamSection::PanelClick(int n) {
     // land on another question.
     host_.ShowSection(data_.section);
     Restore(n);
-    host_.Recorder().Shown(RecordSection(), n);
+    host_.Recorder().Shown(RecordSection(), Bank(n));
 }
 
 void ExamSection::PreClick() {
@@ -137,7 +138,7 @@ void ExamSection::Step(int delta) {
         if (InGrid(n)) {
             NumberPanel(n)->setColor(kLime);
             Restore(n);
-            host_.Recorder().Shown(RecordSection(), n);
+            host_.Recorder().Shown(RecordSection(), Bank(n));
         }
     }
     if (delta > 0 && data_.nextWritesScore) host_.SaveScore();
@@ -154,7 +155,7 @@ void ExamSection::MarkClick() {
     const int n = StrToInt(state_.CurrentNoText);
     if (!InGrid(n)) return;
     NumberPanel(n)->setColor(kRed);
-    host_.Recorder().Marked(RecordSection(), n);
+    host_.Recorder().Marked(RecordSection(), Bank(n));
 }
 
 void ExamSection::BuildNavigation(int x, int y, int width, const std::function<void()>& fourth) {

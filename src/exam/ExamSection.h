@@ -69,10 +69,12 @@ class ExamSection : public QObject {
     int RecordSection() const { return data_.section + 1; }
 
   protected:
+    // The bank's TestID of question N of the candidate's paper (N itself in the paper's order).
+    int Bank(int n) const { return state_.Order.BankQuestion(RecordSection(), n); }
     // The rows of question N in the paper (none when the section has no such question).
     ResultTable Question(int n) const;
-    // Takes the question row's TestID into CurrentNoText and shows the caption and whatever else
-    // the section shows of the row.
+    // Takes the question row's number in the candidate's order into CurrentNoText and shows the
+    // caption and whatever else the section shows of the row.
     void ShowQuestion(const ResultTable& row);
     // Places "上一题", "下一题", "标识本题" (and "保  存") on a small panel of the box; the fourth
     // label runs `fourth`.

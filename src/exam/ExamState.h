@@ -6,6 +6,7 @@
 #include "data_store/Database.h"
 #include "data_store/FrozenPaper.h"
 #include "data_store/Schema.h"
+#include "record/PaperOrder.h"
 
 #include <QString>
 
@@ -17,13 +18,17 @@ inline constexpr int kObjectiveSections = 3;
 struct ExamState {
     // The paper the exam shows: the sitting's frozen copy of the banks.
     FrozenPaper Paper;
+    // The candidate's order of it. The answer sheet, the number panels, the answer cells and the
+    // slots below are by the candidate's numbers and letters; what is recorded or saved is by the
+    // bank's TestID and letters.
+    PaperOrder Order;
     QString SingleTableName;  // always "KaoShi"
     int SingleCount = 0;
     int MultiCount = 0;
     int TrueFalseCount = 0;
     int SubjectiveCount = 0;
 
-    QString CurrentNoText;  // TestID of the question row loaded last, whatever its section
+    QString CurrentNoText;  // number (in the candidate's order) of the question loaded last
     int CurrentNo = 0;
 
     // Slot N holds question N (slot 0 is unused); 0 beyond a section's count.

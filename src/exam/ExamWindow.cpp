@@ -228,7 +228,8 @@ int ExamWindow::ConfiguredSeconds() {
     return StrToTime(state_.ExamTimeText);
 }
 
-void ExamWindow::LoadPaper(FrozenPaper paper) {
+void ExamWindow::LoadPaper(FrozenPaper paper, qint64 seed) {
+    state_.Order = PaperOrder(paper, seed);
     state_.Paper = std::move(paper);
     state_.SingleTableName = QStringLiteral("KaoShi");
     // Questions taken out of the paper must not keep their points.
@@ -267,7 +268,7 @@ void ExamWindow::BBnClick() {
     const std::optional<ExamRecorder::Started> started = StartRecord();
     if (stopped_) return;
     if (started) {
-        LoadPaper(started->paper);
+        LoadPaper(started->paper, started->seed);
     } else {
         // No candidate to record (the window shown without a sign-in): the open sitting's paper
         // or the banks, and the exam time the back office sets.

@@ -69,7 +69,8 @@ class ExamWindow : public FormDialog, private SectionHost {
     void PlaceContent();
     // The paper when no candidate is recorded: the open sitting's, or the banks as they stand.
     void ReadUnrecordedPaper();
-    void LoadPaper(FrozenPaper paper);
+    // The paper in the order of the attempt whose seed is `seed` (0: the paper's own).
+    void LoadPaper(FrozenPaper paper, qint64 seed = 0);
     // The exam time the back office sets, read afresh (raises what its conversion raises).
     int ConfiguredSeconds();
     void StartClock(int total, int left);

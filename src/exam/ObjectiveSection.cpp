@@ -83,8 +83,12 @@ void ObjectiveSection::LoadSlot(const ResultTable& row, int n) {
 }
 
 void ObjectiveSection::ShowRowDetails(const ResultTable& row) {
-    for (int k = 0; k < 4; ++k)
-        if (options_[k]) options_[k]->setText(row.Value(kOptionColumns[k]));
+    int bank = 0;
+    TryStrToInt(row.Value(QStringLiteral("TestID")).trimmed(), &bank);
+    for (int k = 0; k < 4; ++k) {
+        const int option = state_.Order.BankOption(RecordSection(), bank, k + 1);
+        if (options_[k]) options_[k]->setText(row.Value(kOptionColumns[option - 1]));
+    }
     key_->setText(row.Value(QStringLiteral("DDX")));
 }
 
@@ -146,6 +150,8 @@ void ObjectiveSection::ChoiceClick(int k) {
         answer = QString::fromUtf16(data_.cellCaptions[k - 1]);
     }
     const int n = StrToInt(state_.CurrentNoText);
+    // The cells show the candidate's letters; the key, the score and the record the bank's.
+    const QString bankAnswer = state_.Order.ToBank(RecordSection(), Bank(n), answer);
     if (InGrid(n)) {
         if (data_.answer == AnswerKind::AnyOfCells) {
             Cell(n, k)->setColor(choices_[k - 1]->isChecked() ? kBlue : ButtonFace());
@@ -154,21 +160,24 @@ void ObjectiveSection::ChoiceClick(int k) {
                 Cell(n, j)->setColor(j == k ? kBlue : ButtonFace());
         }
         state_.EarnedSlot(data_.section, n) =
-            key_->text() == answer ? state_.ScoreSlot(data_.section, n) : 0;
+            key_->text() == bankAnswer ? state_.ScoreSlot(data_.section, n) : 0;
     }
     state_.SumScores();
     if (InGrid(n))
-        host_.Recorder().Picked(RecordSection(), n, answer, state_.ScoreSlot(data_.section, n),
-                                key_->text(), state_.EarnedSlot(data_.section, n));
+        host_.Recorder().Picked(RecordSection(), Bank(n), bankAnswer,
+                                state_.ScoreSlot(data_.section, n), key_->text(),
+                                state_.EarnedSlot(data_.section, n));
 }
 
 void ObjectiveSection::RestoreAnswer(int n, const QString& answer) {
-    // The answer holds the captions of the chosen cells: "B", "AC", "对".
+    // The answer holds the bank's letters of the chosen options: "B", "AC", "对"; the cells show
+    // the candidate's.
+    const QString shown = state_.Order.ToShown(RecordSection(), Bank(n), answer);
     for (int k = 1; k <= data_.cellCount; ++k) {
         const QString caption = QString::fromUtf16(data_.cellCaptions[k - 1]);
-        Cell(n, k)->setColor(answer.contains(caption) ? kBlue : ButtonFace());
+        Cell(n, k)->setColor(shown.contains(caption) ? kBlue : ButtonFace());
     }
-    const bool right = state_.Paper.Key(RecordSection(), n) == answer;  // as a pick scores
+    const bool right = state_.Paper.Key(RecordSection(), Bank(n)) == answer;  // as a pick scores
     state_.EarnedSlot(data_.section, n) = right ? state_.ScoreSlot(data_.section, n) : 0;
 }
 

@@ -24,8 +24,9 @@ class ObjectiveSection : public ExamSection {
     // Answer control k (1 = "A" / "对") clicked: record and score the answer.
     void ChoiceClick(int k);
 
-    // A resumed exam: row N's cells as the recorded answer shows them, scored against the paper's
-    // key (not the recorded points: the paper is the sitting's, whatever the record says).
+    // A resumed exam: row N's cells as the recorded answer (in the bank's letters) shows them,
+    // scored against the paper's key (not the recorded points: the paper is the sitting's,
+    // whatever the record says).
     void RestoreAnswer(int n, const QString& answer);
     void ClearSheet() override;
 

@@ -80,13 +80,15 @@ void SubjectiveSection::Restore(int n) {
                                   {CandidateKey(state_.SubjectiveCandidateNo)});
     // Whatever was typed and not saved gives way to the saved answer, except a draft carried over
     // from an exam that was cut short.
-    const QString saved = candidate->Value(QStringLiteral("Tt%1").arg(n));
-    const std::optional<QString> draft = host_.Recorder().TakeResumedDraft(n);
+    // The answers are kept by the bank's question, whatever its place in the candidate's paper.
+    const int bank = Bank(n);
+    const QString saved = candidate->Value(QStringLiteral("Tt%1").arg(bank));
+    const std::optional<QString> draft = host_.Recorder().TakeResumedDraft(bank);
     loading_ = true;
     answer_->setPlainText(draft.value_or(saved));
     loading_ = false;
-    answerOf_ = n;
-    host_.Recorder().AnswerShown(n, saved, draft);
+    answerOf_ = bank;
+    host_.Recorder().AnswerShown(bank, saved, draft);
 }
 
 void SubjectiveSection::AnswerEdited() {
@@ -102,10 +104,11 @@ void SubjectiveSection::SaveSubjectiveAnswer() {
     // The answer is bound: quotes and line breaks are stored as typed and touch no other column.
     // Only the workstation that owns the attempt writes it.
     const QString text = answer_->toPlainText();
+    const int bank = Bank(n);
     Transaction save(db);
     if (!host_.Recorder().Prove(db)) return;
-    db.RunStatement(QStringLiteral("Update Userxinxi Set Tt%1=?  where Xuehao=?").arg(n),
+    db.RunStatement(QStringLiteral("Update Userxinxi Set Tt%1=?  where Xuehao=?").arg(bank),
                     {text, CandidateKey(state_.SubjectiveCandidateNo)});
     save.Commit();
-    host_.Recorder().Saved(n, text);
+    host_.Recorder().Saved(bank, text);
 }

@@ -33,6 +33,6 @@ class SubjectiveSection : public ExamSection {
     std::vector<QString> requests_;  // question N's text, as the set-up read it
     std::vector<QLabel*> labels_;
     QPlainTextEdit* answer_ = nullptr;
-    int answerOf_ = 0;      // the question whose answer the box holds
+    int answerOf_ = 0;      // the question (the bank's TestID) whose answer the box holds
     bool loading_ = false;  // the box is being filled with a saved answer or a draft
 };

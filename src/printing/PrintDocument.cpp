@@ -84,7 +84,10 @@ class Layout {
         p.setPen(Qt::black);
         const double band = kFurnitureMm * mm_;
         const QRectF header(0, 0, width_, band - mm_);
-        p.drawText(header, Qt::AlignLeft | Qt::AlignBottom, document_.school);
+        // A long school name stops short of the title.
+        const double room = width_ - p.fontMetrics().horizontalAdvance(document_.title) - 4 * mm_;
+        p.drawText(header, Qt::AlignLeft | Qt::AlignBottom,
+                   p.fontMetrics().elidedText(document_.school, Qt::ElideRight, int(room)));
         p.drawText(header, Qt::AlignRight | Qt::AlignBottom, document_.title);
         p.setPen(QPen(kRule, 0.25 * mm_));
         p.drawLine(QPointF(0, band - 0.5 * mm_), QPointF(width_, band - 0.5 * mm_));

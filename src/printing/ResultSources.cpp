@@ -2,6 +2,7 @@
 
 #include "analysis/RecordedExam.h"
 #include "data_store/Database.h"
+#include "data_store/SharedSettings.h"
 #include "record/Sitting.h"
 
 #include <QHash>
@@ -156,6 +157,6 @@ std::optional<ResultSheetData> ReadResultSheet(Database& db, const QString& stud
     return data;
 }
 
-QString ReadSchoolName(Database&) {
-    return QString();
+QString ReadSchoolName(Database& db) {
+    return settings::Read(db, settings::kSchoolName).simplified();  // one line
 }

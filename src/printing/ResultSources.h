@@ -23,7 +23,7 @@ ClassListData ReadClassList(Database& db);
 // None when no candidate has that number.
 std::optional<ResultSheetData> ReadResultSheet(Database& db, const QString& studentNo);
 
-// The school's name for the pages' header. No setting holds one yet: empty.
+// The school's name for the pages' header, as the back office set it (empty: none).
 QString ReadSchoolName(Database& db);
 
 // 答题中, 中断, 已交卷, 已超时, or 未考 without an attempt: a candidate's state as the room view

@@ -42,6 +42,7 @@ AttemptRow ReadAttempt(const ResultTable& table) {
     row.startClock = Int(table, "Qidian");
     row.lastClock = Int(table, "Zuihou");
     row.moveAllowed = Int(table, "Huanji") != 0;
+    row.seed = Int(table, "Zhongzi");
     return row;
 }
 
@@ -111,11 +112,11 @@ void BeginAttempt(Database& db, AttemptRow& row) {
     db.RunStatement(
         QStringLiteral("INSERT INTO Kaoshijilu (Xuehao, Cishu, Jiqi, ExamID, Kaishi, Huodong, "
                        "Shengyu, Zhuangtai, Tishu, Bufen, TestID, ChangciID, Zhuren, Shebei, "
-                       "Qidian, Zuihou) VALUES (?,?,?,?,?,?,?,0,?,?,?,?,?,?,?,?)"),
+                       "Qidian, Zuihou, Zhongzi) VALUES (?,?,?,?,?,?,?,0,?,?,?,?,?,?,?,?,?)"),
         {qint64(row.studentNo), qint64(row.number), row.workstation, row.examId, row.startedAt,
          row.lastSeen, qint64(row.secondsLeft), qint64(row.questions), qint64(row.section),
          qint64(row.question), row.sitting, row.owner, row.installation, row.startClock,
-         row.lastClock});
+         row.lastClock, row.seed});
     row.id = Int(
         *db.OpenQuery(QStringLiteral("SELECT JiluID FROM Kaoshijilu WHERE Xuehao=? AND Cishu=?"),
                       {qint64(row.studentNo), qint64(row.number)}),

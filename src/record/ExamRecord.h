@@ -43,6 +43,7 @@ struct AttemptRow {
     qint64 startClock = 0;     // the sitting's clock at the start
     qint64 lastClock = 0;      // the sitting's clock at the last sign of life
     bool moveAllowed = false;  // a proctor let the candidate move to another workstation at once
+    qint64 seed = 0;           // the attempt's own order of the paper (PaperOrder); 0: the paper's
 
     bool InProgress() const { return state == AttemptState::InProgress; }
     // Seconds of the sitting's clock since the last sign of life (an interruption's length so far).
@@ -142,8 +143,8 @@ std::vector<RoomRow> Room(Database& db, qint64 sitting);
 // since the attempt's last sign of life, or a proctor let the candidate move.
 struct SignInVerdict {
     bool allowed = true;
-    QString busyWorkstation;  // where the attempt in progress is alive, when not allowed
-    int secondsToWait = 0;    // before the attempt counts as stopped
+    QString busyWorkstation;   // where the attempt in progress is alive, when not allowed
+    int secondsToWait = 0;     // before the attempt counts as stopped
     qint64 silentSeconds = 0;  // allowed: how long this workstation itself saw it silent
 };
 class LivenessWatch {

@@ -19,6 +19,7 @@ SittingRow ReadSitting(const ResultTable& table) {
     if (!ended.isEmpty()) row.endedAt = ended.toLongLong();
     row.endedBy = table.Value(QStringLiteral("JieshuRen"));
     row.clock = table.Value(QStringLiteral("Shizhong")).toLongLong();
+    row.shuffled = table.Value(QStringLiteral("Luanxu")).toLongLong() != 0;
     return row;
 }
 
@@ -123,12 +124,12 @@ int ConfiguredDuration(Database& db) {
 namespace {
 // In the caller's transaction.
 SittingRow Open(Database& db, const QString& name, int durationSeconds, const QString& by,
-                qint64 now) {
+                qint64 now, bool shuffled) {
     if (const std::optional<SittingRow> open = OpenSitting(db))
         throw SittingAlreadyOpen(open->name);
     db.RunStatement(QStringLiteral("INSERT INTO Changci (Mingcheng, Shichang, Kaishi, KaishiRen, "
-                                   "Shizhong) VALUES (?,?,?,?,0)"),
-                    {name, qint64(durationSeconds), now, by});
+                                   "Shizhong, Luanxu) VALUES (?,?,?,?,0,?)"),
+                    {name, qint64(durationSeconds), now, by, qint64(shuffled ? 1 : 0)});
     SittingRow row = *OpenSitting(db);
     FreezePaper(db, row.id);
     WriteAudit(db, {row.id, std::nullopt, std::nullopt, QStringLiteral("开考"),
@@ -138,9 +139,9 @@ SittingRow Open(Database& db, const QString& name, int durationSeconds, const QS
 }  // namespace
 
 SittingRow OpenNewSitting(Database& db, const QString& name, int durationSeconds, const QString& by,
-                          qint64 now) {
+                          qint64 now, bool shuffled) {
     Transaction open(db);
-    SittingRow row = Open(db, name, durationSeconds, by, now);
+    SittingRow row = Open(db, name, durationSeconds, by, now, shuffled);
     open.Commit();
     return row;
 }
@@ -151,7 +152,7 @@ SittingRow SittingForSignIn(Database& db, qint64 now) {
     Transaction open(db);
     if (std::optional<SittingRow> opened = OpenSitting(db)) return *opened;
     const QString name = QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd"));
-    SittingRow row = Open(db, name, ConfiguredDuration(db), QString(), now);
+    SittingRow row = Open(db, name, ConfiguredDuration(db), QString(), now, false);
     open.Commit();
     return row;
 }

@@ -21,6 +21,7 @@ struct SittingRow {
     std::optional<qint64> endedAt;
     QString endedBy;
     qint64 clock = 0;  // seconds that have run since it opened, as the workstations measured them
+    bool shuffled = false;  // 乱序: each attempt gets its own order of questions and options
 
     bool IsOpen() const { return !endedAt; }
 };
@@ -59,9 +60,9 @@ std::optional<SittingRow> SittingToShow(Database& db);
 // Opens a sitting with a frozen copy of the four banks, in its own transaction; raises
 // SittingAlreadyOpen while one is open.
 SittingRow OpenNewSitting(Database& db, const QString& name, int durationSeconds, const QString& by,
-                          qint64 now);
+                          qint64 now, bool shuffled = false);
 // The open sitting; when there is none, one opens by itself, named by the date of `now`, with the
-// exam time the back office sets.
+// exam time the back office sets, every candidate in the paper's own order.
 SittingRow SittingForSignIn(Database& db, qint64 now);
 // The duration the back office sets ("Select * from Time"), in seconds (0 when it is no time).
 int ConfiguredDuration(Database& db);

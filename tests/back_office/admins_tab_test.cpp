@@ -217,6 +217,27 @@ class AdminsTabTest : public QObject {
         QCOMPARE(tab.dir.Scalar(durationQuery), QStringLiteral("1:30"));
     }
 
+    // The school's name is one shared setting: stored as typed, quotes and all, shown again by
+    // the next back office (any workstation's), and cleared by an empty box.
+    void schoolName() {
+        const QString query = QStringLiteral("select Zhi from Shezhi where Mingcheng='Xuexiao'");
+        Tab tab;
+        QCOMPARE(tab.Edit("SchoolName")->text(), QString());
+        tab.Type("SchoolName", QStringLiteral("  澄溪县第一中学 '初二' "));
+        tab.Click("SchoolNameSet");
+        QCOMPARE(tab.prompts.Texts(), QStringList({QStringLiteral("学校名称设置成功。")}));
+        QCOMPARE(tab.dir.Scalar(query), QStringLiteral("  澄溪县第一中学 '初二' "));
+        tab.Type("SchoolName", QStringLiteral("澄溪县第二中学"));
+        tab.Click("SchoolNameSet");
+        QCOMPARE(tab.dir.Scalar(QStringLiteral("select count(*) from Shezhi")), "1");
+        tab.window.hide();
+        tab.window.show();  // shown again: the stored name
+        QCOMPARE(tab.Edit("SchoolName")->text(), QStringLiteral("澄溪县第二中学"));
+        tab.Type("SchoolName", QString());
+        tab.Click("SchoolNameSet");
+        QCOMPARE(tab.dir.Scalar(query), QString());
+    }
+
     void durationBoxTakesDigitsAndColonsOnly() {
         Tab tab;
         QLineEdit* edit = tab.Edit("Edit11");

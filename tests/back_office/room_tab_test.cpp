@@ -13,6 +13,7 @@
 #include "ui_common/Widgets.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -272,7 +273,9 @@ class RoomTabTest : public QObject {
 
         // 开考: the name from today's date, the duration from the exam time, both editable.
         QString name, duration;
+        bool shuffleTicked = true;
         room.OnDialog([&](QDialog* d) {
+            shuffleTicked = d->findChild<QCheckBox*>("SittingShuffle")->isChecked();
             name = d->findChild<QLineEdit*>("SittingName")->text();
             duration = d->findChild<QLineEdit*>("SittingDuration")->text();
             d->findChild<QLineEdit*>("SittingDuration")->setText("01:30:00");
@@ -289,6 +292,15 @@ class RoomTabTest : public QObject {
         QCOMPARE(record::Audit(db, opened->id).front().action, QStringLiteral("开考"));
         // The console moves to the new, empty sitting.
         QCOMPARE(room.Child<ReportList>(&room.tab, "RoomList")->RowCount(), 0);
+        // 乱序 is off unless ticked; ticked, the sitting keeps it and the console says so.
+        QVERIFY(!shuffleTicked);
+        QVERIFY(!opened->shuffled);
+        room.tab.EndClick();
+        room.OnDialog(
+            [](QDialog* d) { d->findChild<QCheckBox*>("SittingShuffle")->setChecked(true); });
+        room.tab.OpenClick();
+        QVERIFY(record::OpenSitting(db)->shuffled);
+        QVERIFY(room.Child<QLabel>(&room.tab, "RoomSitting")->text().contains("乱序"));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "../back_office/OfficeFixture.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
+#include "data_store/SharedSettings.h"
 #include "printing/ResultDocuments.h"
 #include "support/SimulatedRecord.h"
 
@@ -67,12 +68,17 @@ class PrintTest : public QObject {
         QCOMPARE(RankedScore({"1", "a", "", "", "", ""}), std::nullopt);
     }
 
-    // 120 candidates run over pages: every page carries the captions, its number and the date.
+    // 120 candidates run over pages: every page carries the school, the captions, its number and
+    // the date.
     void classList() {
         Office office("TabSheet1", 120);
         office.dir.Sql(
             QStringLiteral("INSERT INTO Userxinxi (UserID,Xuehao,Xingmin) VALUES "
                            "(200,'990001','新同学')"));
+        {
+            Database db(kDatabasePath);
+            settings::Write(db, settings::kSchoolName, QStringLiteral("澄溪县第一中学"));
+        }
         const QString all = office.Pdf("ClassListPdf");
         // Without an attempt: no score, no rank.
         QVERIFY(HasLine(all, QStringLiteral("990001 新同学 未考")));
@@ -84,6 +90,7 @@ class PrintTest : public QObject {
             const QString text =
                 Office::Text(office.dir.Path() + QStringLiteral("/out.pdf"), page, page);
             QVERIFY(text.contains(QStringLiteral("学号")));
+            QVERIFY(text.contains(QStringLiteral("澄溪县第一中学")));  // the header
             QVERIFY(text.contains(QStringLiteral("第%1页，共%2页").arg(page).arg(pages)));
             QVERIFY(text.contains(QDate::currentDate().toString(Qt::ISODate)));
         }

@@ -129,6 +129,9 @@ std::vector<StoringBox> StoringBoxes() {
          },
          QStringLiteral("Button5"), QStringLiteral("UserGL"), 0, QStringLiteral("password"),
          [](Classroom& c) { c.dir.Sql(QStringLiteral("update UserGL set password = '123456'")); }},
+        {QStringLiteral("school name"), QStringLiteral("SchoolName"), [](Classroom&) {},
+         QStringLiteral("SchoolNameSet"), QStringLiteral("Shezhi"), -1, QStringLiteral("Zhi"),
+         [](Classroom& c) { c.dir.Sql(QStringLiteral("delete from Shezhi")); }},
     };
     // Every text box of every bank, by "change" on question 1 and by "add" of a new question.
     for (Bank bank : {Bank::SingleChoice, Bank::MultiChoice, Bank::TrueFalse, Bank::Subjective}) {
