@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextBrowser>
+#include <QUrl>
 
 namespace {
 constexpr int kRowHeight = 25;
@@ -97,9 +99,48 @@ void ExamSection::ClearSheet() {
 
 void ExamSection::ShowQuestion(const ResultTable& row) {
     state_.CurrentNoText = row.Value(QStringLiteral("TestID"));
-    memo_->setPlainText(
-        QuestionCaption(state_.CurrentNoText, row.Value(QStringLiteral("Request"))));
+    const QString caption =
+        QuestionCaption(state_.CurrentNoText, row.Value(QStringLiteral("Request")));
+    if (HasPictures(caption)) {
+        ShowPictureCaption(caption);
+    } else {
+        memo_->setPlainText(caption);
+        if (pictureCaption_) pictureCaption_->hide();
+    }
     ShowRowDetails(row);
+}
+
+void ExamSection::ShowPictureCaption(const QString& caption) {
+    memo_->setPlainText(WithoutPictures(caption));
+    if (!pictureCaption_) {
+        pictureCaption_ = new QTextBrowser(memo_->parentWidget());
+        pictureCaption_->setObjectName(memo_->objectName() + QStringLiteral("Pictures"));
+        pictureCaption_->setGeometry(memo_->geometry());
+        pictureCaption_->setFont(memo_->font());
+        pictureCaption_->setFocusPolicy(Qt::NoFocus);
+        pictureCaption_->setOpenLinks(false);
+        pictureCaption_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+        pictureCaption_->setVerticalScrollBarPolicy(
+            memo_->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? Qt::ScrollBarAlwaysOn
+                                                                      : Qt::ScrollBarAsNeeded);
+        guardedConnect(
+            pictureCaption_, &QTextBrowser::anchorClicked, this,
+            [this](const QUrl& link) { EnlargePicture(LinkedPicture(link.toString())); });
+    }
+    // A picture fits the memo's page beside a scroll bar: the whole of it in sight at once.
+    const int margin = int(pictureCaption_->document()->documentMargin());
+    const QSize room = pictureCaption_->contentsRect().size() -
+                       QSize(2 * margin + pictureCaption_->verticalScrollBar()->sizeHint().width(),
+                             2 * margin + 4);
+    SetPictureText(pictureCaption_->document(), caption, state_.Pictures, room,
+                   pictureCaption_->devicePixelRatioF(), true);
+    pictureCaption_->raise();
+    pictureCaption_->show();
+}
+
+void ExamSection::EnlargePicture(const QString& hash) {
+    const QImage image = state_.Pictures.Image(hash);
+    if (!image.isNull()) ShowPictureWindow(box_->window(), image);
 }
 
 // Number panel N: show question N of this section.

@@ -6,6 +6,7 @@
 #include "data_store/Database.h"
 #include "data_store/FrozenPaper.h"
 #include "data_store/Schema.h"
+#include "ui_common/PictureShelf.h"
 
 #include <QString>
 
@@ -17,6 +18,8 @@ inline constexpr int kObjectiveSections = 3;
 struct ExamState {
     // The paper the exam shows: the sitting's frozen copy of the banks.
     FrozenPaper Paper;
+    // The pictures its texts refer to, read with it.
+    PictureShelf Pictures;
     QString SingleTableName;  // always "KaoShi"
     int SingleCount = 0;
     int MultiCount = 0;

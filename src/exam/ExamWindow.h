@@ -70,6 +70,7 @@ class ExamWindow : public FormDialog, private SectionHost {
     // The paper when no candidate is recorded: the open sitting's, or the banks as they stand.
     void ReadUnrecordedPaper();
     void LoadPaper(FrozenPaper paper);
+    void ReadPaperPictures();
     // The exam time the back office sets, read afresh (raises what its conversion raises).
     int ConfiguredSeconds();
     void StartClock(int total, int left);
