@@ -95,6 +95,13 @@ void ExamSection::ClearSheet() {
     for (ColorLabel* panel : panels_)
         panel->setColor(kLightSkyBlue);
     if (memo_) memo_->clear();
+    HidePictureCaption();
+}
+
+void ExamSection::HidePictureCaption() {
+    if (!pictureCaption_ || pictureCaption_->isHidden()) return;
+    memo_->show();
+    pictureCaption_->hide();
 }
 
 void ExamSection::ShowQuestion(const ResultTable& row) {
@@ -105,7 +112,7 @@ void ExamSection::ShowQuestion(const ResultTable& row) {
         ShowPictureCaption(caption);
     } else {
         memo_->setPlainText(caption);
-        if (pictureCaption_) pictureCaption_->hide();
+        HidePictureCaption();
     }
     ShowRowDetails(row);
 }
@@ -134,8 +141,8 @@ void ExamSection::ShowPictureCaption(const QString& caption) {
                              2 * margin + 4);
     SetPictureText(pictureCaption_->document(), caption, state_.Pictures, room,
                    pictureCaption_->devicePixelRatioF(), true);
-    pictureCaption_->raise();
     pictureCaption_->show();
+    memo_->hide();  // under the view: not painted for nothing
 }
 
 void ExamSection::EnlargePicture(const QString& hash) {

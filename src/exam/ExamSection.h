@@ -103,6 +103,8 @@ class ExamSection : public QObject {
     // A caption with pictures: shown with them in a view over the memo (made the first time), the
     // memo keeping the words.
     void ShowPictureCaption(const QString& caption);
+    // Back to the memo alone.
+    void HidePictureCaption();
     QTextBrowser* pictureCaption_ = nullptr;
     int loaded_ = 0;  // questions 1..loaded_ loaded by the set-up, their number panels shown
     void Step(int delta);

@@ -131,7 +131,6 @@ void ObjectiveSection::ShowPictureOption(int k, const QString& text) {
         picture->setGeometry(x, middle - size.height() / 2, size.width(), size.height());
         picture->Show(state_.Pictures, hashes[qsizetype(i)], size);
         picture->show();
-        picture->raise();
         x += size.width() + gap;
     }
 }
