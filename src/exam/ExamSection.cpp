@@ -15,6 +15,8 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 constexpr int kRowHeight = 25;
 }
@@ -134,11 +136,14 @@ void ExamSection::ShowPictureCaption(const QString& caption) {
             pictureCaption_, &QTextBrowser::anchorClicked, this,
             [this](const QUrl& link) { EnlargePicture(LinkedPicture(link.toString())); });
     }
-    // A picture fits the memo's page beside a scroll bar: the whole of it in sight at once.
+    // A picture fits the memo's page beside a scroll bar with a line of text: the whole of it in
+    // sight at once, the text next to it too.
     const int margin = int(pictureCaption_->document()->documentMargin());
-    const QSize room = pictureCaption_->contentsRect().size() -
-                       QSize(2 * margin + pictureCaption_->verticalScrollBar()->sizeHint().width(),
-                             2 * margin + 4);
+    const int line = pictureCaption_->fontMetrics().lineSpacing();
+    const QSize page = pictureCaption_->contentsRect().size();
+    const QSize room(
+        page.width() - 2 * margin - pictureCaption_->verticalScrollBar()->sizeHint().width(),
+        std::max(line, page.height() - 2 * margin - line - 4));
     SetPictureText(pictureCaption_->document(), caption, state_.Pictures, room,
                    pictureCaption_->devicePixelRatioF(), true);
     pictureCaption_->show();

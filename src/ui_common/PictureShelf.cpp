@@ -1,6 +1,7 @@
 #include "ui_common/PictureShelf.h"
 
 #include <QDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -18,6 +19,8 @@ namespace {
 const QString kLinkScheme = QStringLiteral("cx-picture:");
 // The hash a document's image carries, whatever name its scaled resource has.
 constexpr int kHashProperty = QTextFormat::UserProperty + 1;
+// A line break put in front of or after a picture to give it a line of its own: not the text's.
+constexpr int kLayoutProperty = QTextFormat::UserProperty + 2;
 // A fitted picture of another size or scale is another entry; beyond this many the shelf starts
 // over (a paper's pictures at the few sizes of one window stay far below).
 constexpr qsizetype kFittedKept = 512;
@@ -97,12 +100,21 @@ void SetPictureText(QTextDocument* document, const QString& text, PictureShelf& 
     document->clear();
     QTextCursor cursor(document);
     const QTextCharFormat plain = cursor.charFormat();
-    for (const TextPiece& piece : SplitPictures(text)) {
+    QTextCharFormat layoutBreak = plain;
+    layoutBreak.setProperty(kLayoutProperty, true);
+    const QList<TextPiece> pieces = SplitPictures(text);
+    const int twoLines = 2 * QFontMetrics(document->defaultFont()).lineSpacing();
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const TextPiece& piece = pieces[i];
         if (!piece.IsPicture()) {
             cursor.insertText(piece.text, plain);
             continue;
         }
+        const bool ownLine = links && shelf.Fit(piece.pictureHash, box).height() > twoLines;
+        if (ownLine && i > 0) cursor.insertText(QString(QChar::LineSeparator), layoutBreak);
         InsertPicture(cursor, piece.pictureHash, shelf, box, scale, links);
+        if (ownLine && i + 1 < pieces.size())
+            cursor.insertText(QString(QChar::LineSeparator), layoutBreak);
     }
 }
 
@@ -141,6 +153,7 @@ QString PictureTextOf(const QTextDocument* document) {
         if (block != document->begin()) text += u'\n';
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().boolProperty(kLayoutProperty)) continue;
             const QString hash = fragment.charFormat().stringProperty(kHashProperty);
             if (hash.isEmpty()) {
                 text += fragment.text();

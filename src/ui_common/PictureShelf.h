@@ -39,8 +39,9 @@ class PictureShelf {
 };
 
 // The text into `document`, each marker as its picture fitted into `box` (a picture the shelf
-// does not hold keeps its place as an empty frame). With `links`, a picture is a link whose
-// address is PictureLink(hash).
+// does not hold keeps its place as an empty frame). With `links` (a text to read, not to edit), a
+// picture is a link whose address is PictureLink(hash), and one taller than two lines of text
+// stands on a line of its own.
 void SetPictureText(QTextDocument* document, const QString& text, PictureShelf& shelf,
                     const QSize& box, qreal scale, bool links);
 // Picture `hash` at the cursor, as SetPictureText places it.

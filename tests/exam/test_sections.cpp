@@ -444,6 +444,7 @@ void SectionsTest::picturesInEverySection() {
         auto* view = rig.Find<QTextBrowser>(viewName);
         QVERIFY(view && rig.Shown(viewName));
         QCOMPARE(PictureTextOf(view->document()), QStringLiteral("第1题 :  ") + request);
+        QCOMPARE(view->document()->toPlainText().count(QChar::ObjectReplacementCharacter), 1);
         QVERIFY(!rig.Text(s.memo).contains(QChar(kPictureOpen)));
         if (options[section]) {
             const QString name = QLatin1String(options[section]) + QStringLiteral("Picture1");
