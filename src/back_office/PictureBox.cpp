@@ -2,6 +2,7 @@
 
 #include "ui_common/PictureShelf.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -9,9 +10,11 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QUrl>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -122,12 +125,29 @@ void PictureBox::ShowText(const QString& text) {
     syncing_ = true;
     SetPictureText(editor_->document(), text, shelf_, PictureRoom(), devicePixelRatioF(), false);
     editor_->moveCursor(QTextCursor::End);
+    Center();
     syncing_ = false;
+}
+
+// The line in the middle of the box, as a line edit shows it, however tall its pictures are.
+void PictureBox::Center() {
+    QTextDocument* document = editor_->document();
+    const qreal line = document->documentLayout()->blockBoundingRect(document->begin()).height();
+    const qreal top = std::max<qreal>(1, (editor_->contentsRect().height() - line) / 2);
+    QTextFrameFormat format = document->rootFrame()->frameFormat();
+    if (std::abs(format.topMargin() - top) < 0.5) return;
+    format.setTopMargin(top);
+    format.setBottomMargin(1);
+    const bool wasSyncing = syncing_;
+    syncing_ = true;
+    document->rootFrame()->setFrameFormat(format);
+    syncing_ = wasSyncing;
 }
 
 void PictureBox::EditorEdited() {
     syncing_ = true;
     setText(PictureTextOf(editor_->document()));
+    Center();
     syncing_ = false;
 }
 
@@ -140,4 +160,5 @@ void PictureBox::InsertPicture(const QString& hash) {
 void PictureBox::resizeEvent(QResizeEvent* event) {
     QLineEdit::resizeEvent(event);
     editor_->setGeometry(rect());
+    Center();
 }

@@ -31,6 +31,7 @@ class PictureBox : public QLineEdit {
     class Editor;
     void ShowText(const QString& text);
     void EditorEdited();
+    void Center();
     QSize PictureRoom() const;
 
     PictureShelf& shelf_;
