@@ -61,22 +61,7 @@ class PictureBox::Editor : public QTextEdit {
         return source->hasImage() || source->hasUrls() || QTextEdit::canInsertFromMimeData(source);
     }
     void insertFromMimeData(const QMimeData* source) override {
-        for (const char* type : kPictureMimeTypes) {
-            if (source->hasFormat(QLatin1String(type))) {
-                emit box_->pictureOffered(source->data(QLatin1String(type)), kClipboardPicture);
-                return;
-            }
-        }
-        if (source->hasImage()) {
-            // A screenshot: the desktop hands over the image only; kept as PNG.
-            QByteArray bytes;
-            const QImage image = qvariant_cast<QImage>(source->imageData());
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "PNG");
-            emit box_->pictureOffered(bytes, kClipboardPicture);
-            return;
-        }
+        // Files copied or dropped from a file manager: the files, not their names.
         if (source->hasUrls() && !source->urls().isEmpty() &&
             source->urls().first().isLocalFile()) {
             for (const QUrl& url : source->urls())
@@ -84,6 +69,26 @@ class PictureBox::Editor : public QTextEdit {
                     emit box_->pictureOffered(ReadBounded(url.toLocalFile()),
                                               QFileInfo(url.toLocalFile()).fileName());
             return;
+        }
+        // Text copied from a word processor may come with a picture of itself: the text wins; a
+        // screenshot has no text.
+        if (source->text().isEmpty()) {
+            for (const char* type : kPictureMimeTypes) {
+                if (source->hasFormat(QLatin1String(type))) {
+                    emit box_->pictureOffered(source->data(QLatin1String(type)), kClipboardPicture);
+                    return;
+                }
+            }
+            if (source->hasImage()) {
+                // Only the decoded image handed over: kept as PNG.
+                QByteArray bytes;
+                const QImage image = qvariant_cast<QImage>(source->imageData());
+                QBuffer buffer(&bytes);
+                buffer.open(QIODevice::WriteOnly);
+                image.save(&buffer, "PNG");
+                emit box_->pictureOffered(bytes, kClipboardPicture);
+                return;
+            }
         }
         // Text: one line, as the line edit keeps it.
         QString text = source->text();

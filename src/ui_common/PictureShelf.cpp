@@ -97,8 +97,12 @@ QString LinkedPicture(const QString& link) {
 
 void SetPictureText(QTextDocument* document, const QString& text, PictureShelf& shelf,
                     const QSize& box, qreal scale, bool links) {
+    // A text set is no step to undo; the document is laid out once, when it is complete.
+    const bool undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
     document->clear();
     QTextCursor cursor(document);
+    cursor.beginEditBlock();
     const QTextCharFormat plain = cursor.charFormat();
     QTextCharFormat layoutBreak = plain;
     layoutBreak.setProperty(kLayoutProperty, true);
@@ -116,6 +120,8 @@ void SetPictureText(QTextDocument* document, const QString& text, PictureShelf& 
         if (ownLine && i + 1 < pieces.size())
             cursor.insertText(QString(QChar::LineSeparator), layoutBreak);
     }
+    cursor.endEditBlock();
+    document->setUndoRedoEnabled(undo);
 }
 
 void InsertPicture(QTextCursor& cursor, const QString& hash, PictureShelf& shelf, const QSize& box,

@@ -465,6 +465,13 @@ void BankTabTest::picturesInsertedPastedStoredAndRemoved() {
     QGuiApplication::clipboard()->setMimeData(pasted);
     QTest::keyClick(Editor(h, 3), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(h.Box(3)->text(), QStringLiteral("x3") + marker);
+    // Text copied from a word processor with a picture of itself alongside: the text comes in.
+    auto* copied = new QMimeData;
+    copied->setText(QStringLiteral("乙"));
+    copied->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(copied);
+    QTest::keyClick(Editor(h, 4), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(h.Box(4)->text(), QStringLiteral("x4乙"));
     h.Add();
     QCOMPARE(h.prompts.LastText(), kAdded);
     QCOMPARE(dir.Rows(QStringLiteral("Select Request, Bxx from KaoShi2 where TestID=11")),
