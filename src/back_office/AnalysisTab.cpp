@@ -9,6 +9,7 @@
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
 #include "data_store/FrozenPaper.h"
+#include "data_store/Pictures.h"
 #include "data_store/Schema.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/Prompts.h"
@@ -272,7 +273,8 @@ void AnalysisTab::QuestionsClick() {
     for (const BankColumn& column : traits.columns)
         if (table.RowCount() > 0 && column.column != QStringLiteral("TestID") &&
             columns.contains(column.column, Qt::CaseInsensitive))
-            lines << column.caption + QStringLiteral("：") + table.Value(column.column);
+            lines << column.caption + QStringLiteral("：") +
+                         WithoutPictures(table.Value(column.column));
     questionText_->setPlainText(lines.join(u'\n'));
 }
 

@@ -1,10 +1,12 @@
 #include "back_office/BankTab.h"
 
+#include "back_office/PictureBox.h"
 #include "back_office/SheetExchange.h"
 #include "back_office/WordImport.h"
 
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/Pictures.h"
 #include "data_store/Renumbering.h"
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
@@ -14,9 +16,15 @@
 #include "ui_common/ReportList.h"
 #include "ui_common/Widgets.h"
 
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+
+#include <optional>
 
 namespace {
 
@@ -40,6 +48,15 @@ int BoxRows(int boxes) {
     return 1 + (boxes - 2 + 1) / 2;
 }
 
+// The list shows a picture as "[图片]"; its cells keep the text as stored.
+class PictureStandIns : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale& locale) const override {
+        return QStyledItemDelegate::displayText(WithoutPictures(value.toString()), locale);
+    }
+};
+
 }  // namespace
 
 BankTab::BankTab(Bank bank, Prompts& prompts, QWidget* parent)
@@ -54,6 +71,7 @@ BankTab::BankTab(Bank bank, Prompts& prompts, QWidget* parent)
     list_ = new ReportList(this, traits_.listName, captions);
     listHeight_ = boxesTop - 10 - kMargin;
     list_->setGeometry(kMargin, kMargin, kPageWidth - 2 * kMargin, listHeight_);
+    list_->setItemDelegate(new PictureStandIns(list_));
     sittingNotice_ =
         MakeLabel(this, traits_.tabName + QStringLiteral("SittingNotice"),
                   QStringLiteral("本场考试进行中：此处的修改从下一场考试起生效。"), kMargin,
@@ -89,7 +107,19 @@ void BankTab::BuildBoxes(int top) {
                                   traits_.columns[k].caption + QStringLiteral("："), x, y,
                                   kLabelWidth, kBoxHeight);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        boxes_ << MakeEdit(this, name, x + kLabelWidth, y, width, kBoxHeight, label);
+        if (!HoldsPictures(traits_.columns[k])) {
+            boxes_ << MakeEdit(this, name, x + kLabelWidth, y, width, kBoxHeight, label);
+            continue;
+        }
+        auto* box = new PictureBox(this, pictures_);
+        PlaceEdit(box, name, x + kLabelWidth, y, width, kBoxHeight, label);
+        box->TextEditor()->setAccessibleName(box->accessibleName());
+        guardedConnect(box, &PictureBox::pictureOffered, this,
+                       [this, box](const QByteArray& bytes, const QString& picture) {
+                           OfferPicture(box, bytes, picture);
+                       });
+        connect(box, &PictureBox::editorFocused, this, [this, box] { pictureTarget_ = box; });
+        boxes_ << box;
     }
     // Edz1KeyPress / Edx1KeyPress / Edy1KeyPress / Edxx1KeyPress: question numbers are digits.
     FilterKeys(boxes_.first(), kDigits);
@@ -118,6 +148,10 @@ void BankTab::BuildButtons(int top) {
     connect(AddButton(traits_.add, &x, top), &BankTab::AddClick);
     connect(AddButton(traits_.remove, &x, top), &BankTab::DeleteClick);
     connect(AddButton(traits_.clear, &x, top), &BankTab::ClearClick);
+    insertPicture_ = MakeButton(this, traits_.tabName + QStringLiteral("InsertPicture"),
+                                QStringLiteral("插入图片"), x, top, kButtonWidth, kButtonHeight);
+    insertPicture_->setFocusPolicy(Qt::NoFocus);  // the box with the cursor keeps it
+    connect(insertPicture_, &BankTab::InsertPictureClick);
     // The spreadsheet buttons stand apart, at the right.
     x = kPageWidth - kMargin - 2 * kButtonWidth - kButtonGap;
     exportButton_ = AddButton(traits_.exportSheet, &x, top);
@@ -147,12 +181,17 @@ void BankTab::Refresh() {
     // The fixed bank lists exactly its number of rows: fewer rows in the table stop the refresh
     // with the access layer's end-of-table (or empty-dataset) error.
     const int count = traits_.fixedRows > 0 ? traits_.fixedRows : rows->RowCount();
+    QStringList texts;
     for (int r = 0; r < count; ++r, rows->MoveNext()) {
         QStringList cells;
         for (const BankColumn& column : traits_.columns)
             cells << rows->Value(column.column);
         list_->AddRow(cells);
+        texts << cells;
     }
+    // The pictures of the rows, so that a row clicked shows them without reading.
+    if (const QStringList missing = pictures_.Missing(texts); !missing.isEmpty())
+        pictures_.Add(ReadPictures(db, missing));
 }
 
 void BankTab::ListClick() {
@@ -167,16 +206,24 @@ void BankTab::ChangeClick() {
     bool changed = false;
     {
         Database db(kDatabasePath);
+        // A row with pictures is stored with them, or not at all.
+        const QStringList texts = Texts();
+        std::optional<Transaction> save;
+        if (HasPictures(texts.join(QString()))) save.emplace(db);
         const int count =
             traits_.fixedRows > 0 ? traits_.fixedRows : db.OpenQuery(traits_.selectSql)->RowCount();
         if (const int number = MatchingNumber(count); number > 0) {
             SqlValues values;
             for (int k = 1; k < boxes_.size(); ++k)
-                values << boxes_[k]->text();
+                values << texts[k];
             values << qint64(number);
             db.RunStatement(traits_.updateSql, values);
             // A number in range with no row behind it changes nothing: not a success.
             changed = db.ChangedRows() > 0;
+        }
+        if (changed && save) {
+            StorePictures(db, texts);
+            save->Commit();
         }
     }
     if (!changed) {
@@ -204,10 +251,17 @@ void BankTab::AddClick() {
         }
         // The number goes in as the text typed: a taken number written differently ("03") is
         // stored as that integer and refused by the key.
+        const QStringList texts = Texts();
+        std::optional<Transaction> save;
+        if (HasPictures(texts.join(QString()))) save.emplace(db);
         SqlValues values;
-        for (QLineEdit* box : boxes_)
-            values << box->text();
+        for (const QString& text : texts)
+            values << text;
         db.RunStatement(traits_.insertSql, values);
+        if (save) {
+            StorePictures(db, texts);
+            save->Commit();
+        }
     }
     prompts_.Message(kAdded);
     Refresh();
@@ -242,6 +296,49 @@ void BankTab::DeleteClick() {
 void BankTab::ClearClick() {
     for (QLineEdit* box : boxes_)
         box->clear();
+}
+
+QStringList BankTab::Texts() const {
+    QStringList texts;
+    for (QLineEdit* box : boxes_)
+        texts << box->text();
+    return texts;
+}
+
+void BankTab::StorePictures(Database& db, const QStringList& texts) {
+    QStringList stored;
+    for (const QString& text : texts)
+        for (const QString& hash : PictureHashes(text))
+            if (pictures_.Contains(hash) && !stored.contains(hash)) {
+                StorePicture(db, pictures_.Bytes(hash));
+                stored << hash;
+            }
+}
+
+void BankTab::InsertPictureClick() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("插入图片"), QString(),
+        QStringLiteral("图片 (*.png *.jpg *.jpeg *.gif *.bmp);;所有文件 (*)"));
+    if (!path.isEmpty()) InsertPictureFile(path);
+}
+
+void BankTab::InsertPictureFile(const QString& path) {
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) bytes = file.read(kPictureMaxBytes + 1);
+    PictureBox* box = pictureTarget_ ? pictureTarget_ : qobject_cast<PictureBox*>(boxes_.at(1));
+    OfferPicture(box, bytes, QFileInfo(path).fileName());
+}
+
+void BankTab::OfferPicture(PictureBox* box, const QByteArray& bytes, const QString& name) {
+    if (const QString refusal = PictureRefusal(bytes, name); !refusal.isEmpty()) {
+        prompts_.Message(refusal);
+        return;
+    }
+    const QString hash = PictureHash(bytes);
+    pictures_.Add(hash, bytes);
+    box->InsertPicture(hash);
+    box->setFocus();
 }
 
 QString BankTab::Trimmed(int k) const {

@@ -7,9 +7,12 @@
 
 #include <QList>
 
+#include "ui_common/PictureShelf.h"
 #include "ui_common/Prompts.h"
+class PictureBox;
 class QLabel;
 class QLineEdit;
+class Database;
 class QPushButton;
 class ReportList;
 
@@ -29,6 +32,11 @@ class BankTab : public OfficeTab {
     QPushButton* ExportButton() const { return exportButton_; }
     QPushButton* ImportButton() const { return importButton_; }
     QPushButton* SaveButton() const { return saveButton_; }
+    QPushButton* InsertPictureButton() const { return insertPicture_; }
+
+    // "插入图片" with the file chosen: the picture at the cursor of the question text or option
+    // box last in focus (the question text when none was), unless it is refused.
+    void InsertPictureFile(const QString& path);
 
   private:
     void BuildBoxes(int top);
@@ -49,6 +57,14 @@ class BankTab : public OfficeTab {
     // Butz3Click / Button13Click / Buty4Click / Butx5Click ("清空"): empty the edit boxes.
     void ClearClick();
 
+    // "插入图片": a picture file chosen in the file dialog.
+    void InsertPictureClick();
+    // A picture for `box`: refused with a message naming it, or kept on the shelf and inserted.
+    void OfferPicture(PictureBox* box, const QByteArray& bytes, const QString& name);
+    // Every picture the texts refer to that this tab holds the bytes of, stored with the row.
+    void StorePictures(Database& db, const QStringList& texts);
+    QStringList Texts() const;
+
     QString Trimmed(int k) const;
     // Shows the message of the first empty box, or of every empty box; true when one was empty.
     bool ReportEmptyBoxes(bool every);
@@ -66,4 +82,8 @@ class BankTab : public OfficeTab {
     QPushButton* exportButton_ = nullptr;
     QPushButton* importButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
+    QPushButton* insertPicture_ = nullptr;
+    // The pictures of the bank's rows listed and of those inserted since; stored with a row.
+    PictureShelf pictures_;
+    PictureBox* pictureTarget_ = nullptr;  // the picture box last in focus
 };

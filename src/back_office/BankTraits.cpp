@@ -147,6 +147,13 @@ BankTraits Subjective() {
 
 }  // namespace
 
+bool HoldsPictures(const BankColumn& column) {
+    static const QStringList kColumns = {QStringLiteral("Request"), QStringLiteral("Axx"),
+                                         QStringLiteral("Bxx"), QStringLiteral("Cxx"),
+                                         QStringLiteral("Dxx")};
+    return kColumns.contains(column.column);
+}
+
 const BankTraits& TraitsOf(Bank bank) {
     // In the order of the Bank enumerators.
     static const BankTraits traits[] = {SingleChoice(), MultiChoice(), TrueFalse(), Subjective()};

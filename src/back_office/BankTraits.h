@@ -53,6 +53,9 @@ struct BankTraits {
 
 const BankTraits& TraitsOf(Bank bank);
 
+// The question text and the options may hold pictures; numbers, keys and points never do.
+bool HoldsPictures(const BankColumn& column);
+
 // Messages shared by every tab.
 inline const QString kChanged = QStringLiteral("修改成功。");
 inline const QString kAdded = QStringLiteral("添加成功。");

@@ -2,6 +2,7 @@
 
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/Pictures.h"
 #include "ui_common/Colors.h"
 #include "ui_common/ErrorRouting.h"
 #include "ui_common/ReportList.h"
@@ -161,7 +162,7 @@ void GradingTab::ReadSetUp(GradingSetUp& setUp) {
             if (count < n) continue;
             auto OfficeTable =
                 OfficeDb.OpenQuery(QStringLiteral("Select * from KaoShi4 where TestID=%1").arg(n));
-            setUp.texts[n - 1] = OfficeTable->Value(QStringLiteral("Request"));
+            setUp.texts[n - 1] = WithoutPictures(OfficeTable->Value(QStringLiteral("Request")));
             setUp.questions = n;
         }
     }

@@ -53,6 +53,33 @@ std::optional<Picture> ReadPicture(Database& db, const QString& hash) {
     return Picture{hash, row->Value(QStringLiteral("Geshi")), bytes ? *bytes : QByteArray()};
 }
 
+QHash<QString, Picture> ReadPictures(Database& db, QStringList hashes) {
+    hashes.removeDuplicates();
+    QHash<QString, Picture> pictures;
+    constexpr qsizetype kPerQuery = 200;
+    for (qsizetype from = 0; from < hashes.size(); from += kPerQuery) {
+        const QStringList part = hashes.mid(from, kPerQuery);
+        QStringList marks;
+        SqlValues values;
+        for (const QString& hash : part) {
+            marks << QStringLiteral("?");
+            values << hash;
+        }
+        auto rows =
+            db.OpenQuery(QStringLiteral("SELECT Hash, Geshi, Shuju FROM Tupian WHERE Hash IN (%1)")
+                             .arg(marks.join(u',')),
+                         values);
+        const int shuju = rows->ColumnIndexOf(QStringLiteral("Shuju"));
+        for (; !rows->AtEnd(); rows->MoveNext()) {
+            const QByteArray* bytes = rows->ColumnBlob(shuju);
+            Picture picture{rows->Value(QStringLiteral("Hash")),
+                            rows->Value(QStringLiteral("Geshi")), bytes ? *bytes : QByteArray()};
+            pictures.insert(picture.hash, picture);
+        }
+    }
+    return pictures;
+}
+
 QList<TextPiece> SplitPictures(const QString& text) {
     QList<TextPiece> pieces;
     qsizetype from = 0;

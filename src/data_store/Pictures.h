@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -38,6 +39,10 @@ QString PictureMarker(const QString& hash);
 QString StorePicture(Database& db, const QByteArray& bytes);
 
 std::optional<Picture> ReadPicture(Database& db, const QString& hash);
+
+// The pictures `hashes` name, by hash, read in one query per few hundred; a hash with no row is
+// left out.
+QHash<QString, Picture> ReadPictures(Database& db, QStringList hashes);
 
 // A text cut at its markers: runs of text and pictures in order (a piece is one or the other).
 struct TextPiece {

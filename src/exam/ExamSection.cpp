@@ -12,6 +12,10 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 constexpr int kRowHeight = 25;
@@ -93,14 +97,63 @@ void ExamSection::ClearSheet() {
     for (ColorLabel* panel : panels_)
         panel->setColor(kLightSkyBlue);
     if (memo_) memo_->clear();
+    HidePictureCaption();
+}
+
+void ExamSection::HidePictureCaption() {
+    if (!pictureCaption_ || pictureCaption_->isHidden()) return;
+    memo_->show();
+    pictureCaption_->hide();
 }
 
 void ExamSection::ShowQuestion(const ResultTable& row) {
     state_.CurrentNoText =
         state_.Order.ShownNumber(RecordSection(), row.Value(QStringLiteral("TestID")));
-    memo_->setPlainText(
-        QuestionCaption(state_.CurrentNoText, row.Value(QStringLiteral("Request"))));
+    const QString caption =
+        QuestionCaption(state_.CurrentNoText, row.Value(QStringLiteral("Request")));
+    if (HasPictures(caption)) {
+        ShowPictureCaption(caption);
+    } else {
+        memo_->setPlainText(caption);
+        HidePictureCaption();
+    }
     ShowRowDetails(row);
+}
+
+void ExamSection::ShowPictureCaption(const QString& caption) {
+    memo_->setPlainText(WithoutPictures(caption));
+    if (!pictureCaption_) {
+        pictureCaption_ = new QTextBrowser(memo_->parentWidget());
+        pictureCaption_->setObjectName(memo_->objectName() + QStringLiteral("Pictures"));
+        pictureCaption_->setGeometry(memo_->geometry());
+        pictureCaption_->setFont(memo_->font());
+        pictureCaption_->setFocusPolicy(Qt::NoFocus);
+        pictureCaption_->setOpenLinks(false);
+        pictureCaption_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+        pictureCaption_->setVerticalScrollBarPolicy(
+            memo_->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? Qt::ScrollBarAlwaysOn
+                                                                      : Qt::ScrollBarAsNeeded);
+        guardedConnect(
+            pictureCaption_, &QTextBrowser::anchorClicked, this,
+            [this](const QUrl& link) { EnlargePicture(LinkedPicture(link.toString())); });
+    }
+    // A picture fits the memo's page beside a scroll bar with a line of text: the whole of it in
+    // sight at once, the text next to it too.
+    const int margin = int(pictureCaption_->document()->documentMargin());
+    const int line = pictureCaption_->fontMetrics().lineSpacing();
+    const QSize page = pictureCaption_->contentsRect().size();
+    const QSize room(
+        page.width() - 2 * margin - pictureCaption_->verticalScrollBar()->sizeHint().width(),
+        std::max(line, page.height() - 2 * margin - line - 4));
+    SetPictureText(pictureCaption_->document(), caption, state_.Pictures, room,
+                   pictureCaption_->devicePixelRatioF(), true);
+    pictureCaption_->show();
+    memo_->hide();  // under the view: not painted for nothing
+}
+
+void ExamSection::EnlargePicture(const QString& hash) {
+    const QImage image = state_.Pictures.Image(hash);
+    if (!image.isNull()) ShowPictureWindow(box_->window(), image);
 }
 
 // Number panel N: show question N of this section.

@@ -18,6 +18,7 @@ class QGroupBox;
 class QPlainTextEdit;
 class QRect;
 class QScrollArea;
+class QTextBrowser;
 class QWidget;
 class ResultTable;
 
@@ -79,6 +80,8 @@ class ExamSection : public QObject {
     // Places "上一题", "下一题", "标识本题" (and "保  存") on a small panel of the box; the fourth
     // label runs `fourth`.
     void BuildNavigation(int x, int y, int width, const std::function<void()>& fourth = {});
+    // Opens picture `hash` of the paper at full size above the window.
+    void EnlargePicture(const QString& hash);
 
     // The section's own controls in its box and answer sheet.
     virtual void BuildContents() = 0;
@@ -99,6 +102,12 @@ class ExamSection : public QObject {
     std::vector<ColorLabel*> panels_;
 
   private:
+    // A caption with pictures: shown with them in a view over the memo (made the first time), the
+    // memo keeping the words.
+    void ShowPictureCaption(const QString& caption);
+    // Back to the memo alone.
+    void HidePictureCaption();
+    QTextBrowser* pictureCaption_ = nullptr;
     int loaded_ = 0;  // questions 1..loaded_ loaded by the set-up, their number panels shown
     void Step(int delta);
     void Scroll(int pixels);

@@ -7,6 +7,7 @@
 #include "data_store/FrozenPaper.h"
 #include "data_store/Schema.h"
 #include "record/PaperOrder.h"
+#include "ui_common/PictureShelf.h"
 
 #include <QString>
 
@@ -18,6 +19,8 @@ inline constexpr int kObjectiveSections = 3;
 struct ExamState {
     // The paper the exam shows: the sitting's frozen copy of the banks.
     FrozenPaper Paper;
+    // The pictures its texts refer to, read with it.
+    PictureShelf Pictures;
     // The candidate's order of it. The answer sheet, the number panels, the answer cells and the
     // slots below are by the candidate's numbers and letters; what is recorded or saved is by the
     // bank's TestID and letters.

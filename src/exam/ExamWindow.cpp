@@ -238,6 +238,21 @@ void ExamWindow::LoadPaper(FrozenPaper paper, qint64 seed) {
         score = 0;
     for (ExamSection* section : sections_)
         section->LoadPaper();
+    ReadPaperPictures();
+}
+
+// Every picture of the paper, read once at the exam start, so that no question waits for the
+// database when it is shown. A paper without pictures reads nothing.
+void ExamWindow::ReadPaperPictures() {
+    state_.Pictures.Clear();
+    QStringList hashes;
+    for (int section = 1; section <= FrozenPaper::kSections; ++section)
+        for (const PaperRow& row : state_.Paper.Rows(section))
+            for (const std::optional<QString>& cell : row)
+                if (cell && cell->contains(kPictureOpen)) hashes << PictureHashes(*cell);
+    if (hashes.isEmpty()) return;
+    Database db(kDatabasePath);
+    state_.Pictures.Add(ReadPictures(db, hashes));
 }
 
 void ExamWindow::showEvent(QShowEvent* event) {

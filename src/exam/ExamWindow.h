@@ -71,6 +71,7 @@ class ExamWindow : public FormDialog, private SectionHost {
     void ReadUnrecordedPaper();
     // The paper in the order of the attempt whose seed is `seed` (0: the paper's own).
     void LoadPaper(FrozenPaper paper, qint64 seed = 0);
+    void ReadPaperPictures();
     // The exam time the back office sets, read afresh (raises what its conversion raises).
     int ConfiguredSeconds();
     void StartClock(int total, int left);

@@ -5,6 +5,7 @@
 #include "exam/ExamRecorder.h"
 #include "ui_common/Colors.h"
 #include "ui_common/ErrorRouting.h"
+#include "ui_common/PictureShelf.h"
 #include "ui_common/Widgets.h"
 
 #include <QCheckBox>
@@ -13,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace {
 
@@ -86,10 +89,53 @@ void ObjectiveSection::ShowRowDetails(const ResultTable& row) {
     int bank = 0;
     TryStrToInt(row.Value(QStringLiteral("TestID")).trimmed(), &bank);
     for (int k = 0; k < 4; ++k) {
+        if (!options_[k]) continue;
         const int option = state_.Order.BankOption(RecordSection(), bank, k + 1);
-        if (options_[k]) options_[k]->setText(row.Value(kOptionColumns[option - 1]));
+        const QString text = row.Value(kOptionColumns[option - 1]);
+        if (HasPictures(text)) {
+            ShowPictureOption(k, text);
+            continue;
+        }
+        options_[k]->setText(text);
+        for (PictureLabel* picture : optionPictures_[k])
+            picture->hide();
     }
     key_->setText(row.Value(QStringLiteral("DDX")));
+}
+
+void ObjectiveSection::ShowPictureOption(int k, const QString& text) {
+    QLabel* option = options_[k];
+    const QString words = WithoutPictures(text, QString());
+    option->setText(words);
+    const QStringList hashes = PictureHashes(text);
+    std::vector<PictureLabel*>& pictures = optionPictures_[k];
+    while (pictures.size() < size_t(hashes.size())) {
+        auto* picture = new PictureLabel(
+            box_, option->objectName() + QStringLiteral("Picture%1").arg(pictures.size() + 1));
+        guardedConnect(picture, &PictureLabel::clicked, this,
+                       [this, picture] { EnlargePicture(picture->Hash()); });
+        pictures.push_back(picture);
+    }
+    // The row between two options, from the end of the words to the end of the label.
+    const BoxLayout& layout = kLayouts[data_.section];
+    const int height = layout.choiceStep - 2;
+    const int middle = option->y() + option->height() / 2;
+    int x =
+        option->x() + (words.isEmpty() ? 0 : option->fontMetrics().horizontalAdvance(words) + 8);
+    const int gap = 6;
+    const int width = std::max(8, (option->x() + option->width() - x) / int(hashes.size()) - gap);
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        PictureLabel* picture = pictures[i];
+        if (i >= size_t(hashes.size())) {
+            picture->hide();
+            continue;
+        }
+        const QSize size = state_.Pictures.Fit(hashes[qsizetype(i)], QSize(width, height));
+        picture->setGeometry(x, middle - size.height() / 2, size.width(), size.height());
+        picture->Show(state_.Pictures, hashes[qsizetype(i)], size);
+        picture->show();
+        x += size.width() + gap;
+    }
 }
 
 void ObjectiveSection::LoadFirstQuestion() {

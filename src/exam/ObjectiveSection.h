@@ -7,6 +7,7 @@
 
 class QAbstractButton;
 class QLabel;
+class PictureLabel;
 
 class ObjectiveSection : public ExamSection {
     Q_OBJECT
@@ -41,10 +42,14 @@ class ObjectiveSection : public ExamSection {
     void ConnectChoice(QAbstractButton* choice, int k);
     // Sets the answer controls to the cells of row N; no cell of row N blue (or N 0) clears them.
     void SetChoices(int n);
+    // Option k's text with pictures: the words in its label, the pictures after them, each
+    // fitted into the option's row.
+    void ShowPictureOption(int k, const QString& text);
 
     std::vector<ColorLabel*> cells_;
     QAbstractButton* choices_[4] = {};
     QLabel* options_[4] = {};
+    std::vector<PictureLabel*> optionPictures_[4];  // made as an option first needs them
     QLabel* key_ = nullptr;
     int pressed_ = 0;  // the answer control under a press that has not ended, 0 when none
 };

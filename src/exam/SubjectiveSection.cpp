@@ -57,7 +57,7 @@ QString WholeQuestionTip(const QString& request) {
 
 void SubjectiveSection::ShowSlot(int n) {
     ExamSection::ShowSlot(n);
-    const QString& request = requests_[size_t(n - 1)];
+    const QString request = WithoutPictures(requests_[size_t(n - 1)]);
     // The row has room for the question's beginning; the whole question is its tooltip.
     QuestionLabel(n)->setText(request);
     QuestionLabel(n)->setToolTip(WholeQuestionTip(request));

@@ -2,6 +2,7 @@
 
 #include "analysis/RecordedExam.h"
 #include "data_store/Database.h"
+#include "data_store/Pictures.h"
 #include "data_store/SharedSettings.h"
 #include "record/Sitting.h"
 
@@ -27,10 +28,13 @@ const SectionSource kSections[] = {
 };
 
 QString QuestionText(const ResultTable& row, const SectionSource& source) {
-    QString text = row.Value(QStringLiteral("Request"));
+    // Pictures stand as "[图片]" on paper and in sheets.
+    QString text = WithoutPictures(row.Value(QStringLiteral("Request")));
     QStringList options;
     for (int o = 0; o < source.options.size(); ++o)
-        options << QStringLiteral("%1. %2").arg(QChar(u'A' + o)).arg(row.Value(source.options[o]));
+        options << QStringLiteral("%1. %2")
+                       .arg(QChar(u'A' + o))
+                       .arg(WithoutPictures(row.Value(source.options[o])));
     if (!options.isEmpty()) text += u'\n' + options.join(QStringLiteral("　"));
     return text;
 }

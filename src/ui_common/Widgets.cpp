@@ -94,7 +94,11 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
 
 QLineEdit* MakeEdit(QWidget* parent, const QString& name, int x, int y, int width, int height,
                     QLabel* buddy) {
-    auto* edit = new QLineEdit(parent);
+    return PlaceEdit(new QLineEdit(parent), name, x, y, width, height, buddy);
+}
+
+QLineEdit* PlaceEdit(QLineEdit* edit, const QString& name, int x, int y, int width, int height,
+                     QLabel* buddy) {
     edit->setObjectName(name);
     edit->setGeometry(x, y, width, height);
     if (buddy) {

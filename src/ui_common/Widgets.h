@@ -53,6 +53,9 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
 // A named edit box; `buddy` (may be null) is its label, for screen readers.
 QLineEdit* MakeEdit(QWidget* parent, const QString& name, int x, int y, int width, int height,
                     QLabel* buddy = nullptr);
+// The same for an edit box made elsewhere (a kind of line edit).
+QLineEdit* PlaceEdit(QLineEdit* edit, const QString& name, int x, int y, int width, int height,
+                     QLabel* buddy);
 
 // Typed characters outside `allowed` are dropped before they reach the box. Backspace, editing
 // keys and shortcuts (Ctrl+…) always pass.

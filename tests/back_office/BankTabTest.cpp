@@ -5,6 +5,16 @@
 #include "BankHarness.h"
 #include "support/TestWorkdir.h"
 
+#include "back_office/PictureBox.h"
+#include "data_store/Pictures.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 
 Q_DECLARE_METATYPE(Bank)
@@ -20,6 +30,27 @@ QString Name(Bank bank) {
 
 QStringList TableRows(const TestWorkdir& dir, Bank bank) {
     return dir.Rows(QStringLiteral("Select * from ") + TraitsOf(bank).table);
+}
+
+QByteArray Png() {
+    QImage image(64, 32, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+QString Write(const QTemporaryDir& files, const QString& name, const QByteArray& bytes) {
+    QFile file(files.filePath(name));
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return file.fileName();
+}
+
+QTextEdit* Editor(const BankHarness& h, int k) {
+    return static_cast<PictureBox*>(h.Box(k))->TextEditor();
 }
 
 }  // namespace
@@ -52,6 +83,9 @@ class BankTabTest : public QObject {
     void quotesAreStoredAsTyped_data();
     void quotesAreStoredAsTyped();
     void clearEmptiesEveryBox();
+    void picturesInsertedPastedStoredAndRemoved();
+    void textsWithoutPicturesAreStoredAsTyped();
+    void refusedPicturesLeaveTheBankAlone();
 };
 
 void BankTabTest::refreshRenumbersGaps() {
@@ -410,6 +444,89 @@ void BankTabTest::clearEmptiesEveryBox() {
         QCOMPARE(h.Boxes(), QStringList(h.BoxCount(), QString()));
         QVERIFY(h.prompts.Texts().isEmpty());
     }
+}
+
+// A picture from a file goes to the question text (no box had the cursor), the same picture pasted
+// goes to option B; both are shown where they stand and stored with the row, the picture once.
+// Backspace takes it out again like a character.
+void BankTabTest::picturesInsertedPastedStoredAndRemoved() {
+    TestWorkdir dir;
+    QTemporaryDir files;
+    BankHarness h(Bank::MultiChoice);
+    const QByteArray png = Png();
+    const QString marker = PictureMarker(PictureHash(png));
+    h.Fill(h.Question(QStringLiteral("11"), QStringLiteral("如图所示，")));
+    h.tab->InsertPictureFile(Write(files, QStringLiteral("图1.png"), png));
+    QCOMPARE(h.Box(1)->text(), QStringLiteral("如图所示，") + marker);
+    QVERIFY(Editor(h, 1)->toPlainText().endsWith(QChar::ObjectReplacementCharacter));
+
+    auto* pasted = new QMimeData;
+    pasted->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(pasted);
+    QTest::keyClick(Editor(h, 3), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(h.Box(3)->text(), QStringLiteral("x3") + marker);
+    // Text copied from a word processor with a picture of itself alongside: the text comes in.
+    auto* copied = new QMimeData;
+    copied->setText(QStringLiteral("乙"));
+    copied->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(copied);
+    QTest::keyClick(Editor(h, 4), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(h.Box(4)->text(), QStringLiteral("x4乙"));
+    h.Add();
+    QCOMPARE(h.prompts.LastText(), kAdded);
+    QCOMPARE(dir.Rows(QStringLiteral("Select Request, Bxx from KaoShi2 where TestID=11")),
+             QStringList(QStringLiteral("如图所示，%1|x3%1").arg(marker)));
+    QCOMPARE(dir.Rows(QStringLiteral("Select Hash, Geshi, length(Shuju) from Tupian")),
+             QStringList(QStringLiteral("%1|png|%2").arg(PictureHash(png)).arg(png.size())));
+
+    QTest::keyClick(Editor(h, 3), Qt::Key_Backspace);
+    QCOMPARE(h.Box(3)->text(), QStringLiteral("x3"));
+    h.Change();
+    QCOMPARE(dir.Scalar(QStringLiteral("Select Bxx from KaoShi2 where TestID=11")),
+             QStringLiteral("x3"));
+    // Listed with a stand-in, the row clicked brings the picture back into the editor.
+    h.Click(QStringLiteral("Button13"));
+    h.ClickRow(10);
+    QCOMPARE(h.Box(1)->text(), QStringLiteral("如图所示，") + marker);
+    QVERIFY(Editor(h, 1)->toPlainText().endsWith(QChar::ObjectReplacementCharacter));
+}
+
+// Set as a row click sets it or typed into the editor: stored exactly, markup, tabs, no-break
+// spaces, outer blanks and characters beyond the basic plane included.
+void BankTabTest::textsWithoutPicturesAreStoredAsTyped() {
+    TestWorkdir dir;
+    BankHarness h(Bank::Subjective);
+    const QString set = QStringLiteral("  制表\t符 <b>粗</b> &amp;\u00a0不换行 \U0001F600 ");
+    h.Fill({QStringLiteral("4"), set});
+    h.Add();
+    QCOMPARE(dir.Scalar(QStringLiteral("Select Request from KaoShi4 where TestID=4")), set);
+    const QString typed = QStringLiteral(" a <i>x</i> &lt;  b ");
+    h.Fill({QStringLiteral("5"), QString()});
+    QTest::keyClicks(Editor(h, 1), typed);
+    QCOMPARE(h.Box(1)->text(), typed);
+    h.Add();
+    QCOMPARE(dir.Scalar(QStringLiteral("Select Request from KaoShi4 where TestID=5")), typed);
+    QCOMPARE(dir.Scalar(QStringLiteral("Select count(*) from Tupian")), QStringLiteral("0"));
+}
+
+// Too large, or no picture at all: a message names the file, the boxes and the bank stay as they
+// were.
+void BankTabTest::refusedPicturesLeaveTheBankAlone() {
+    TestWorkdir dir;
+    QTemporaryDir files;
+    BankHarness h(Bank::TrueFalse);
+    h.ClickRow(0);
+    const QStringList boxes = h.Boxes();
+    const QStringList rows = TableRows(dir, Bank::TrueFalse);
+    const QByteArray large = Png() + QByteArray(kPictureMaxBytes, '\0');
+    h.tab->InsertPictureFile(Write(files, QStringLiteral("大图.png"), large));
+    QVERIFY(h.prompts.LastText().contains(QStringLiteral("大图.png")));
+    h.tab->InsertPictureFile(Write(files, QStringLiteral("说明.txt"), "not a picture"));
+    QVERIFY(h.prompts.LastText().contains(QStringLiteral("说明.txt")));
+    QCOMPARE(h.Boxes(), boxes);
+    h.Change();
+    QCOMPARE(TableRows(dir, Bank::TrueFalse), rows);
+    QCOMPARE(dir.Scalar(QStringLiteral("Select count(*) from Tupian")), QStringLiteral("0"));
 }
 
 QTEST_MAIN(BankTabTest)

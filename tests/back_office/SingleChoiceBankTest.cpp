@@ -120,29 +120,43 @@ void SingleChoiceBankTest::buttonsOfEachTab_data() {
     QTest::addColumn<Bank>("bank");
     QTest::addColumn<QStringList>("visible");  // name=caption, left to right
     QTest::addColumn<QStringList>("hidden");
-    QTest::newRow("single") << Bank::SingleChoice
-                            << QStringList{"Butz2=更改", "Butz3=清空", "TabSheet4Word=从Word导入",
-                                           "Butz4=导出", "Butz5=导入"}
+    QTest::newRow("single") << Bank::SingleChoice << QStringList{"Butz2=更改",
+                                                                 "Butz3=清空",
+                                                                 "TabSheet4InsertPicture=插入图片",
+                                                                 "TabSheet4Word=从Word导入",
+                                                                 "Butz4=导出",
+                                                                 "Butz5=导入"}
                             << QStringList{"Butz1=刷新", "Butz6=保存"};
     QTest::newRow("multi") << Bank::MultiChoice
-                           << QStringList{"Button11=更改考题",        "Button12=添加考题",
-                                          "Button15=删除考题",        "Button13=清空",
-                                          "TabSheet3Word=从Word导入", "Button16=导出考题",
+                           << QStringList{"Button11=更改考题",
+                                          "Button12=添加考题",
+                                          "Button15=删除考题",
+                                          "Button13=清空",
+                                          "TabSheet3InsertPicture=插入图片",
+                                          "TabSheet3Word=从Word导入",
+                                          "Button16=导出考题",
                                           "Button17=导入考题"}
                            << QStringList{"Button14=刷新", "Button18=保存"};
     QTest::newRow("true/false") << Bank::TrueFalse
-                                << QStringList{"Buty1=刷新",     "Buty2=更改考题",
-                                               "Buty3=添加考题", "Buty5=删除考题",
-                                               "Buty4=清空",     "TabSheet7Word=从Word导入",
-                                               "Buty6=导出考题", "Buty7=导入考题"}
+                                << QStringList{"Buty1=刷新",
+                                               "Buty2=更改考题",
+                                               "Buty3=添加考题",
+                                               "Buty5=删除考题",
+                                               "Buty4=清空",
+                                               "TabSheet7InsertPicture=插入图片",
+                                               "TabSheet7Word=从Word导入",
+                                               "Buty6=导出考题",
+                                               "Buty7=导入考题"}
                                 << QStringList{"Buty8=保存"};
-    QTest::newRow("subjective") << Bank::Subjective << QStringList{"Butx2=更改",
-                                                                   "Butx3=添加",
-                                                                   "Buttx4=删除",
-                                                                   "Butx5=清空",
-                                                                   "TabSheet5Word=从Word导入",
-                                                                   "Butx6=导出",
-                                                                   "Butx7=导入"}
+    QTest::newRow("subjective") << Bank::Subjective
+                                << QStringList{"Butx2=更改",
+                                               "Butx3=添加",
+                                               "Buttx4=删除",
+                                               "Butx5=清空",
+                                               "TabSheet5InsertPicture=插入图片",
+                                               "TabSheet5Word=从Word导入",
+                                               "Butx6=导出",
+                                               "Butx7=导入"}
                                 << QStringList{"Butx1=刷新", "Butx8=保存"};
 }
 

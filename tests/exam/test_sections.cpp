@@ -8,7 +8,15 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QBuffer>
+#include <QDialog>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QTextBrowser>
+
+#include "data_store/Database.h"
+#include "data_store/Schema.h"
+#include "ui_common/PictureShelf.h"
 
 namespace {
 
@@ -65,6 +73,7 @@ class SectionsTest : public QObject {
     void answersByKeyboardAndAssistiveTechnology();
     void subjectiveAnswers();
     void subjectiveTextIsStoredAsTyped();
+    void picturesInEverySection();
 };
 
 void SectionsTest::pagingAndMarking() {
@@ -400,6 +409,70 @@ void SectionsTest::subjectiveTextIsStoredAsTyped() {
     rig.Click("Labee4");
     QCOMPARE(rig.prompts.Errors().size(), 1);
     QCOMPARE(rig.Text("MeRequest"), typed + u'!');
+}
+
+// Question 1 of every section shows its picture in the question, and single- and multiple-choice
+// option A shows one beside it, fitted with its proportions; question 2 (none) shows none; a
+// picture clicked opens at full size and closes with Esc or its button.
+void SectionsTest::picturesInEverySection() {
+    ExamRig rig;
+    QImage image(240, 120, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter(&image).fillRect(20, 20, 100, 60, Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    QString marker;
+    {
+        Database db(kDatabasePath);
+        marker = StorePicture(db, png);
+    }
+    const QString request = QStringLiteral("如图所示：") + marker + QStringLiteral("，是什么？");
+    for (const char* table : {"Test", "KaoShi2", "KaoShi3", "KaoShi4"})
+        rig.dir.Sql(QStringLiteral("update %1 set Request = '%2' where TestID = 1;")
+                        .arg(QLatin1String(table), request));
+    rig.dir.Sql(QStringLiteral("update Test set Axx = '%1' where TestID = 1;"
+                               "update KaoShi2 set Axx = '甲%1' where TestID = 1;")
+                    .arg(marker));
+    rig.Start();
+    const char* options[4] = {"LabAX1", "LabAX12", nullptr, nullptr};
+    for (int section = 0; section < 4; ++section) {
+        const Names& s = kSections[section];
+        rig.Click(Button(section));
+        const QString viewName = QLatin1String(s.memo) + QStringLiteral("Pictures");
+        auto* view = rig.Find<QTextBrowser>(viewName);
+        QVERIFY(view && rig.Shown(viewName));
+        QCOMPARE(PictureTextOf(view->document()), QStringLiteral("第1题 :  ") + request);
+        QCOMPARE(view->document()->toPlainText().count(QChar::ObjectReplacementCharacter), 1);
+        QVERIFY(!rig.Text(s.memo).contains(QChar(kPictureOpen)));
+        if (options[section]) {
+            const QString name = QLatin1String(options[section]) + QStringLiteral("Picture1");
+            auto* picture = rig.Find<PictureLabel>(name);
+            QVERIFY(picture && rig.Shown(name));
+            QVERIFY(picture->height() <= 34);
+            QCOMPARE(picture->width(), 2 * picture->height());  // as the picture, 2:1
+            QVERIFY(!rig.Text(options[section]).contains(QChar(kPictureOpen)));
+            rig.Click(name);
+            auto* enlarged = rig.Window().findChild<QDialog*>(QStringLiteral("PictureWindow"));
+            QVERIFY(enlarged && enlarged->isVisible());
+            QCOMPARE(enlarged->findChild<QLabel*>(QStringLiteral("PictureWindowPicture"))->size(),
+                     image.size());
+            if (section == 0)
+                QTest::keyClick(enlarged, Qt::Key_Escape);
+            else
+                QTest::mouseClick(
+                    enlarged->findChild<QWidget*>(QStringLiteral("PictureWindowClose")),
+                    Qt::LeftButton);
+            QTRY_VERIFY(!rig.Window().findChild<QDialog*>(QStringLiteral("PictureWindow")));
+            rig.Click(s.next);
+            QVERIFY(!rig.Shown(name));
+        } else {
+            rig.Click(s.next);
+        }
+        QVERIFY(!rig.Shown(viewName));
+        QVERIFY(rig.Text(s.memo).startsWith(QStringLiteral("第2题 :  ")));
+    }
 }
 
 QTEST_MAIN(SectionsTest)
