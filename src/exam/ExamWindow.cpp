@@ -66,6 +66,7 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
     timer1_->setInterval(1000);
     guardedConnect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
     recorder_.OnLost([this](const AttemptLost& lost) { Stop(lost.Message()); });
+    recorder_.OnOutage([this](std::optional<int> unshipped) { ShowOutage(unshipped); });
 
     // The right button does nothing anywhere in the program from now on.
     new RightButtonFilter(this);
@@ -180,6 +181,22 @@ void ExamWindow::BuildCandidatePanel(QWidget* content) {
     lbelks5_->setTextFormat(Qt::PlainText);
     number->adjustSize();
     name->adjustSize();
+    // One quiet line while the database cannot be reached; the exam goes on.
+    outage_ = MakeLabel(panel, QStringLiteral("lblOutage"), QString(), 130, 6, 465, 22);
+    outage_->setFont(PixelFont(13, false));
+    outage_->setStyleSheet(QStringLiteral("color: #B00000;"));
+    outage_->hide();
+}
+
+void ExamWindow::ShowOutage(std::optional<int> unshipped) {
+    EnsureBuilt();
+    if (!unshipped) {
+        outage_->hide();
+        return;
+    }
+    outage_->setText(QStringLiteral("网络中断：答案已保存在本机，恢复后自动上传（%1 条待上传）")
+                         .arg(*unshipped));
+    outage_->show();
 }
 
 void ExamWindow::Hover(ColorLabel* label) {

@@ -74,19 +74,22 @@ void SubjectiveSection::ClearSheet() {
 }
 
 void SubjectiveSection::Restore(int n) {
-    Database db(kDatabasePath);
     state_.SubjectiveCandidateNo = host_.SignedInNumber();
-    auto candidate = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
-                                  {CandidateKey(state_.SubjectiveCandidateNo)});
     // Whatever was typed and not saved gives way to the saved answer, except a draft carried over
-    // from an exam that was cut short.
-    const QString saved = candidate->Value(QStringLiteral("Tt%1").arg(n));
+    // from an exam that was cut short. A recorded exam knows the saved answers from its start.
+    std::optional<QString> saved = host_.Recorder().SavedText(n);
+    if (!saved) {
+        Database db(kDatabasePath);
+        auto candidate = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
+                                      {CandidateKey(state_.SubjectiveCandidateNo)});
+        saved = candidate->Value(QStringLiteral("Tt%1").arg(n));
+    }
     const std::optional<QString> draft = host_.Recorder().TakeResumedDraft(n);
     loading_ = true;
-    answer_->setPlainText(draft.value_or(saved));
+    answer_->setPlainText(draft.value_or(*saved));
     loading_ = false;
     answerOf_ = n;
-    host_.Recorder().AnswerShown(n, saved, draft);
+    host_.Recorder().AnswerShown(n, *saved, draft);
 }
 
 void SubjectiveSection::AnswerEdited() {
@@ -95,17 +98,17 @@ void SubjectiveSection::AnswerEdited() {
 
 // Labee4Click.
 void SubjectiveSection::SaveSubjectiveAnswer() {
-    Database db(kDatabasePath);
     state_.SubjectiveCandidateNo = host_.SignedInNumber();
     const int n = StrToInt(state_.CurrentNoText);
     if (!InGrid(n)) return;
-    // The answer is bound: quotes and line breaks are stored as typed and touch no other column.
-    // Only the workstation that owns the attempt writes it.
     const QString text = answer_->toPlainText();
-    Transaction save(db);
-    if (!host_.Recorder().Prove(db)) return;
+    // Recorded, the saved answer goes to the journal with the question's row.
+    if (host_.Recorder().Recorded()) {
+        host_.Recorder().Saved(n, text);
+        return;
+    }
+    // The answer is bound: quotes and line breaks are stored as typed and touch no other column.
+    Database db(kDatabasePath);
     db.RunStatement(QStringLiteral("Update Userxinxi Set Tt%1=?  where Xuehao=?").arg(n),
                     {text, CandidateKey(state_.SubjectiveCandidateNo)});
-    save.Commit();
-    host_.Recorder().Saved(n, text);
 }

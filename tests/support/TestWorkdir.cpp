@@ -100,6 +100,7 @@ QString FileText(const ResultTable& rows, int c) {
 }  // namespace
 
 void TestWorkdir::Sql(const QString& statements) const {
+    if (beforeAccess) beforeAccess();
     if (server_) {
         try {
             Database(TestServer()).RunScript(statements);
@@ -122,6 +123,7 @@ void TestWorkdir::Sql(const QString& statements) const {
 }
 
 QStringList TestWorkdir::Rows(const QString& query) const {
+    if (beforeAccess) beforeAccess();
     QStringList rows;
     if (server_) {
         try {
@@ -166,6 +168,7 @@ QString TestWorkdir::Scalar(const QString& query) const {
 
 void TestWorkdir::RefuseWrites(const QString& name, const QString& event, const QString& table,
                                const QString& condition, const QString& message) const {
+    if (beforeAccess) beforeAccess();
     if (!server_) {
         Sql(QStringLiteral("Create Trigger %1 Before %2 On %3 %4 Begin Select Raise(Abort, '%5'); "
                            "End")
