@@ -97,6 +97,12 @@ bool Writer::Drain(int timeoutMs) {
     return started_ && incoming_.empty() && inFlight_ == 0 && pending_.empty();
 }
 
+bool Writer::WaitDurable(int timeoutMs) {
+    std::unique_lock lock(mutex_);
+    return settled_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return stop_ || (incoming_.empty() && inFlight_ == 0); });
+}
+
 Status Writer::Current() const {
     const std::lock_guard lock(mutex_);
     return StatusLocked();
@@ -188,6 +194,7 @@ void Writer::Run() {
                 if (!refused_.contains({entry.attempt, entry.owner}))
                     pending_.push_back(std::move(entry));
             Tell(lock);
+            settled_.notify_all();
         }
         // Stopping: whatever was handed in is made durable first, nothing more is applied.
         if (stop_) {

@@ -56,6 +56,8 @@ class Writer {
     // Waits until everything handed in (and taken over) is in the database: true. False when
     // `timeoutMs` passed or a try to reach the database failed meanwhile.
     bool Drain(int timeoutMs);
+    // Waits until everything handed in is durable in the journal (applied or not).
+    bool WaitDurable(int timeoutMs);
     Status Current() const;
     // The journal file could not be made: entries are applied from memory only.
     bool Journaling() const { return journaling_; }
