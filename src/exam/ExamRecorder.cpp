@@ -1,6 +1,7 @@
 #include "exam/ExamRecorder.h"
 
 #include "data_store/Database.h"
+#include "data_store/DatabaseTurn.h"
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
 #include "ui_common/Platform.h"
@@ -66,6 +67,7 @@ ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
     // What this workstation's journal still holds goes first: taking the attempt over under a
     // new token would leave it refused. A database that cannot be reached fails below.
     Drain(kShipAtStartMs);
+    const std::lock_guard turn(DatabaseTurn());
     UpgradeSchemaOnce(kDatabasePath);
     Database db(kDatabasePath);
     Started started;

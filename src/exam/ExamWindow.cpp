@@ -2,6 +2,7 @@
 
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/DatabaseTurn.h"
 #include "data_store/SchemaUpgrade.h"
 #include "exam/InputMethodMenu.h"
 #include "exam/ObjectiveSection.h"
@@ -223,6 +224,7 @@ void ExamWindow::FormCreate() {
 }
 
 void ExamWindow::ReadUnrecordedPaper() {
+    const std::lock_guard turn(DatabaseTurn());  // the writer may be shipping a journal
     UpgradeSchemaOnce(kDatabasePath);
     Database db(kDatabasePath);
     const ReadTransaction paper(db);  // the whole paper from one state of the file
@@ -239,6 +241,7 @@ void ExamWindow::ReadUnrecordedPaper() {
 }
 
 int ExamWindow::ConfiguredSeconds() {
+    const std::lock_guard turn(DatabaseTurn());
     Database db(kDatabasePath);
     state_.ExamTimeText =
         db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));

@@ -1,6 +1,7 @@
 #include "journal/Writer.h"
 
 #include "data_store/Database.h"
+#include "data_store/DatabaseTurn.h"
 
 #include <QDir>
 #include <QMetaObject>
@@ -231,6 +232,7 @@ bool Writer::ApplyFront(std::unique_lock<std::mutex>& lock) {
     std::optional<AttemptLost> lost;
     bool failed = false;
     try {
+        const std::lock_guard turn(DatabaseTurn());
         Database db(databasePath_);
         if (!tableMade_) {
             EnsureAppliedTable(db);

@@ -3,6 +3,7 @@
 #include "data_store/ClassroomCopy.h"
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/DatabaseTurn.h"
 #include "data_store/ServerLink.h"
 
 #include <QCoreApplication>
@@ -101,6 +102,7 @@ QString FileText(const ResultTable& rows, int c) {
 
 void TestWorkdir::Sql(const QString& statements) const {
     if (beforeAccess) beforeAccess();
+    const std::lock_guard turn(DatabaseTurn());  // a writer thread may be retrying
     if (server_) {
         try {
             Database(TestServer()).RunScript(statements);
@@ -124,6 +126,7 @@ void TestWorkdir::Sql(const QString& statements) const {
 
 QStringList TestWorkdir::Rows(const QString& query) const {
     if (beforeAccess) beforeAccess();
+    const std::lock_guard turn(DatabaseTurn());
     QStringList rows;
     if (server_) {
         try {
@@ -178,6 +181,7 @@ void TestWorkdir::RefuseWrites(const QString& name, const QString& event, const 
         return;
     }
     // One statement each: the function's body is dollar-quoted, semicolons included.
+    const std::lock_guard turn(DatabaseTurn());
     Database db(TestServer());
     db.RunStatement(
         QStringLiteral("Create Function %1_f() Returns trigger Language plpgsql As $$ "
