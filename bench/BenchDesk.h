@@ -31,8 +31,10 @@ struct FixedPlatform : Platform {
     QString HostName() const override { return hostName; }
     QString InstallationId() const override { return installation; }
     qint64 SteadyMs() const override { return steady.SteadyMs(); }
+    QString JournalFolder() const override { return journalFolder; }
     std::optional<qint64> now;  // none: the real clock
     QString hostName = QStringLiteral("bench");
     QString installation = QStringLiteral("bench");
-    DesktopPlatform steady;  // the real steady clock
+    QString journalFolder = QStringLiteral("journal");  // in the working directory
+    DesktopPlatform steady;                             // the real steady clock
 };

@@ -67,6 +67,10 @@ CREATE TABLE Jiankao(ID INTEGER PRIMARY KEY, ChangciID INTEGER NOT NULL, JiluID 
 -- attempt's seed (Kaoshijilu.Zhongzi); settings every workstation shares, by name (Shezhi).
 CREATE TABLE Tupian(Hash TEXT PRIMARY KEY, Geshi TEXT NOT NULL, Shuju BLOB NOT NULL);
 CREATE TABLE Shezhi(Mingcheng TEXT PRIMARY KEY, Zhi TEXT NOT NULL DEFAULT '');
+-- The exam journal's last entry applied per attempt (Xuhao), by which owner (Zhuren), and how many
+-- entries the workstation still held unshipped then (Daishang).
+CREATE TABLE Rizhi(JiluID INTEGER PRIMARY KEY, Zhuren TEXT NOT NULL DEFAULT '',
+  Xuhao BIGINT NOT NULL DEFAULT 0, Daishang INTEGER NOT NULL DEFAULT 0);
 PRAGMA user_version = 3;
 
 INSERT INTO Exam (ExamID) VALUES (1);

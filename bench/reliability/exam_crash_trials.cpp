@@ -1,14 +1,18 @@
 // Crash trials of the exam record: a scripted candidate answers the real exam window (picks,
 // ticks, marks, subjective answers saved or left as drafts, the countdown running) and is killed
 // with SIGKILL at a random moment; a new process then signs the same candidate in on the same file
-// and the exam resumes. Every act whose write had returned before the kill must be on the sheet,
+// and the exam resumes. Every act acknowledged before the kill (its journal entries durable on the
+// workstation) must be on the sheet,
 // the score must be the sum of the restored earned points, and the countdown within 10 s of the
 // last time written.
 // Freeze trials (--freeze N): the candidate's workstation is stopped with SIGSTOP at a random
 // moment, the candidate moves on at a second workstation (another installation) and answers
 // there, then the first one wakes and goes on with its script: it must find the attempt gone and
 // write nothing more (no answer, no text, no score, no end).
-//   exam_crash_trials [--trials 200] [--seed 1] [--acts 300] [--freeze 0]
+// Outage trials (--outage): the database is out of reach (its folder moved away) from a random
+// moment before the kill until after it, or for a random span that ends before it; the resume
+// must still find every acknowledged act.
+//   exam_crash_trials [--trials 200] [--seed 1] [--acts 300] [--freeze 0] [--outage]
 // Exit code 1 when a trial lost an answer or a stale workstation wrote.
 #include "BenchDesk.h"
 #include "reliability/CrashTrials.h"
@@ -45,7 +49,13 @@ QString Key(int s, int n) {
     return QStringLiteral("%1.%2").arg(s).arg(n);
 }
 
+ExamWindow* gWindow = nullptr;  // the candidate's, once it runs
+
+// An act is acknowledged once its entries are durable in the workstation's journal (made so on
+// the writer's thread; the window never waited for it).
 void Say(const QString& line) {
+    if (gWindow && line.startsWith(QLatin1String("ack")))
+        gWindow->Recorder().Writer().WaitDurable(10000);
     std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
     std::fflush(stdout);
 }
@@ -73,7 +83,9 @@ struct Candidate {
         RunGuarded([this] { window->FormCreate(); });
         window->show();
         window->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();  // ticks by hand
+        gWindow = window.get();
     }
+    ~Candidate() { gWindow = nullptr; }
     template <typename T = QWidget>
     T* Find(const QString& name) const {
         return window->findChild<T*>(name);
@@ -270,8 +282,14 @@ QStringList ReadLines(QProcess& process) {
     return lines;
 }
 
+// A span of the trial (µs from the candidate's start) when the database is out of reach.
+struct Outage {
+    qint64 fromUs = -1;  // none
+    qint64 toUs = 0;     // past the kill: given back after it
+};
+
 void Trial(Tally& tally, const QString& self, const QString& dir, quint32 seed, int acts,
-           qint64 killAfterUs) {
+           qint64 killAfterUs, Outage outage = {}) {
     QProcess candidate;
     candidate.setWorkingDirectory(dir);
     candidate.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -280,9 +298,24 @@ void Trial(Tally& tally, const QString& self, const QString& dir, quint32 seed, 
     candidate.waitForStarted(10000);
     while (!candidate.canReadLine() && candidate.waitForReadyRead(10000)) {
     }
-    QThread::usleep(quint64(killAfterUs));
+    const QString data = dir + QStringLiteral("/data"), away = dir + QStringLiteral("/away");
+    qint64 slept = 0;
+    const auto sleepUntil = [&](qint64 us) {
+        if (us > slept) QThread::usleep(quint64(us - slept));
+        slept = qMax(slept, us);
+    };
+    if (outage.fromUs >= 0) {
+        sleepUntil(outage.fromUs);
+        QDir().rename(data, away);
+        if (outage.toUs < killAfterUs) {
+            sleepUntil(outage.toUs);
+            QDir().rename(away, data);
+        }
+    }
+    sleepUntil(killAfterUs);
     ::kill(pid_t(candidate.processId()), SIGKILL);
     candidate.waitForFinished(10000);
+    if (QDir(away).exists()) QDir().rename(away, data);
     const QStringList said = ReadLines(candidate);
 
     // What must be on the sheet: the last acknowledged state of each question, but for those of an
@@ -378,6 +411,7 @@ int main(int argc, char** argv) {
     }
     QCoreApplication app(argc, argv);
     int trials = 200, acts = 300, freezes = 0;
+    const bool outages = args.contains(QStringLiteral("--outage"));
     quint32 seed = 1;
     for (qsizetype i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--trials")) trials = args[i + 1].toInt();
@@ -408,13 +442,19 @@ int main(int argc, char** argv) {
     for (int t = 0; t < trials; ++t) {
         const QString dir = base.path() + QStringLiteral("/trial%1").arg(t);
         CopyDatabase(QStringLiteral(CX_DELIVERED_DB), dir);
-        Trial(tally, self, dir, seed + quint32(t), acts, moment(random));
+        const qint64 kill = moment(random);
+        Outage outage;
+        if (outages) {
+            outage.fromUs = std::uniform_int_distribution<qint64>(0, kill)(random);
+            outage.toUs = std::uniform_int_distribution<qint64>(outage.fromUs, 2 * kill)(random);
+        }
+        Trial(tally, self, dir, seed + quint32(t), acts, kill, outage);
         QDir(dir).removeRecursively();
     }
     std::printf(
         "exam crash trials: %d acts of a scripted candidate (%.0f ms when not killed), "
-        "SIGKILL at a uniform moment\n",
-        acts, actsMs);
+        "SIGKILL at a uniform moment%s\n",
+        acts, actsMs, outages ? ", the database out of reach for a random span around it" : "");
     std::printf("%8s %9s %10s %10s %10s %6s %16s\n", "trials", "finished", "acked", "in flight",
                 "checked", "lost", "max time drift");
     std::printf("%8d %9d %10d %10d %10d %6d %14d s\n", tally.trials, tally.finished, tally.acked,

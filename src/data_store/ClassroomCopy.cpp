@@ -185,6 +185,8 @@ void GrantExamRole(Database& server, const QString& examUser, const QString& pas
     server.RunStatement(
         QStringLiteral("Grant Insert, Update On Kaoshijilu, Datijilu To %1").arg(role));
     server.RunStatement(QStringLiteral("Grant Insert On Jiankao To %1").arg(role));
+    // The journal's last entry applied per attempt.
+    server.RunStatement(QStringLiteral("Grant Insert, Update On Rizhi To %1").arg(role));
     // The first sign-in with no sitting open opens one, its paper frozen; the sitting's clock.
     server.RunStatement(QStringLiteral("Grant Insert On Changci, Shijuan To %1").arg(role));
     server.RunStatement(QStringLiteral("Grant Update (Shizhong) On Changci To %1").arg(role));

@@ -172,6 +172,8 @@ const char* const kPictureTables[] = {
     "CREATE TABLE IF NOT EXISTS Tupian(Hash TEXT PRIMARY KEY, Geshi TEXT NOT NULL, "
     "Shuju BLOB NOT NULL)",
     "CREATE TABLE IF NOT EXISTS Shezhi(Mingcheng TEXT PRIMARY KEY, Zhi TEXT NOT NULL DEFAULT '')",
+    "CREATE TABLE IF NOT EXISTS Rizhi(JiluID INTEGER PRIMARY KEY, Zhuren TEXT NOT NULL DEFAULT '', "
+    "Xuhao BIGINT NOT NULL DEFAULT 0, Daishang INTEGER NOT NULL DEFAULT 0)",
 };
 const char* const kOrderColumns[] = {"Luanxu INTEGER NOT NULL DEFAULT 0"};
 const char* const kSeedColumns[] = {"Zhongzi BIGINT NOT NULL DEFAULT 0"};

@@ -58,11 +58,19 @@ struct Connection {
     bool inTransaction = false;
 };
 
-// One open connection per server for the whole process (the program has one thread).
-// Never destroyed: the connections stay open until the process ends (the server notices).
+// One open connection per server and thread (the window's thread, the exam journal's writer):
+// a libpq connection must never serve two threads at once. Closed when its thread ends.
+struct ThreadConnections {
+    std::map<QByteArray, Connection> byServer;
+    ~ThreadConnections() {
+        for (auto& [conninfo, connection] : byServer)
+            if (connection.conn) PQfinish(connection.conn);
+    }
+};
+
 std::map<QByteArray, Connection>& Connections() {
-    static auto* connections = new std::map<QByteArray, Connection>;
-    return *connections;
+    thread_local ThreadConnections connections;
+    return connections.byServer;
 }
 
 QString ServerMessage(const PGconn* conn) {

@@ -4,6 +4,7 @@
 #include "data_store/Database.h"
 #include "exam/ExamWindow.h"
 #include "ui_common/ErrorRouting.h"
+#include "ui_common/Platform.h"
 #include "ui_common/Prompts.h"
 #include "ui_common/Termination.h"
 
@@ -13,31 +14,38 @@
 
 // The countdown runs from the exam start: the attempt's whole time (the sitting's duration and any
 // time given), of which `left` remains (all of it for a new attempt), the bar showing the part
-// used.
+// used. It is measured on the steady clock, not counted by ticks: a tick that comes late (a busy
+// or frozen window, a suspended machine) finds the time that passed gone.
 void ExamWindow::StartClock(int total, int left) {
     timer1_->stop();
     timeOutPending_ = false;
     timeOutErrorShown_ = false;
     timedOut_ = false;
     if (left < 0) left = total;
+    totalSeconds_ = total;
+    deadlineMs_ = platform_.SteadyMs() + qint64(left) * 1000;
     lblTestTime_->setText(FormatTime(left));
     pb1_->setRange(0, total);
     pb1_->setValue(qBound(0, total - left, total));
     timer1_->start();
 }
 
-// One second less; at "00:00:00" the score is saved and the window closes. A save that fails is
-// reported once and tried again on every following tick. A box opened inside a tick lets the next
-// ticks in while it is open; the time-out runs once all the same.
+int ExamWindow::ClockLeft() const {
+    const qint64 remaining = deadlineMs_ - platform_.SteadyMs();
+    return remaining <= 0 ? 0 : int((remaining + 500) / 1000);
+}
+
+// The time left by the steady clock; at "00:00:00" the score is saved and the window closes. A
+// save that fails is reported once and tried again on every following tick. A box opened inside
+// a tick lets the next ticks in while it is open; the time-out runs once all the same.
 void ExamWindow::Timer1Timer() {
     EnsureBuilt();
     if (stopped_ || timedOut_) return;
     if (!timeOutPending_) {
-        int left = StrToTime(lblTestTime_->text()) - StrToTime(QStringLiteral("00:00:01"));
-        left = qMax(left, 0);
+        const int left = ClockLeft();
         lblTestTime_->setText(FormatTime(left));
-        if (pb1_->value() < pb1_->maximum()) pb1_->setValue(pb1_->value() + 1);
-        // Time given by a proctor, or time that ran while this workstation stood still.
+        pb1_->setValue(qBound(0, pb1_->maximum() - left, pb1_->maximum()));
+        // Time given by a proctor, or a sitting's clock that ran further than this one.
         if (const std::optional<int> corrected = recorder_.Tick(left)) SetTimeLeft(*corrected);
         if (stopped_ || timedOut_ || lblTestTime_->text() != QStringLiteral("00:00:00")) return;
         timeOutPending_ = true;
@@ -47,6 +55,7 @@ void ExamWindow::Timer1Timer() {
 
 void ExamWindow::SetTimeLeft(int left) {
     const int used = pb1_->value();
+    deadlineMs_ = platform_.SteadyMs() + qint64(left) * 1000;
     lblTestTime_->setText(FormatTime(left));
     pb1_->setRange(0, qMax(pb1_->maximum(), used + left));
     pb1_->setValue(qMin(used, pb1_->maximum()));
@@ -85,13 +94,16 @@ void ExamWindow::Stop(const QString& message) {
         done(kBackToSignIn);
 }
 
+// "下一题": the running score. Recorded, it goes to the journal like every act of the exam.
 void ExamWindow::SaveScore() {
     if (stopped_) return;
+    if (recorder_.Recorded()) {
+        state_.ScoreText = FormatGeneral(state_.AchievedScore);
+        recorder_.Score(state_.ScoreText);
+        return;
+    }
     Database db(kDatabasePath);
-    Transaction save(db);
-    if (!recorder_.Prove(db)) return;  // only the attempt's owner writes its score
     WriteScore(db);
-    save.Commit();
 }
 
 void ExamWindow::WriteScore(Database& db) {
@@ -105,31 +117,19 @@ int ExamWindow::SecondsLeft() const {
     return TryStrToTime(lblTestTime_->text(), &seconds) ? seconds : 0;
 }
 
-// The score statement is written whatever the record does: the attempt's end goes with it when
-// the record can be written, and a record that cannot be written keeps nobody in the exam (the
-// score alone is stored; the attempt's end is left to the proctor's console). Only a workstation
-// that no longer owns the attempt writes nothing: false, and the window has stopped.
+// Recorded, the score goes with the attempt's end to the journal, and reaches the database
+// whenever it can be reached (a hand-in during an outage is shipped on return): the exam ends as
+// usual. Only a workstation that no longer owns the attempt writes nothing: false, and the window
+// has stopped.
 bool ExamWindow::SaveFinalScore(AttemptState how) {
     if (stopped_ || timedOut_) return false;  // ended already: a hand-in asked before the time-out
-    if (recorder_.Writing()) {
-        try {
-            Database db(kDatabasePath);
-            Transaction end(db);
-            recorder_.End(db, how, state_.AchievedScore, SecondsLeft());
-            WriteScore(db);
-            end.Commit();
-            recorder_.Ended();
-            return true;
-        } catch (const AttemptLost& lost) {
-            recorder_.Lose(lost);
-            return false;
-        } catch (const DatabaseError&) {
-            // Tried below without the record; a score that cannot be written is the error.
-        }
+    if (recorder_.Recorded()) {
+        state_.ScoreText = FormatGeneral(state_.AchievedScore);
+        recorder_.End(how, state_.AchievedScore, state_.ScoreText, SecondsLeft());
+        return true;
     }
     Database db(kDatabasePath);
     WriteScore(db);
-    recorder_.Ended();
     return true;
 }
 

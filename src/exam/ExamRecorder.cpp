@@ -1,25 +1,37 @@
 #include "exam/ExamRecorder.h"
 
 #include "data_store/Database.h"
+#include "data_store/DatabaseTurn.h"
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
 #include "record/PaperOrder.h"
-#include "ui_common/ErrorRouting.h"
 #include "ui_common/Platform.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QRegularExpression>
 
 namespace {
 constexpr int kSubjectiveSection = 4;  // the record numbers the sections 1..4
 }
 
-ExamRecorder::ExamRecorder(Platform& platform) : platform_(platform) {}
+ExamRecorder::ExamRecorder(Platform& platform)
+    : platform_(platform),
+      receiver_(std::make_unique<QObject>()),
+      writer_(std::make_unique<journal::Writer>(platform.JournalFolder(), kDatabasePath)) {
+    journal::Writer::Listener listener;
+    listener.context = receiver_.get();
+    listener.status = [this](const journal::Status& status) { Status(status); };
+    listener.life = [this](const record::Life& life) { Heard(life); };
+    listener.lost = [this](const AttemptLost& lost, qint64 attempt, const QString& owner) {
+        if (attempt_ && attempt_->id == attempt && attempt_->owner == owner) Lose(lost);
+    };
+    writer_->SetListener(std::move(listener));
+}
 
-ExamRecorder::~ExamRecorder() = default;
-
-// Like every handler, each write opens its own connection and lets it go: nothing is held open
-// between the candidate's acts, and a file that changed underneath is met afresh.
-std::unique_ptr<Database> ExamRecorder::Connection() {
-    UpgradeSchemaOnce(kDatabasePath);
-    return std::make_unique<Database>(kDatabasePath);
+// The writer goes first: its thread ends before the receiver of its answers does.
+ExamRecorder::~ExamRecorder() {
+    writer_.reset();
 }
 
 qint64 ExamRecorder::SittingClock() const {
@@ -32,20 +44,33 @@ void ExamRecorder::SetSittingClock(qint64 seconds) {
     steadyBase_ = platform_.SteadyMs();
 }
 
+bool ExamRecorder::Drain(int timeoutMs) {
+    const bool drained = writer_->Drain(timeoutMs);
+    // The writer's answers (a sign of life, a lost attempt, the outage) reach the window now.
+    QCoreApplication::sendPostedEvents(receiver_.get());
+    return drained;
+}
+
 ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
     const qint64 now = platform_.Now();
+    recorded_ = false;
     attempt_.reset();
     rows_.clear();
     pending_.clear();
+    savedTexts_.clear();
     resumedDrafts_.clear();
     draftSince_.reset();
+    heard_.reset();
     positionPending_ = false;
     lastLife_ = now;
-    errorShown_ = false;
-    lost_ = false;
+    seq_ = 0;
 
-    const std::unique_ptr<Database> connection = Connection();
-    Database& db = *connection;
+    // What this workstation's journal still holds goes first: taking the attempt over under a
+    // new token would leave it refused. A database that cannot be reached fails below.
+    Drain(kShipAtStartMs);
+    const std::lock_guard turn(DatabaseTurn());
+    UpgradeSchemaOnce(kDatabasePath);
+    Database db(kDatabasePath);
     Started started;
     started.sitting = record::SittingForSignIn(db, now);
     Transaction start(db);
@@ -100,14 +125,32 @@ ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
         record::BeginAttempt(db, row);
     }
     started.seed = row.seed;
+    // The saved subjective answers, read once: showing a question never waits for the database.
+    static const QRegularExpression textColumn(QStringLiteral("^Tt(\\d+)$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    auto candidate =
+        db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"), {qint64(studentNo)});
+    if (candidate->RowCount() > 0)
+        for (int c = 0; c < candidate->ColumnCount(); ++c)
+            if (const auto match = textColumn.match(candidate->ColumnNames().at(c));
+                match.hasMatch())
+                savedTexts_[match.captured(1).toInt()] =
+                    QString::fromUtf8(candidate->ColumnText(c));
     start.Commit();
 
     attempt_ = row;
+    recorded_ = true;
     sitting_ = *sitting;
     clockMs_ = clock * 1000;
     steadyBase_ = platform_.SteadyMs();
     secondsLeft_ = started.secondsLeft;
     return started;
+}
+
+std::optional<QString> ExamRecorder::SavedText(int n) const {
+    if (!recorded_) return std::nullopt;
+    const auto found = savedTexts_.find(n);
+    return found == savedTexts_.end() ? QString() : found->second;
 }
 
 AnswerRow& ExamRecorder::Row(int section, int n) {
@@ -121,6 +164,17 @@ void ExamRecorder::Touch(int section, int n) {
     AnswerRow& row = Row(section, n);
     row.changedAt = platform_.Now();
     pending_[{section, n}] = true;
+}
+
+journal::Entry ExamRecorder::NewEntry(journal::Kind kind) {
+    journal::Entry entry;
+    entry.kind = kind;
+    entry.attempt = attempt_->id;
+    entry.owner = attempt_->owner;
+    entry.seq = ++seq_;
+    entry.studentNo = attempt_->studentNo;
+    entry.sitting = attempt_->sitting;
+    return entry;
 }
 
 void ExamRecorder::Picked(int section, int n, const QString& answer, double points,
@@ -160,7 +214,14 @@ void ExamRecorder::Saved(int n, const QString& text) {
     row.answer = text;
     row.draft.reset();
     Touch(kSubjectiveSection, n);
+    savedTexts_[n] = text;
+    pending_.erase({kSubjectiveSection, n});  // the saved entry carries the row
     Flush();
+    journal::Entry saved = NewEntry(journal::Kind::Saved);
+    saved.question = n;
+    saved.text = text;
+    saved.row = row;
+    writer_->Submit({std::move(saved)});
 }
 
 void ExamRecorder::AnswerShown(int n, const QString& saved, const std::optional<QString>& draft) {
@@ -191,6 +252,15 @@ std::optional<QString> ExamRecorder::TakeResumedDraft(int n) {
     return draft;
 }
 
+void ExamRecorder::Score(const QString& scoreText) {
+    if (!attempt_) return;
+    Flush();
+    journal::Entry score = NewEntry(journal::Kind::Score);
+    score.text = scoreText;
+    score.now = platform_.Now();
+    writer_->Submit({std::move(score)});
+}
+
 std::optional<int> ExamRecorder::Tick(int secondsLeft) {
     if (!attempt_) return std::nullopt;
     secondsLeft_ = secondsLeft;
@@ -198,8 +268,9 @@ std::optional<int> ExamRecorder::Tick(int secondsLeft) {
     // A clock set back makes the next sign of life due at once rather than never.
     const bool life = now - lastLife_ >= kLifeSeconds || now < lastLife_;
     const bool draft = draftSince_ && (now - *draftSince_ >= kDraftSeconds || now < *draftSince_);
-    if (!life && !draft) return std::nullopt;
-    const std::optional<record::Life> answer = Flush(life);
+    if (life || draft) Flush(life);
+    // The answer of an earlier sign of life: time given, the sitting's clock as it stands.
+    const std::optional<record::Life> answer = std::exchange(heard_, std::nullopt);
     if (!answer || !attempt_) return std::nullopt;
     SetSittingClock(answer->sittingClock);
     int left = secondsLeft + (answer->extraSeconds - attempt_->extraSeconds);
@@ -212,74 +283,63 @@ std::optional<int> ExamRecorder::Tick(int secondsLeft) {
     return left;
 }
 
-bool ExamRecorder::Prove(Database& db) {
-    if (lost_) return false;
-    if (!attempt_) return true;  // nobody recorded
-    try {
-        record::ProveOwner(db, attempt_->id, attempt_->owner);
-        return true;
-    } catch (const AttemptLost& lost) {
-        Lose(lost);
-        return false;
-    }
+void ExamRecorder::Heard(const record::Life& life) {
+    heard_ = life;
 }
 
-void ExamRecorder::End(Database& db, AttemptState state, double score, int secondsLeft) {
+void ExamRecorder::Status(const journal::Status& status) {
+    const bool outage = status.outage && status.unshipped > 0;
+    if (!outage && !outage_) return;
+    outage_ = outage;
+    if (onOutage_) onOutage_(outage ? std::optional<int>(status.unshipped) : std::nullopt);
+}
+
+void ExamRecorder::End(AttemptState state, double score, const QString& scoreText,
+                       int secondsLeft) {
     if (!attempt_) return;
     secondsLeft_ = secondsLeft;
-    WritePending(db, false);
-    record::EndAttempt(db, attempt_->id, attempt_->owner, state, score, secondsLeft,
-                       platform_.Now());
-}
-
-void ExamRecorder::Ended() {
+    Flush();
+    journal::Entry end = NewEntry(journal::Kind::End);
+    end.state = state;
+    end.score = score;
+    end.text = scoreText;
+    end.secondsLeft = secondsLeft;
+    end.now = platform_.Now();
+    writer_->Submit({std::move(end)});
     attempt_.reset();  // nothing more is written for this attempt
     pending_.clear();
 }
 
 void ExamRecorder::Lose(const AttemptLost& lost) {
     if (!attempt_) return;
-    lost_ = true;
-    Ended();
+    attempt_.reset();
+    pending_.clear();
     if (onLost_) onLost_(lost);
 }
 
-std::optional<record::Life> ExamRecorder::Flush(bool life) {
-    try {
-        const std::unique_ptr<Database> connection = Connection();
-        Database& db = *connection;
-        Transaction all(db);
-        const std::optional<record::Life> answer = WritePending(db, life);
-        all.Commit();
-        Written(life);
-        return answer;
-    } catch (const AttemptLost& lost) {
-        Lose(lost);
-    } catch (const std::exception& error) {
-        Report(error);  // the rows stay pending for the next write
+void ExamRecorder::Flush(bool life) {
+    std::vector<journal::Entry> entries;
+    for (const auto& [key, unused] : pending_) {
+        journal::Entry answer = NewEntry(journal::Kind::Answer);
+        answer.row = rows_[key];
+        entries.push_back(std::move(answer));
     }
-    return std::nullopt;
-}
-
-void ExamRecorder::Report(const std::exception& error) {
-    if (errorShown_) return;
-    errorShown_ = true;
-    ShowDefaultError(QString::fromUtf8(error.what()));
-}
-
-std::optional<record::Life> ExamRecorder::WritePending(Database& db, bool life) {
-    const qint64 id = attempt_->id;
-    record::ProveOwner(db, id, attempt_->owner);
-    for (const auto& [key, unused] : pending_)
-        record::WriteAnswer(db, id, rows_[key]);
-    if (positionPending_) record::WritePosition(db, id, attempt_->section, attempt_->question);
-    if (!life) return std::nullopt;
-    return record::WriteLife(db, *attempt_, secondsLeft_, SittingClock(), platform_.Now());
-}
-
-void ExamRecorder::Written(bool life) {
+    if (positionPending_) {
+        journal::Entry position = NewEntry(journal::Kind::Position);
+        position.section = attempt_->section;
+        position.question = attempt_->question;
+        entries.push_back(std::move(position));
+    }
+    if (life) {
+        journal::Entry sign = NewEntry(journal::Kind::Life);
+        sign.secondsLeft = secondsLeft_;
+        sign.extraSeconds = attempt_->extraSeconds;
+        sign.clock = SittingClock();
+        sign.now = lastLife_ = platform_.Now();
+        entries.push_back(std::move(sign));
+    }
     pending_.clear();
     positionPending_ = false;
     draftSince_.reset();
-    if (life) lastLife_ = platform_.Now();
+    writer_->Submit(std::move(entries));
 }

@@ -2,6 +2,7 @@
 
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/DatabaseTurn.h"
 #include "data_store/SchemaUpgrade.h"
 #include "exam/InputMethodMenu.h"
 #include "exam/ObjectiveSection.h"
@@ -66,6 +67,7 @@ ExamWindow::ExamWindow(Prompts& prompts, Platform& platform, ExamContext context
     timer1_->setInterval(1000);
     guardedConnect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
     recorder_.OnLost([this](const AttemptLost& lost) { Stop(lost.Message()); });
+    recorder_.OnOutage([this](std::optional<int> unshipped) { ShowOutage(unshipped); });
 
     // The right button does nothing anywhere in the program from now on.
     new RightButtonFilter(this);
@@ -180,6 +182,22 @@ void ExamWindow::BuildCandidatePanel(QWidget* content) {
     lbelks5_->setTextFormat(Qt::PlainText);
     number->adjustSize();
     name->adjustSize();
+    // One quiet line while the database cannot be reached; the exam goes on.
+    outage_ = MakeLabel(panel, QStringLiteral("lblOutage"), QString(), 130, 6, 465, 22);
+    outage_->setFont(PixelFont(13, false));
+    outage_->setStyleSheet(QStringLiteral("color: #B00000;"));
+    outage_->hide();
+}
+
+void ExamWindow::ShowOutage(std::optional<int> unshipped) {
+    EnsureBuilt();
+    if (!unshipped) {
+        outage_->hide();
+        return;
+    }
+    outage_->setText(QStringLiteral("网络中断：答案已保存在本机，恢复后自动上传（%1 条待上传）")
+                         .arg(*unshipped));
+    outage_->show();
 }
 
 void ExamWindow::Hover(ColorLabel* label) {
@@ -206,6 +224,7 @@ void ExamWindow::FormCreate() {
 }
 
 void ExamWindow::ReadUnrecordedPaper() {
+    const std::lock_guard turn(DatabaseTurn());  // the writer may be shipping a journal
     UpgradeSchemaOnce(kDatabasePath);
     Database db(kDatabasePath);
     const ReadTransaction paper(db);  // the whole paper from one state of the file
@@ -222,6 +241,7 @@ void ExamWindow::ReadUnrecordedPaper() {
 }
 
 int ExamWindow::ConfiguredSeconds() {
+    const std::lock_guard turn(DatabaseTurn());
     Database db(kDatabasePath);
     state_.ExamTimeText =
         db.OpenQuery(QStringLiteral("Select * from Time"))->Value(QStringLiteral("TimeN"));

@@ -75,6 +75,10 @@ class ExamWindow : public FormDialog, private SectionHost {
     // The exam time the back office sets, read afresh (raises what its conversion raises).
     int ConfiguredSeconds();
     void StartClock(int total, int left);
+    // The countdown's seconds left by the steady clock.
+    int ClockLeft() const;
+    // The outage line: the entries waiting on this workstation, or hidden.
+    void ShowOutage(std::optional<int> unshipped);
     void SetTimeLeft(int left);
     void TimeOut();
     // Ends the exam on this workstation without writing anything: the sign-in comes back.
@@ -106,6 +110,7 @@ class ExamWindow : public FormDialog, private SectionHost {
     QProgressBar* pb1_ = nullptr;
     QLabel* lbelks4_ = nullptr;
     QLabel* lbelks5_ = nullptr;
+    QLabel* outage_ = nullptr;
     QPushButton* bbn_ = nullptr;
     QTimer* timer1_ = nullptr;
     InputMethodMenu* inputMethods_ = nullptr;
@@ -118,4 +123,8 @@ class ExamWindow : public FormDialog, private SectionHost {
     bool timeOutPending_ = false;  // the countdown reached zero; the save has not succeeded yet
     bool timeOutErrorShown_ = false;
     bool timedOut_ = false;  // the time-out ran: a tick let in by a box open under it does nothing
+    // The countdown reaches zero when the steady clock reaches this (ms): a frozen window, a
+    // suspended machine or a blocked thread gains no time.
+    qint64 deadlineMs_ = 0;
+    int totalSeconds_ = 0;
 };

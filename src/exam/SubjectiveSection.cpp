@@ -74,21 +74,24 @@ void SubjectiveSection::ClearSheet() {
 }
 
 void SubjectiveSection::Restore(int n) {
-    Database db(kDatabasePath);
     state_.SubjectiveCandidateNo = host_.SignedInNumber();
-    auto candidate = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
-                                  {CandidateKey(state_.SubjectiveCandidateNo)});
     // Whatever was typed and not saved gives way to the saved answer, except a draft carried over
-    // from an exam that was cut short.
+    // from an exam that was cut short. A recorded exam knows the saved answers from its start.
     // The answers are kept by the bank's question, whatever its place in the candidate's paper.
     const int bank = Bank(n);
-    const QString saved = candidate->Value(QStringLiteral("Tt%1").arg(bank));
+    std::optional<QString> saved = host_.Recorder().SavedText(bank);
+    if (!saved) {
+        Database db(kDatabasePath);
+        auto candidate = db.OpenQuery(QStringLiteral("Select * from Userxinxi where Xuehao=?"),
+                                      {CandidateKey(state_.SubjectiveCandidateNo)});
+        saved = candidate->Value(QStringLiteral("Tt%1").arg(bank));
+    }
     const std::optional<QString> draft = host_.Recorder().TakeResumedDraft(bank);
     loading_ = true;
-    answer_->setPlainText(draft.value_or(saved));
+    answer_->setPlainText(draft.value_or(*saved));
     loading_ = false;
     answerOf_ = bank;
-    host_.Recorder().AnswerShown(bank, saved, draft);
+    host_.Recorder().AnswerShown(bank, *saved, draft);
 }
 
 void SubjectiveSection::AnswerEdited() {
@@ -97,18 +100,18 @@ void SubjectiveSection::AnswerEdited() {
 
 // Labee4Click.
 void SubjectiveSection::SaveSubjectiveAnswer() {
-    Database db(kDatabasePath);
     state_.SubjectiveCandidateNo = host_.SignedInNumber();
     const int n = StrToInt(state_.CurrentNoText);
     if (!InGrid(n)) return;
-    // The answer is bound: quotes and line breaks are stored as typed and touch no other column.
-    // Only the workstation that owns the attempt writes it.
     const QString text = answer_->toPlainText();
     const int bank = Bank(n);
-    Transaction save(db);
-    if (!host_.Recorder().Prove(db)) return;
+    // Recorded, the saved answer goes to the journal with the question's row.
+    if (host_.Recorder().Recorded()) {
+        host_.Recorder().Saved(bank, text);
+        return;
+    }
+    // The answer is bound: quotes and line breaks are stored as typed and touch no other column.
+    Database db(kDatabasePath);
     db.RunStatement(QStringLiteral("Update Userxinxi Set Tt%1=?  where Xuehao=?").arg(bank),
                     {text, CandidateKey(state_.SubjectiveCandidateNo)});
-    save.Commit();
-    host_.Recorder().Saved(bank, text);
 }

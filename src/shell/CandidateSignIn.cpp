@@ -3,8 +3,10 @@
 #include "back_office/BackOffice.h"
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/DatabaseTurn.h"
 #include "data_store/Schema.h"
 #include "data_store/SchemaUpgrade.h"
+#include "journal/Entry.h"
 #include "record/ExamRecord.h"
 #include "record/Sitting.h"
 #include "shell/AdminSignIn.h"
@@ -131,7 +133,9 @@ void CandidateSignIn::SignIn() {
 bool CandidateSignIn::RecordAllows(int studentNo) {
     std::optional<AttemptRow> latest;
     std::optional<SittingRow> sitting;
+    int unshipped = 0;  // entries the owner's workstation still held at its last apply
     try {
+        const std::lock_guard turn(DatabaseTurn());  // this workstation's writer may be shipping
         UpgradeSchemaOnce(kDatabasePath);
         Database db(kDatabasePath);
         const ReadTransaction view(db);
@@ -144,10 +148,29 @@ bool CandidateSignIn::RecordAllows(int studentNo) {
             QString::fromUtf8(error.what()));
         return false;
     }
+    if (latest && latest->InProgress() && latest->installation != platform_.InstallationId())
+        // Best effort, on a connection of its own: without any journal applied yet there is no
+        // table to read.
+        CaughtError([&] {
+            const std::lock_guard turn(DatabaseTurn());
+            Database db(kDatabasePath);
+            const journal::Applied applied = journal::AppliedOf(db, latest->id);
+            if (applied.owner == latest->owner) unshipped = applied.unshipped;
+        });
     const SignInVerdict verdict = liveness_.Check(
         latest, platform_.InstallationId(), sitting ? sitting->clock : 0, platform_.SteadyMs());
     if (!verdict.allowed) {
         prompts_.Message(BusyMessage(verdict));
+        return false;
+    }
+    // Moving on while the other workstation, alive, still ships its journal would leave those
+    // answers refused: a proctor's permission waits for them too.
+    if (unshipped > 0 && latest->SilentFor(sitting->clock) < kSilenceSeconds) {
+        prompts_.Message(
+            QStringLiteral("该考生在另一台机器上（%1，机器编号%2）还有%3条答案尚未上传到考试"
+                           "数据库，请等待上传完成后再登录。")
+                .arg(latest->workstation, latest->installation)
+                .arg(unshipped));
         return false;
     }
     if (verdict.silentSeconds > 0) {

@@ -83,5 +83,13 @@ Program::~Program() {
 }
 
 void Program::Start() {
+    // A workstation stopped during an outage (or a crash) left its journal: it reaches the
+    // database before anyone signs in here again. A database that cannot be reached is met by the
+    // sign-in; the journal is tried again in the background meanwhile.
+    windows_.exam->Recorder().Drain(ExamRecorder::kShipAtStartMs);
     windows_.main->FormShow();
+}
+
+void Program::FinishWrites(int timeoutMs) {
+    windows_.exam->Recorder().Drain(timeoutMs);
 }

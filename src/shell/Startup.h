@@ -23,8 +23,12 @@ class Program {
     Program& operator=(const Program&) = delete;
 
     AppWindows& Windows() { return windows_; }
-    // The main window's show step: sign-in, exam, main window.
+    // The main window's show step: what this workstation's journal still holds is shipped first,
+    // then sign-in, exam, main window.
     void Start();
+    // At the exit: waits up to `timeoutMs` for the exam's journal to reach the database. What
+    // cannot be shipped now stays on this workstation and is shipped at the next start.
+    void FinishWrites(int timeoutMs);
 
   private:
     AppWindows windows_;

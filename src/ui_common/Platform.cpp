@@ -182,3 +182,11 @@ qint64 DesktopPlatform::SteadyMs() const {
     clock_gettime(CLOCK_BOOTTIME, &now);  // counts a suspended machine's sleep too
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
 }
+
+// ${XDG_STATE_HOME:-~/.local/state}/chengxi-exam/journal: the user's own disk, beside nothing the
+// workstations share.
+QString DesktopPlatform::JournalFolder() const {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty()) state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/chengxi-exam/journal");
+}

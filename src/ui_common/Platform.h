@@ -28,6 +28,8 @@ class Platform {
     // Milliseconds of a steady clock: never set back, and running on while the machine sleeps or
     // the program is stopped. Only ever compared with itself.
     virtual qint64 SteadyMs() const = 0;
+    // The workstation's own folder for the exam's journal (never the shared data folder).
+    virtual QString JournalFolder() const = 0;
 };
 
 // The real desktop: Qt for the browser, screen and cursor; fcitx5 or IBus over D-Bus for input
@@ -43,6 +45,7 @@ class DesktopPlatform : public Platform {
     QString HostName() const override;
     QString InstallationId() const override;
     qint64 SteadyMs() const override;
+    QString JournalFolder() const override;
 
   private:
     enum class Framework { None, Fcitx5, IBus };

@@ -31,8 +31,8 @@ class DeliveredDatabaseTest : public QObject {
                          QStringLiteral("select name from sqlite_master where type='table' and "
                                         "name not like 'sqlite_%' order by name")),
                      (QStringList{"Changci", "Datijilu", "Exam", "Jiankao", "KaoShi2", "KaoShi3",
-                                  "KaoShi4", "Kaoshijilu", "Shezhi", "Shijuan", "Test", "Time",
-                                  "Tupian", "UserGL", "Userxinxi"}));
+                                  "KaoShi4", "Kaoshijilu", "Rizhi", "Shezhi", "Shijuan", "Test",
+                                  "Time", "Tupian", "UserGL", "Userxinxi"}));
             QCOMPARE(workdir_->Scalar(QStringLiteral("pragma user_version")), QStringLiteral("3"));
             QCOMPARE(
                 workdir_->Rows(QStringLiteral("select name from sqlite_master where type='view'")),

@@ -49,12 +49,19 @@ ExamRig::ExamRig() {
 }
 
 ExamRig::~ExamRig() {
+    TestWorkdir::beforeAccess = nullptr;
     window.reset();
     SetErrorPrompts(nullptr);
     ResetTermination();
 }
 
+void ExamRig::Settle() {
+    if (window) window->Recorder().Drain(10000);
+}
+
 ExamWindow& ExamRig::Create() {
+    TestWorkdir::beforeAccess = [this] { Settle(); };
+    window.reset();  // a workstation runs one program: the last one's writer stops first
     window = std::make_unique<ExamWindow>(prompts, platform, context, fullScreen);
     RunGuarded([this] { window->FormCreate(); });
     return *window;

@@ -50,6 +50,9 @@ class ExamRig {
     bool Checked(const QString& name) const;
     bool Shown(const QString& name) const;  // visible within the window
     int ScrollOf(int section) const;
+    // Waits for the exam's writer to bring everything to the database (or to fail trying) and
+    // lets the window hear its answers. Every read and write of `dir` does it first.
+    void Settle();
     // The candidate's score in the database.
     QString Chengji() const;
     // Stops the one-second timer so that tests tick by hand.

@@ -1,6 +1,8 @@
 // The exam through the real start-up flow: the six windows created against the delivered
 // database, the candidate signing in, taking the exam and leaving it by hand-in or time-out.
 #include "ExamRig.h"
+
+#include <QScopeGuard>
 #include "shell/CandidateSignIn.h"
 #include "shell/MainWindow.h"
 #include "shell/Startup.h"
@@ -70,6 +72,9 @@ void ExamFlowTest::signInTakeTheExamAndHandIn() {
     SetErrorPrompts(&prompts);
     FakePlatform platform;
     Program program(prompts, platform, false);
+    // The exam's writer works on its own thread: reads of the test wait for it.
+    TestWorkdir::beforeAccess = [&program] { program.Windows().exam->Recorder().Drain(10000); };
+    const auto unhook = qScopeGuard([] { TestWorkdir::beforeAccess = nullptr; });
 
     int rightClicksSeen = 0, keyboardMenusSeen = 0;
     QString firstCaption, timeLeftAsked;
@@ -156,6 +161,9 @@ void ExamFlowTest::timeOutShowsTheMainWindow() {
     SetErrorPrompts(&prompts);
     FakePlatform platform;
     Program program(prompts, platform, false);
+    // The exam's writer works on its own thread: reads of the test wait for it.
+    TestWorkdir::beforeAccess = [&program] { program.Windows().exam->Recorder().Drain(10000); };
+    const auto unhook = qScopeGuard([] { TestWorkdir::beforeAccess = nullptr; });
 
     QString before, after;
     bool clockRunning = false, shownAfter89 = false;
@@ -169,10 +177,13 @@ void ExamFlowTest::timeOutShowsTheMainWindow() {
             timer->stop();  // the test ticks
             ClickIn(exam, QStringLiteral("RadioButton1"));
             auto* window = static_cast<ExamWindow*>(exam);
-            for (int tick = 1; tick <= 89; ++tick)
+            for (int tick = 1; tick <= 89; ++tick) {
+                platform.steadyMs += 1000;
                 window->Timer1Timer();
+            }
             before = TextIn(exam, QStringLiteral("lblTestTime"));
             shownAfter89 = exam->isVisible();
+            platform.steadyMs += 1000;
             window->Timer1Timer();
             after = TextIn(exam, QStringLiteral("lblTestTime"));
         });
@@ -206,6 +217,9 @@ void ExamFlowTest::examThatCannotStartReturnsToTheSignIn() {
     SetErrorPrompts(&prompts);
     FakePlatform platform;
     Program program(prompts, platform, false);
+    // The exam's writer works on its own thread: reads of the test wait for it.
+    TestWorkdir::beforeAccess = [&program] { program.Windows().exam->Recorder().Drain(10000); };
+    const auto unhook = qScopeGuard([] { TestWorkdir::beforeAccess = nullptr; });
     QString numberAgain = QStringLiteral("not shown");
     WhenModal("CandidateSignIn", [&](QWidget* signIn) {
         QTest::keyClicks(signIn->findChild<QLineEdit*>(QStringLiteral("Edit1")),

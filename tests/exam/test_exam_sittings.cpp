@@ -51,6 +51,7 @@ class ExamSittingsTest : public QObject {
         rig.dir.Sql(QStringLiteral("update Kaoshijilu set Zhuren = 'elsewhere'"));
 
         rig.Click(QStringLiteral("RadioButton2"));
+        rig.Settle();  // the writer finds the token gone
         QCOMPARE(rig.prompts.Texts(),
                  QStringList{"本场考试已在另一台机器上继续，本机已停止作答。"});
         QCOMPARE(rig.Window().result(), ExamWindow::kBackToSignIn);
@@ -79,6 +80,7 @@ class ExamSittingsTest : public QObject {
             record::Collect(db, AttemptId(rig), QStringLiteral("admin"), rig.platform.now);
         }
         Tick(rig, 5);
+        rig.Settle();
         QCOMPARE(rig.prompts.Texts(), QStringList{"监考老师已收卷"});
         QCOMPARE(rig.Window().result(), ExamWindow::kBackToSignIn);
         QCOMPARE(Record(rig), QStringLiteral("1|1.0"));
@@ -94,6 +96,7 @@ class ExamSittingsTest : public QObject {
                                rig.platform.now);
         }
         Tick(rig, 5);
+        rig.Settle();
         QCOMPARE(rig.prompts.Texts(), QStringList{"本场考试已结束"});
         QCOMPARE(Record(rig), QStringLiteral("1|1.0,2|0.0"));
 
@@ -116,6 +119,8 @@ class ExamSittingsTest : public QObject {
             record::GiveTime(db, AttemptId(rig), 5, QStringLiteral("admin"), rig.platform.now);
         }
         Tick(rig, 5);
+        rig.Settle();  // the sign of life's answer reaches the countdown at the next tick
+        rig.Window().Timer1Timer();
         QCOMPARE(rig.Text(QStringLiteral("lblTestTime")), QStringLiteral("01:14:35"));
 
         rig.platform.now += 600;  // this workstation was off for ten minutes
@@ -153,7 +158,8 @@ class ExamSittingsTest : public QObject {
     }
 
     // A record that cannot be written never keeps the candidate in the exam: the hand-in and
-    // the time-out store the score and end it.
+    // the time-out end it as usual, and the score reaches the database with the attempt's end
+    // once the record can be written.
     void unwritableRecordNeverBlocksTheScore() {
         for (const bool timeOut : {false, true}) {
             ResetTermination();
@@ -175,7 +181,10 @@ class ExamSittingsTest : public QObject {
                 QCOMPARE(rig.prompts.Messages().last(),
                          QStringLiteral("总分为100分恭喜您考了1分!再见"));
             }
+            QCOMPARE(rig.Chengji(), QString());
+            rig.dir.DropRefusal(QStringLiteral("Dead"), QStringLiteral("Kaoshijilu"));
             QCOMPARE(rig.Chengji(), QStringLiteral("1"));
+            QCOMPARE(Record(rig), timeOut ? QStringLiteral("2|1.0") : QStringLiteral("1|1.0"));
         }
     }
 

@@ -66,7 +66,7 @@ class RecordTest : public QObject {
         dir.Sql(
             QStringLiteral("drop table Kaoshijilu; drop table Datijilu; drop table Changci; "
                            "drop table Shijuan; drop table Jiankao; drop table Tupian; "
-                           "drop table Shezhi; pragma user_version = 0;"
+                           "drop table Shezhi; drop table Rizhi; pragma user_version = 0;"
                            "insert into Userxinxi (UserID, Xuehao, Xingmin, Chengji, Tt1) "
                            "values (2, '120001', '李四', '87.5', '答''案\n第二行');"
                            "update Test set Request = '改过的题目' where TestID = 7;"));
@@ -99,7 +99,8 @@ class RecordTest : public QObject {
         }
         dir.Sql(QStringLiteral(
             "drop table Changci; drop table Shijuan; drop table Jiankao; drop table Tupian; "
-            "drop table Shezhi; alter table Kaoshijilu drop column Zhongzi; alter table Kaoshijilu "
+            "drop table Shezhi; drop table Rizhi; alter table Kaoshijilu drop column Zhongzi; "
+            "alter table Kaoshijilu "
             "drop column ChangciID; alter table Kaoshijilu drop column "
             "Zhuren; alter table Kaoshijilu drop column Shebei; alter table Kaoshijilu drop column "
             "Xintiao; alter table Kaoshijilu drop column Jiashi; alter table Kaoshijilu drop "
@@ -147,11 +148,12 @@ class RecordTest : public QObject {
         TestWorkdir dir;
         dir.Sql(QStringLiteral(
             "drop table Changci; drop table Shijuan; drop table Jiankao; drop table Tupian; "
-            "drop table Shezhi; alter table Kaoshijilu drop column Zhongzi, drop column ChangciID, "
+            "drop table Shezhi; drop table Rizhi; alter table Kaoshijilu drop column Zhongzi, drop "
+            "column ChangciID, "
             "drop column Zhuren, drop column Shebei, drop column Xintiao, "
             "drop column Jiashi, drop column Qidian, drop column Zuihou, drop column Huanji; "
             "delete from Jiegou where Mingcheng in ('Changci', 'Shijuan', 'Jiankao', 'Tupian', "
-            "'Shezhi'); "
+            "'Shezhi', 'Rizhi'); "
             "update Jiegou set Yuju = regexp_replace(Yuju, ', ChangciID.*Zhongzi BIGINT NOT NULL "
             "DEFAULT 0', '') where Mingcheng = 'Kaoshijilu'; update Banben set user_version = 1"));
         Database server(kDatabasePath);

@@ -124,8 +124,10 @@ DatabaseDump Dump(const QString& fileName) {
         // ever had) is not the program's data.
         if (entry[0].toByteArray() != "table" || entry[1].toByteArray().startsWith("sqlite_"))
             continue;
-        // The exam record follows every act of the exam; what it stores is checked on its own.
-        if (entry[1].toByteArray() == "Kaoshijilu" || entry[1].toByteArray() == "Datijilu")
+        // The exam record (and the journal's mark in it) follows every act of the exam; what it
+        // stores is checked on its own.
+        if (entry[1].toByteArray() == "Kaoshijilu" || entry[1].toByteArray() == "Datijilu" ||
+            entry[1].toByteArray() == "Rizhi")
             continue;
         const QString table = QString::fromUtf8(entry[1].toByteArray());
         QStringList names;

@@ -439,8 +439,10 @@ void HostileInputTest::subjectiveAnswerIsStoredAsTyped() {
         QString typed = text;
         typed.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
         QCOMPARE(TextOf(memo), typed);
+        rig.Settle();  // the journal's writer has written what came before
         const DatabaseDump before = Dump(rig.dir.DatabaseFile());
         rig.Click(QStringLiteral("Labee4"));
+        rig.Settle();
         QVERIFY2(rig.prompts.shown.isEmpty(), qPrintable(name));
         const QString wrong =
             OnlyChange(before, Dump(rig.dir.DatabaseFile()), QStringLiteral("Userxinxi"), 0,

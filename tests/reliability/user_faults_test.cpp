@@ -4,8 +4,8 @@
 // program goes on, and nothing a candidate saved is lost.
 #include "../exam/ExamRig.h"
 #include "back_office/BackOffice.h"
-#include "data_store/Conversions.h"
 #include "back_office/workbook/Workbook.h"
+#include "data_store/Conversions.h"
 #include "reliability/Faults.h"
 #include "shell/CandidateSignIn.h"
 #include "shell/Startup.h"
@@ -244,49 +244,37 @@ class UserFaultsTest : public QObject {
 
         auto scope = std::make_unique<FaultScope>(fault, rig.dir);
         const QByteArray before = Bytes(rig.dir, fault);
-        const bool readsWork = scope->ReadsWork();
-        // "下一题": the question comes from the paper the exam loaded; its showing cannot be
-        // recorded (the record's first failure, one box for the whole exam) and the score cannot
-        // be written. A score fits in its row, so only the full disk lets both through.
-        QCOMPARE(boxes("lblNext"), fault == Fault::DiskFull ? 0 : 2);
-        // The subjective section, and a longer answer saved: refused by every fault.
-        QCOMPARE(boxes("LabBt4"), readsWork ? 0 : 1);
+        // Every button answers and no box is shown: the questions come from the paper the exam
+        // loaded, and what cannot be written waits in the journal on this workstation.
+        QCOMPARE(boxes("lblNext"), 0);
+        QVERIFY(rig.Text(QStringLiteral("mmoRequest")).startsWith(QStringLiteral("第3题")));
+        QCOMPARE(boxes("LabBt4"), 0);
         memo->setPlainText(LongText());
-        QCOMPARE(boxes("Labee4"), 1);
-        QCOMPARE(memo->toPlainText(), LongText());  // kept in the box, to be saved again
-        // Hand-in: refused by every fault but the full disk, with no congratulations; the exam
-        // goes on.
-        if (fault != Fault::DiskFull) {
-            QCOMPARE(boxes("lblEndTest"), 1);
-            QVERIFY(rig.prompts.Messages().isEmpty());
-            QVERIFY(!TerminateRequested());
-            QVERIFY(rig.Window().isVisible());
-        }
-        if (fault != Fault::DiskFull) QCOMPARE(Bytes(rig.dir, fault), before);
-        scope.reset();
-        QCOMPARE(rig.dir.Rows(QStringLiteral("select Chengji, Tt1 from Userxinxi")), saved);
-        QCOMPARE(IntegrityOf(rig.dir), QStringLiteral("ok"));
-
-        // Without the fault the same actions store everything.
-        rig.prompts.Clear();
-        boxes("LabBt4");
-        memo->setPlainText(LongText());
-        boxes("Labee4");
-        boxes("lblEndTest");
+        QCOMPARE(boxes("Labee4"), 0);
+        QCOMPARE(memo->toPlainText(), LongText());
+        // Hand-in: the score is shown as usual; it is shipped once the fault is gone.
+        QCOMPARE(boxes("lblEndTest"), 0);
+        QCOMPARE(rig.prompts.Messages().size(), 1);
         QVERIFY(TerminateRequested());
-        QCOMPARE(rig.prompts.Errors(), QStringList());
+        // Run as root, the read-only file stays writable to the journal's writer thread: a
+        // thread keeps the capabilities it was created with, and only the test's own thread
+        // gave up overriding permissions.
+        if (fault != Fault::DiskFull && fault != Fault::ReadOnly)
+            QCOMPARE(Bytes(rig.dir, fault), before);
+        scope.reset();
         QCOMPARE(rig.dir.Rows(QStringLiteral("select Chengji, Tt1 from Userxinxi")),
                  QStringList{QStringLiteral("1|") + LongText()});
-        // The record caught up: the answer and the hand-in are there.
+        QCOMPARE(IntegrityOf(rig.dir), QStringLiteral("ok"));
         QCOMPARE(rig.dir.Scalar(QStringLiteral("select Daan from Datijilu where Bufen=4")),
                  LongText());
         QCOMPARE(rig.dir.Scalar(QStringLiteral("select Zhuangtai from Kaoshijilu")),
                  QStringLiteral("1"));
+        QCOMPARE(rig.prompts.Errors(), QStringList());
     }
 
     // A file locked while the candidate moves on: the questions come from the paper the exam
-    // loaded, so the candidate moves on; what cannot be written is told (the record once), and
-    // the next pick and score land on the question shown.
+    // loaded, so the candidate moves on with no box; what could not be written is shipped once
+    // the lock is gone, and the next pick and score land on the question shown.
     void lockedFileDoesNotHoldTheCandidateBack() {
         ExamRig rig;
         rig.Start();
@@ -295,7 +283,7 @@ class UserFaultsTest : public QObject {
             LockedByAnotherProcess lock(rig.dir.Path());
             rig.Click(QStringLiteral("lblNext"));  // the showing and the score cannot be written
         }
-        QCOMPARE(rig.prompts.Errors().size(), 2);
+        QCOMPARE(rig.prompts.Errors().size(), 0);
         QVERIFY(rig.Text(QStringLiteral("mmoRequest")).startsWith(QStringLiteral("第2题")));
         rig.Click(QStringLiteral("RadioButton1"));
         QCOMPARE(rig.Color(QStringLiteral("p2p1")), QColor(0x0000FF));
@@ -306,7 +294,7 @@ class UserFaultsTest : public QObject {
         QCOMPARE(rig.dir.Scalar(QStringLiteral("select Daan from Datijilu where Bufen=1 and "
                                                "TestID=2")),
                  QStringLiteral("A"));
-        QCOMPARE(rig.prompts.Errors().size(), 2);
+        QCOMPARE(rig.prompts.Errors().size(), 0);
     }
 
     // Start-up: every creation step that reads the database meets the same fault; the user meets

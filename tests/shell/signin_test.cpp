@@ -2,6 +2,7 @@
 // the close rule, the keyboard, the web-address label.
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
+#include "journal/Entry.h"
 #include "record/Sitting.h"
 #include "shell/AdminSignIn.h"
 #include "shell/CandidateSignIn.h"
@@ -155,6 +156,42 @@ class SignInTest : public QObject {
         QVERIFY(prompts_->Texts()[0].startsWith(QStringLiteral("已恢复未完成的考试")));
         // The 30 s this workstation saw it silent are charged (1234 s were left).
         QVERIFY(prompts_->Texts()[0].contains(QStringLiteral("00:20:04")));
+        QVERIFY(!signIn_->isVisible());
+    }
+
+    // A proctor let the candidate move, but the workstation that has the attempt, alive, still
+    // holds answers not shipped: the sign-in waits for them.
+    void movedCandidateWaitsForAnUnshippedJournal() {
+        AttemptRow row;
+        {
+            Database db(kDatabasePath);
+            row.studentNo = 110101;
+            row.workstation = QStringLiteral("ws-07");
+            row.installation = QStringLiteral("inst-07");
+            row.owner = record::NewOwnerToken();
+            row.sitting = record::SittingForSignIn(db, platform_.now).id;
+            row.startedAt = row.lastSeen = platform_.now;
+            row.secondsLeft = 1234;
+            Transaction begin(db);
+            record::BeginAttempt(db, row);
+            begin.Commit();
+            record::AllowMove(db, row.id, QStringLiteral("admin"), platform_.now);
+            journal::EnsureAppliedTable(db);
+        }
+        workdir_->Sql(QStringLiteral("insert into Rizhi values (%1, '%2', 40, 3)")
+                          .arg(row.id)
+                          .arg(row.owner));
+        Edit("Edit1")->setText(QStringLiteral("110101"));
+        Edit("Edit2")->setText(QStringLiteral("张三"));
+        QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+        QCOMPARE(prompts_->Texts(),
+                 QStringList{"该考生在另一台机器上（ws-07，机器编号inst-07）还有3条答案尚未上传到"
+                             "考试数据库，请等待上传完成后再登录。"});
+        QVERIFY(signIn_->isVisible());
+        workdir_->Sql(QStringLiteral("update Rizhi set Daishang = 0"));
+        prompts_->Clear();
+        QTest::mouseClick(Button("Button1"), Qt::LeftButton);
+        QVERIFY(prompts_->Texts().value(0).startsWith(QStringLiteral("已恢复未完成的考试")));
         QVERIFY(!signIn_->isVisible());
     }
 

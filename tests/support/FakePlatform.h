@@ -15,6 +15,7 @@ class FakePlatform : public Platform {
     QString HostName() const override { return hostName; }
     QString InstallationId() const override { return installation; }
     qint64 SteadyMs() const override { return steadyMs; }
+    QString JournalFolder() const override { return journalFolder; }
 
     QSize screen{1024, 768};
     QPoint cursor{100, 100};
@@ -25,4 +26,5 @@ class FakePlatform : public Platform {
     QString hostName = QStringLiteral("ws-test");
     QString installation = QStringLiteral("inst-test");
     qint64 steadyMs = 0;  // a steady clock that stands still unless a test moves it
+    QString journalFolder = QStringLiteral("journal");  // in the test's working folder
 };

@@ -3,6 +3,7 @@
 #include "data_store/ClassroomCopy.h"
 #include "data_store/Conversions.h"
 #include "data_store/Database.h"
+#include "data_store/DatabaseTurn.h"
 #include "data_store/ServerLink.h"
 
 #include <QCoreApplication>
@@ -106,6 +107,8 @@ QString FileText(const ResultTable& rows, int c) {
 }  // namespace
 
 void TestWorkdir::Sql(const QString& statements) const {
+    if (beforeAccess) beforeAccess();
+    const std::lock_guard turn(DatabaseTurn());  // a writer thread may be retrying
     if (server_) {
         try {
             Database(TestServer()).RunScript(statements);
@@ -128,6 +131,8 @@ void TestWorkdir::Sql(const QString& statements) const {
 }
 
 QStringList TestWorkdir::Rows(const QString& query) const {
+    if (beforeAccess) beforeAccess();
+    const std::lock_guard turn(DatabaseTurn());
     QStringList rows;
     if (server_) {
         try {
@@ -172,6 +177,7 @@ QString TestWorkdir::Scalar(const QString& query) const {
 
 void TestWorkdir::RefuseWrites(const QString& name, const QString& event, const QString& table,
                                const QString& condition, const QString& message) const {
+    if (beforeAccess) beforeAccess();
     if (!server_) {
         Sql(QStringLiteral("Create Trigger %1 Before %2 On %3 %4 Begin Select Raise(Abort, '%5'); "
                            "End")
@@ -181,6 +187,7 @@ void TestWorkdir::RefuseWrites(const QString& name, const QString& event, const 
         return;
     }
     // One statement each: the function's body is dollar-quoted, semicolons included.
+    const std::lock_guard turn(DatabaseTurn());
     Database db(TestServer());
     db.RunStatement(
         QStringLiteral("Create Function %1_f() Returns trigger Language plpgsql As $$ "

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 struct ServerAddress;
 
 class TestWorkdir {
@@ -33,6 +35,10 @@ class TestWorkdir {
     void RefuseWrites(const QString& name, const QString& event, const QString& table,
                       const QString& condition, const QString& message) const;
     void DropRefusal(const QString& name, const QString& table) const;
+
+    // Run before every read or write above: a rig whose writer works on another thread lets it
+    // finish first, so a test sees (and changes) the database after what it did.
+    static inline std::function<void()> beforeAccess;
 
     // The tests run against the server (CX_TEST_ENGINE=postgresql).
     static bool OnServer();
