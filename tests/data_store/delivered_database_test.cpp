@@ -21,10 +21,10 @@ class DeliveredDatabaseTest : public QObject {
             QCOMPARE(workdir_->Rows(QStringLiteral(
                          "select table_name from information_schema.tables where "
                          "table_schema=current_schema() order by table_type, table_name")),
-                     (QStringList{"banben", "changci", "datijilu", "exam", "jiankao", "jiegou",
-                                  "kaoshi2", "kaoshi3", "kaoshi4", "kaoshijilu", "shezhi",
-                                  "shijuan", "test", "time", "tupian", "usergl", "userxinxi",
-                                  "kaoshi", "sqlite_master"}));
+                     (QStringList{"banben", "changci", "datijilu",  "exam",    "jiankao",
+                                  "jiegou", "kaoshi2", "kaoshi3",   "kaoshi4", "kaoshijilu",
+                                  "rizhi",  "shezhi",  "shijuan",   "test",    "time",
+                                  "tupian", "usergl",  "userxinxi", "kaoshi",  "sqlite_master"}));
             QCOMPARE(workdir_->Scalar(QStringLiteral("pragma user_version")), QStringLiteral("3"));
         } else {
             QCOMPARE(workdir_->Rows(
