@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -130,13 +131,20 @@ void BankTab::BuildBoxes(int top) {
 QPushButton* BankTab::AddButton(const BankButton& button, int* x, int top) {
     if (button.name.isEmpty()) return nullptr;
     QPushButton* made =
-        MakeButton(this, button.name, button.caption, *x, top, kButtonWidth, kButtonHeight);
+        MakeButton(this, button.name, button.caption, *x, top, buttonWidth_, kButtonHeight);
     made->setVisible(button.visible);
-    if (button.visible) *x += kButtonWidth + kButtonGap;
+    if (button.visible) *x += buttonWidth_ + kButtonGap;
     return made;
 }
 
 void BankTab::BuildButtons(int top) {
+    // One row: the bank's own buttons and 插入图片 at the left, 从Word导入 and the spreadsheet
+    // buttons at the right, two gaps apart; a bank with many buttons gets narrower ones.
+    int count = 1 + 3;
+    for (const BankButton* button : {&traits_.refresh, &traits_.change, &traits_.add,
+                                     &traits_.remove, &traits_.clear, &traits_.saveSheet})
+        if (!button->name.isEmpty() && button->visible) ++count;
+    buttonWidth_ = std::min(kButtonWidth, (kPageWidth - 2 * kMargin - count * kButtonGap) / count);
     int x = kMargin;
     const auto connect = [this](QPushButton* button, void (BankTab::*handler)()) {
         if (button)
@@ -149,11 +157,11 @@ void BankTab::BuildButtons(int top) {
     connect(AddButton(traits_.remove, &x, top), &BankTab::DeleteClick);
     connect(AddButton(traits_.clear, &x, top), &BankTab::ClearClick);
     insertPicture_ = MakeButton(this, traits_.tabName + QStringLiteral("InsertPicture"),
-                                QStringLiteral("插入图片"), x, top, kButtonWidth, kButtonHeight);
+                                QStringLiteral("插入图片"), x, top, buttonWidth_, kButtonHeight);
     insertPicture_->setFocusPolicy(Qt::NoFocus);  // the box with the cursor keeps it
     connect(insertPicture_, &BankTab::InsertPictureClick);
     // The spreadsheet buttons stand apart, at the right.
-    x = kPageWidth - kMargin - 2 * kButtonWidth - kButtonGap;
+    x = kPageWidth - kMargin - 2 * buttonWidth_ - kButtonGap;
     exportButton_ = AddButton(traits_.exportSheet, &x, top);
     importButton_ = AddButton(traits_.importSheet, &x, top);
     saveButton_ = AddButton(traits_.saveSheet, &x, top);
@@ -163,7 +171,7 @@ void BankTab::BuildButtons(int top) {
     // "从Word导入" stands left of them.
     QPushButton* word = MakeButton(
         this, traits_.tabName + QStringLiteral("Word"), QStringLiteral("从Word导入"),
-        kPageWidth - kMargin - 3 * kButtonWidth - 2 * kButtonGap, top, kButtonWidth, kButtonHeight);
+        kPageWidth - kMargin - 3 * buttonWidth_ - 2 * kButtonGap, top, buttonWidth_, kButtonHeight);
     auto* wordImport = new WordImport(traits_.bank, prompts_, this);
     guardedConnect(word, &QPushButton::clicked, wordImport,
                    [wordImport] { wordImport->ImportClick(); });

@@ -42,6 +42,7 @@ class BankTab : public OfficeTab {
     void BuildBoxes(int top);
     void BuildButtons(int top);
     QPushButton* AddButton(const BankButton& button, int* x, int top);
+    int buttonWidth_ = 0;
 
     // ListView5Click / ListView4Click / ListView2Click / ListView6Click: copy the clicked row
     // into the edit boxes.

@@ -170,10 +170,13 @@ void SingleChoiceBankTest::buttonsOfEachTab() {
     QList<QPushButton*> buttons = h.tab->findChildren<QPushButton*>();
     std::sort(buttons.begin(), buttons.end(),
               [](QPushButton* a, QPushButton* b) { return a->x() < b->x(); });
+    int right = -1;  // of the last button shown: none overlaps the next
     for (QPushButton* b : buttons) {
         (b->isVisible() ? shown : notShown) << b->objectName() + u'=' + b->text();
-        if (b->isVisible())
-            QVERIFY2(h.tab->rect().contains(b->geometry()), qPrintable(b->objectName()));
+        if (!b->isVisible()) continue;
+        QVERIFY2(h.tab->rect().contains(b->geometry()), qPrintable(b->objectName()));
+        QVERIFY2(b->x() > right, qPrintable(b->objectName()));
+        right = b->geometry().right();
     }
     notShown.sort();
     hidden.sort();
