@@ -5,7 +5,10 @@
 #include "ui_common/Platform.h"
 #include "ui_common/Prompts.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QMouseEvent>
+#include <QWidget>
 
 #include <cstdio>
 #include <optional>
@@ -38,3 +41,14 @@ struct FixedPlatform : Platform {
     QString journalFolder = QStringLiteral("journal");  // in the working directory
     DesktopPlatform steady;                             // the real steady clock
 };
+
+// A left click in the middle of the widget, as the mouse gives it.
+inline void PressOn(QWidget* widget) {
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}

@@ -134,16 +134,6 @@ double TimeChild(const QString& program, const QStringList& arguments, const QSt
     return ms;
 }
 
-void PressOn(QWidget* widget) {
-    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &release);
-}
-
 // The statements of one "下一题", made straight on SQLite: question N, then the score.
 void DirectNext(int n) {
     sqlite3* db = nullptr;

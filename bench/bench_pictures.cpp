@@ -56,16 +56,6 @@ QByteArray Screenshot(int i) {
     return png;
 }
 
-void Click(QWidget* widget) {
-    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &release);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -148,7 +138,7 @@ int main(int argc, char** argv) {
         auto* box = window.findChild<QGroupBox*>(QStringLiteral("GroupBox1"));
         return [&window, box, n = 0]() mutable {
             n = n % 50 + 1;
-            Click(window.findChild<QWidget*>(QStringLiteral("Panel%1").arg(n)));
+            PressOn(window.findChild<QWidget*>(QStringLiteral("Panel%1").arg(n)));
             box->repaint();
         };
     };
