@@ -43,7 +43,9 @@ class WordHarness : public ExchangeHarness {
     // comes, is read into `preview` and answered with "导入" (accept) or "取消".
     void Import(Bank bank, const QString& file, bool accept = true) {
         prompts.fileAnswers.enqueue(file);
-        QTimer::singleShot(0, [this, accept] {
+        // The office is the timer's context: a row whose file never reaches the preview
+        // leaves the timer pending, and it must die with this harness.
+        QTimer::singleShot(0, office, [this, accept] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!dialog || dialog->objectName() != u"WordImportPreview") return;
             shown = true;
