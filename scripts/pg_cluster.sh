@@ -6,6 +6,10 @@
 #                                   cluster runs with fsync off unless --fsync is given (figures
 #                                   that should compare with a real server's).
 #   scripts/pg_cluster.sh restart   restarts the cluster named by CX_PG_DIR (connections drop)
+#   scripts/pg_cluster.sh down|up   stops the cluster at once (as a power cut would: connections
+#                                   refused) and starts it again on the same port
+#   scripts/pg_cluster.sh hang|wake stops every process of the cluster (SIGSTOP: a server that
+#                                   takes calls and never answers) and lets them go on
 #   scripts/pg_cluster.sh stop      stops it and removes the folder
 # The server runs as the postgres user when started by root. Clients log in with a password
 # (scram-sha-256) over TLS only, as the user "chengxi", which may create databases and roles. The
@@ -56,8 +60,9 @@ start)
     [ "$(id -u)" -ne 0 ] || chown postgres: "$dir/data/server.key" "$dir/data/server.crt"
     # Password logins over TLS only.
     sed -i 's/^host /hostssl /' "$dir/data/pg_hba.conf"
-    as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w \
-        -o "-p $port -c listen_addresses=127.0.0.1 -k $dir -c fsync=$fsync -c max_connections=300 -c ssl=on" start >/dev/null
+    echo "-p $port -c listen_addresses=127.0.0.1 -k $dir -c fsync=$fsync -c max_connections=300 -c ssl=on" \
+        >"$dir/options"
+    as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -o "$(cat "$dir/options")" start >/dev/null
     as_owner "$bin/psql" -h "$dir" -p "$port" -U postgres -d postgres -q -v ON_ERROR_STOP=1 \
         -c "CREATE ROLE chengxi LOGIN CREATEDB CREATEROLE PASSWORD '$password'" \
         -c "CREATE DATABASE chengxi OWNER chengxi"
@@ -77,13 +82,27 @@ EOT
 restart)
     as_owner "$bin/pg_ctl" -D "${CX_PG_DIR:?}/data" -w -m fast restart >/dev/null
     ;;
+down)
+    as_owner "$bin/pg_ctl" -D "${CX_PG_DIR:?}/data" -w -m immediate stop >/dev/null
+    ;;
+up)
+    as_owner "$bin/pg_ctl" -D "${CX_PG_DIR:?}/data" -l "$CX_PG_DIR/server.log" -w \
+        -o "$(cat "$CX_PG_DIR/options")" start >/dev/null
+    ;;
+hang | wake)
+    signal=STOP
+    [ "$1" = wake ] && signal=CONT
+    postmaster=$(head -1 "${CX_PG_DIR:?}/data/postmaster.pid")
+    kill -"$signal" "$postmaster"
+    pkill -"$signal" -P "$postmaster" || true
+    ;;
 stop)
     dir=${2:-${CX_PG_DIR:?}}
     [ -d "$dir/data" ] && as_owner "$bin/pg_ctl" -D "$dir/data" -w -m immediate stop >/dev/null || true
     rm -rf "$dir"
     ;;
 *)
-    echo "usage: $0 start|restart|stop [dir]" >&2
+    echo "usage: $0 start|restart|down|up|hang|wake|stop [dir]" >&2
     exit 2
     ;;
 esac
