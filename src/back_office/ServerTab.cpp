@@ -165,6 +165,11 @@ std::optional<ServerSettings> ServerTab::TypedSettings(QString& ownerPassword) {
         prompts_.Message(QStringLiteral("考试账号不能和管理账号相同"));
         return std::nullopt;
     }
+    // The same server database keeps the note of when this file's content was copied there.
+    if (const std::optional<ServerSettings> stored = StoredServerSettings(kDatabasePath);
+        stored && stored->host == settings.host && stored->port == settings.port &&
+        stored->database == settings.database)
+        settings.copiedAt = stored->copiedAt;
     return settings;
 }
 

@@ -157,10 +157,13 @@ void GrantExamRole(Database& server, const QString& examUser, const QString& pas
     const bool exists =
         server.OpenQuery(QStringLiteral("Select 1 from pg_roles where rolname=?"), {examUser})
             ->RowCount() > 0;
+    // Only a superuser may name the superuser attribute of an existing role, even to deny it; an
+    // owner with CREATEROLE alone can alter a role that is not a superuser, which is all an exam
+    // role may be.
     server.RunStatement(
-        QStringLiteral("%1 Role %2 Login NoSuperuser NoCreatedb NoCreaterole "
-                       "NoInherit Password %3")
-            .arg(exists ? QStringLiteral("Alter") : QStringLiteral("Create"), role, secret));
+        QStringLiteral("%1 Role %2 Login %3NoCreatedb NoCreaterole NoInherit Password %4")
+            .arg(exists ? QStringLiteral("Alter") : QStringLiteral("Create"), role,
+                 exists ? QString() : QStringLiteral("NoSuperuser "), secret));
     // Nothing to create, in the database or its schema; connecting and reading, yes.
     server.RunStatement(
         QStringLiteral("Revoke Create, Temporary On Database %1 From Public").arg(database));

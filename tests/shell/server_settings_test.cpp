@@ -75,6 +75,9 @@ class ServerSettingsTest : public QObject {
         QCOMPARE(stored->sslMode, QStringLiteral("verify-full"));
         QVERIFY(!stored->copiedAt.isEmpty());
         QCOMPARE(dir.Scalar(QStringLiteral("Select Mima from Fuwuqi")), QString());  // not stored
+        // Saved again: the owner (CREATEROLE, no superuser) alters the role it made.
+        tab.Button31Click();
+        QCOMPARE(prompts.LastText(), QStringLiteral("已保存，以后的连接都使用服务器"));
 
         // A workstation: the exam role, over TLS checked against the cluster's CA.
         SetSessionOwnerPassword(std::nullopt);
