@@ -12,17 +12,17 @@
 // Outage trials (--outage): the database is out of reach (its folder moved away) from a random
 // moment before the kill until after it, or for a random span that ends before it; the resume
 // must still find every acknowledged act.
-//   exam_crash_trials [--trials 200] [--seed 1] [--acts 300] [--freeze 0] [--outage]
+// On the server (--server): each trial's classroom lives in a database of its own on a
+// PostgreSQL server (the CX_PG_* variables', or a cluster of fsync on started for the run) and the
+// workstations connect as the exam role. The outages are then the server's own: down (connections
+// refused) or hung (its processes stopped: calls taken and never answered), at random.
+//   exam_crash_trials [--trials 200] [--seed 1] [--acts 300] [--freeze 0] [--outage] [--server]
 // Exit code 1 when a trial lost an answer or a stale workstation wrote.
-#include "BenchDesk.h"
+#include "reliability/BenchCluster.h"
 #include "reliability/CrashTrials.h"
+#include "reliability/ExamCandidate.h"
 
-#include "data_store/Conversions.h"
 #include "data_store/Database.h"
-#include "exam/ExamWindow.h"
-#include "exam/SectionTable.h"
-#include "ui_common/ErrorRouting.h"
-#include "ui_common/Widgets.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -37,6 +37,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <random>
 
 namespace {
@@ -64,49 +65,10 @@ QString Encoded(const QString& text) {
     return QString::fromLatin1(text.toUtf8().toBase64());
 }
 
-// The exam window on data/Maindb.db in the working directory, started for candidate 110101.
-struct Candidate {
-    QuietPrompts prompts;
-    FixedPlatform platform;
-    std::unique_ptr<ExamWindow> window;
-
-    Candidate() {
-        prompts.confirm = true;
-        platform.now = kStartClock;
-        platform.installation = gInstallation;
-        SetErrorPrompts(&prompts);
-        ExamContext context;
-        context.signedInNumber = [] { return QStringLiteral("110101"); };
-        context.signedInName = [] { return QStringLiteral("张三"); };
-        context.numberBoxText = [] { return QStringLiteral("110101"); };
-        window = std::make_unique<ExamWindow>(prompts, platform, context, false);
-        RunGuarded([this] { window->FormCreate(); });
-        window->show();
-        window->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();  // ticks by hand
-        gWindow = window.get();
-    }
+// The candidate's window, known to Say() while it runs.
+struct Candidate : ExamCandidate {
+    Candidate() : ExamCandidate(gInstallation, kStartClock) { gWindow = window.get(); }
     ~Candidate() { gWindow = nullptr; }
-    template <typename T = QWidget>
-    T* Find(const QString& name) const {
-        return window->findChild<T*>(name);
-    }
-    void Click(const QString& name) { emit Find<ColorLabel>(name)->clicked(); }
-    int Questions(int s) const { return qMin(window->State().Count(s), SectionOf(s).limit); }
-    // The answer sheet's row of an objective question: chosen captions, earned, panel colour.
-    QString Row(int s, int n) const {
-        const SectionData& data = SectionOf(s);
-        QString chosen;
-        for (int k = 1; k <= data.cellCount; ++k)
-            if (Find<ColorLabel>(CellName(data, n, k))->color() == QColor(0x0000FF))
-                chosen += QString::fromUtf16(data.cellCaptions[k - 1]);
-        const double earned = const_cast<ExamState&>(window->State()).EarnedSlot(s, n);
-        return QStringLiteral("[%1] %2 %3")
-            .arg(chosen, FormatGeneral(earned),
-                 Find<ColorLabel>(PanelName(data, n))->color().name());
-    }
-    QString Panel(int s, int n) const {
-        return Find<ColorLabel>(PanelName(SectionOf(s), n))->color().name();
-    }
 };
 
 // Worker: `acts` random acts of the candidate, each announced before ("begin" and the questions
@@ -169,8 +131,7 @@ int RunCandidate(quint32 seed, int acts) {
             Say(QStringLiteral("begin tick"));
             ++*c.platform.now;
             c.window->Timer1Timer();
-            Say(QStringLiteral("ack tick %1")
-                    .arg(StrToTime(c.Find<QLabel>(QStringLiteral("lblTestTime"))->text())));
+            Say(QStringLiteral("ack tick %1").arg(c.Left()));
         }
     }
     Say(QStringLiteral("done"));
@@ -188,8 +149,7 @@ int RunInspect() {
         }
     Say(QStringLiteral("score %1 %2")
             .arg(FormatGeneral(c.window->State().AchievedScore), FormatGeneral(sum)));
-    Say(QStringLiteral("left %1").arg(
-        StrToTime(c.Find<QLabel>(QStringLiteral("lblTestTime"))->text())));
+    Say(QStringLiteral("left %1").arg(c.Left()));
     for (int n = 1; n <= c.Questions(3); ++n) {
         const QString panel = c.Panel(3, n);  // before the showing turns it lime
         c.Click(PanelName(SectionOf(3), n));
@@ -201,24 +161,34 @@ int RunInspect() {
     return 0;
 }
 
+BenchCluster* gCluster = nullptr;  // --server
+
+// A trial's working folder with the delivered classroom: in its file, or on the server.
+void PrepareClassroom(const QString& dir, const QString& name) {
+    CopyDatabase(QStringLiteral(CX_DELIVERED_DB), dir);
+    if (gCluster) gCluster->PutClassroom(dir + QStringLiteral("/data/Maindb.db"), name);
+}
+
 // What the record and the candidate's row hold, every column but the stale workstation's own
 // sign of life.
 QStringList RecordState(const QString& dir) {
-    Database db(dir + QStringLiteral("/data/Maindb.db"));
     QStringList rows;
-    for (const char* sql :
-         {"SELECT JiluID, Bufen, TestID, Daan, Caogao, Biaoji, Xianshi, Defen FROM Datijilu "
-          "ORDER BY JiluID, Bufen, TestID",
-          "SELECT JiluID, Zhuren, Zhuangtai, Chengji, Jieshu, Bufen, TestID FROM Kaoshijilu",
-          "SELECT Chengji, Tt1, Tt2, Tt3 FROM Userxinxi"}) {
-        auto table = db.OpenQuery(QString::fromLatin1(sql));
-        for (; !table->AtEnd(); table->MoveNext()) {
-            QStringList cells;
-            for (int c = 0; c < table->ColumnCount(); ++c)
-                cells << QString::fromUtf8(table->ColumnText(c));
-            rows << cells.join(QLatin1Char('|'));
+    InOwnThread([&] {
+        Database db(dir + QStringLiteral("/data/Maindb.db"));
+        for (const char* sql :
+             {"SELECT JiluID, Bufen, TestID, Daan, Caogao, Biaoji, Xianshi, Defen FROM Datijilu "
+              "ORDER BY JiluID, Bufen, TestID",
+              "SELECT JiluID, Zhuren, Zhuangtai, Chengji, Jieshu, Bufen, TestID FROM Kaoshijilu",
+              "SELECT Chengji, Tt1, Tt2, Tt3 FROM Userxinxi"}) {
+            auto table = db.OpenQuery(QString::fromLatin1(sql));
+            for (; !table->AtEnd(); table->MoveNext()) {
+                QStringList cells;
+                for (int c = 0; c < table->ColumnCount(); ++c)
+                    cells << QString::fromUtf8(table->ColumnText(c));
+                rows << cells.join(QLatin1Char('|'));
+            }
         }
-    }
+    });
     return rows;
 }
 
@@ -239,8 +209,10 @@ bool FreezeTrial(const QString& self, const QString& dir, quint32 seed, int acts
     QThread::usleep(quint64(stopAfterUs));
     // Stopped inside a write, a workstation holds the file's lock and the whole room waits for it
     // (on a shared file nothing can take a lock back): such a moment is passed over, counted.
+    // A server ends the session of a stopped workstation by itself.
     for (;;) {
         ::kill(pid_t(first.processId()), SIGSTOP);
+        if (gCluster) break;
         if (CaughtError([&] {
                 Database db(dir + QStringLiteral("/data/Maindb.db"), 50);
                 db.RunStatement(QStringLiteral("BEGIN EXCLUSIVE"));
@@ -286,7 +258,26 @@ QStringList ReadLines(QProcess& process) {
 struct Outage {
     qint64 fromUs = -1;  // none
     qint64 toUs = 0;     // past the kill: given back after it
+    bool hung = false;   // on the server: hung rather than down
 };
+
+// Takes the database out of reach, and gives it back.
+void Cut(const QString& data, const QString& away, const Outage& outage) {
+    if (!gCluster)
+        QDir().rename(data, away);
+    else if (outage.hung)
+        gCluster->Hang();
+    else
+        gCluster->Down();
+}
+void Mend(const QString& data, const QString& away, const Outage& outage) {
+    if (!gCluster)
+        QDir().rename(away, data);
+    else if (outage.hung)
+        gCluster->Wake();
+    else
+        gCluster->Up();
+}
 
 void Trial(Tally& tally, const QString& self, const QString& dir, quint32 seed, int acts,
            qint64 killAfterUs, Outage outage = {}) {
@@ -304,18 +295,24 @@ void Trial(Tally& tally, const QString& self, const QString& dir, quint32 seed, 
         if (us > slept) QThread::usleep(quint64(us - slept));
         slept = qMax(slept, us);
     };
+    bool cut = false;
     if (outage.fromUs >= 0) {
         sleepUntil(outage.fromUs);
-        QDir().rename(data, away);
+        Cut(data, away, outage);
+        cut = true;
         if (outage.toUs < killAfterUs) {
             sleepUntil(outage.toUs);
-            QDir().rename(away, data);
+            Mend(data, away, outage);
+            cut = false;
         }
     }
     sleepUntil(killAfterUs);
     ::kill(pid_t(candidate.processId()), SIGKILL);
     candidate.waitForFinished(10000);
-    if (QDir(away).exists()) QDir().rename(away, data);
+    if (cut) {
+        sleepUntil(outage.toUs);
+        Mend(data, away, outage);
+    }
     const QStringList said = ReadLines(candidate);
 
     // What must be on the sheet: the last acknowledged state of each question, but for those of an
@@ -412,6 +409,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     int trials = 200, acts = 300, freezes = 0;
     const bool outages = args.contains(QStringLiteral("--outage"));
+    std::optional<BenchCluster> cluster;
+    if (args.contains(QStringLiteral("--server"))) gCluster = &cluster.emplace();
     quint32 seed = 1;
     for (qsizetype i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--trials")) trials = args[i + 1].toInt();
@@ -424,7 +423,7 @@ int main(int argc, char** argv) {
 
     // How long the acts take when nobody kills the candidate.
     const QString calibration = base.path() + QStringLiteral("/calibration");
-    CopyDatabase(QStringLiteral(CX_DELIVERED_DB), calibration);
+    PrepareClassroom(calibration, QStringLiteral("crash_calibration"));
     QProcess run;
     run.setWorkingDirectory(calibration);
     run.start(self, {QStringLiteral("--candidate"), QString::number(seed), QString::number(acts)});
@@ -439,14 +438,17 @@ int main(int argc, char** argv) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<qint64> moment(0, qint64(actsMs * 1100.0));  // µs
     Tally tally;
+    int hung = 0;
     for (int t = 0; t < trials; ++t) {
         const QString dir = base.path() + QStringLiteral("/trial%1").arg(t);
-        CopyDatabase(QStringLiteral(CX_DELIVERED_DB), dir);
+        PrepareClassroom(dir, QStringLiteral("crash_trial%1").arg(t % 8));
         const qint64 kill = moment(random);
         Outage outage;
         if (outages) {
             outage.fromUs = std::uniform_int_distribution<qint64>(0, kill)(random);
             outage.toUs = std::uniform_int_distribution<qint64>(outage.fromUs, 2 * kill)(random);
+            outage.hung = gCluster && random() % 2 == 0;
+            hung += outage.hung;
         }
         Trial(tally, self, dir, seed + quint32(t), acts, kill, outage);
         QDir(dir).removeRecursively();
@@ -455,6 +457,14 @@ int main(int argc, char** argv) {
         "exam crash trials: %d acts of a scripted candidate (%.0f ms when not killed), "
         "SIGKILL at a uniform moment%s\n",
         acts, actsMs, outages ? ", the database out of reach for a random span around it" : "");
+    if (gCluster)
+        std::printf(
+            "on a PostgreSQL server (fsync %s, TLS), as the exam role%s\n",
+            qPrintable(gCluster->Fsync()),
+            outages
+                ? qPrintable(
+                      QStringLiteral("; outages: %1 down, %2 hung").arg(trials - hung).arg(hung))
+                : "");
     std::printf("%8s %9s %10s %10s %10s %6s %16s\n", "trials", "finished", "acked", "in flight",
                 "checked", "lost", "max time drift");
     std::printf("%8d %9d %10d %10d %10d %6d %14d s\n", tally.trials, tally.finished, tally.acked,
@@ -467,7 +477,7 @@ int main(int argc, char** argv) {
     QStringList staleProblems;
     for (int t = 0; t < freezes; ++t) {
         const QString dir = base.path() + QStringLiteral("/freeze%1").arg(t);
-        CopyDatabase(QStringLiteral(CX_DELIVERED_DB), dir);
+        PrepareClassroom(dir, QStringLiteral("crash_freeze%1").arg(t % 8));
         QString problem;
         if (FreezeTrial(self, dir, seed + 100000 + quint32(t), acts, moment(random), &problem,
                         &insideWrite)) {

@@ -8,7 +8,10 @@
 // Nothing waits on the server for longer than kAnswerMs: a server that does not answer (stopped,
 // hung, a cut cable) is dropped and reported as unreachable. The server's own limits lie below
 // that: a row or turn another connection holds is waited for kLockMs, a statement may run for
-// kStatementMs; TCP keep-alives notice a silent peer while idle.
+// kStatementMs; TCP keep-alives notice a silent peer while idle. A session that stays inside a
+// transaction without a statement for kIdleInTransactionMs is ended by the server: a workstation
+// frozen mid-transaction (its kernel still answering the keep-alives) would otherwise hold its
+// rows for the whole room until it wakes.
 #include "data_store/Engine.h"
 #include "data_store/ServerLink.h"
 #include "data_store/ServerSql.h"
@@ -52,6 +55,7 @@ ColumnKind KindOf(Oid type) {
 constexpr int kAnswerMs = 5000;
 constexpr int kStatementMs = 4000;
 constexpr int kLockMs = 3000;
+constexpr int kIdleInTransactionMs = 10000;
 
 struct Connection {
     PGconn* conn = nullptr;
@@ -156,9 +160,11 @@ std::unique_ptr<Engine> OpenServerEngine(const ServerAddress& address) {
 
 ServerEngine::ServerEngine(const ServerAddress& address)
     : conninfo_(address.ConnectionString() +
-                QByteArray(" options='-c lock_timeout=%1 -c statement_timeout=%2'")
+                QByteArray(" options='-c lock_timeout=%1 -c statement_timeout=%2 "
+                           "-c idle_in_transaction_session_timeout=%3'")
                     .replace("%1", QByteArray::number(kLockMs))
-                    .replace("%2", QByteArray::number(kStatementMs))),
+                    .replace("%2", QByteArray::number(kStatementMs))
+                    .replace("%3", QByteArray::number(kIdleInTransactionMs))),
       label_(address.Label()) {
     link_ = &Connections()[conninfo_];
     if (!link_->conn || PQstatus(link_->conn) != CONNECTION_OK) Connect();
