@@ -20,6 +20,7 @@ const QString kExamPassword = QStringLiteral("kaoshi-bench-0");
 QByteArray RunScript(const QStringList& arguments, const QProcessEnvironment& environment) {
     QProcess script;
     script.setProcessEnvironment(environment);
+    script.setWorkingDirectory(QStringLiteral("/"));  // a folder the server's user may enter
     script.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     script.start(QStringLiteral("bash"), QStringList{kScript} + arguments);
     if (!script.waitForFinished(120000) || script.exitCode() != 0)

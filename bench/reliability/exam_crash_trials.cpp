@@ -16,7 +16,9 @@
 // PostgreSQL server (the CX_PG_* variables', or a cluster of fsync on started for the run) and the
 // workstations connect as the exam role. The outages are then the server's own: down (connections
 // refused) or hung (its processes stopped: calls taken and never answered), at random.
+// --pace MS has the candidate think between two acts, so that outages last seconds.
 //   exam_crash_trials [--trials 200] [--seed 1] [--acts 300] [--freeze 0] [--outage] [--server]
+//                     [--pace 0]
 // Exit code 1 when a trial lost an answer or a stale workstation wrote.
 #include "reliability/BenchCluster.h"
 #include "reliability/CrashTrials.h"
@@ -27,6 +29,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHash>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -44,6 +47,7 @@ namespace {
 
 constexpr qint64 kStartClock = 1'800'000'000;
 QString gInstallation = QStringLiteral("bench");  // --installation: which workstation this is
+int gPaceMs = 0;  // --pace: the candidate thinks this long between two acts
 
 // A question of the paper: section 0..3 and number.
 QString Key(int s, int n) {
@@ -88,6 +92,11 @@ int RunCandidate(quint32 seed, int acts) {
     };
     Say(QStringLiteral("ready"));
     for (int a = 0; a < acts; ++a) {
+        if (gPaceMs > 0) {
+            QEventLoop thinking;  // the window goes on meanwhile: the writer's answers arrive
+            QTimer::singleShot(gPaceMs, &thinking, &QEventLoop::quit);
+            thinking.exec();
+        }
         const int what = pickInt(0, 99);
         if (what < 25) {  // show a question
             const int s = pickInt(0, 3), n = pickInt(1, c.Questions(s));
@@ -199,7 +208,8 @@ bool FreezeTrial(const QString& self, const QString& dir, quint32 seed, int acts
         p.setWorkingDirectory(dir);
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p.start(self, {QStringLiteral("--candidate"), QString::number(s), QString::number(count),
-                       QStringLiteral("--installation"), installation});
+                       QStringLiteral("--installation"), installation, QStringLiteral("--pace"),
+                       QString::number(gPaceMs)});
         p.waitForStarted(10000);
         while (!p.canReadLine() && p.waitForReadyRead(10000)) {
         }
@@ -285,7 +295,8 @@ void Trial(Tally& tally, const QString& self, const QString& dir, quint32 seed, 
     candidate.setWorkingDirectory(dir);
     candidate.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     candidate.start(self,
-                    {QStringLiteral("--candidate"), QString::number(seed), QString::number(acts)});
+                    {QStringLiteral("--candidate"), QString::number(seed), QString::number(acts),
+                     QStringLiteral("--pace"), QString::number(gPaceMs)});
     candidate.waitForStarted(10000);
     while (!candidate.canReadLine() && candidate.waitForReadyRead(10000)) {
     }
@@ -402,6 +413,8 @@ int main(int argc, char** argv) {
         args.value(0) == QLatin1String("--inspect")) {
         QApplication app(argc, argv);
         if (args.value(3) == QLatin1String("--installation")) gInstallation = args.value(4);
+        if (const qsizetype pace = args.indexOf(QStringLiteral("--pace")); pace > 0)
+            gPaceMs = args.value(pace + 1).toInt();
         return args[0] == QLatin1String("--inspect")
                    ? RunInspect()
                    : RunCandidate(args[1].toUInt(), args[2].toInt());
@@ -417,6 +430,7 @@ int main(int argc, char** argv) {
         if (args[i] == QLatin1String("--seed")) seed = args[i + 1].toUInt();
         if (args[i] == QLatin1String("--acts")) acts = args[i + 1].toInt();
         if (args[i] == QLatin1String("--freeze")) freezes = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--pace")) gPaceMs = args[i + 1].toInt();
     }
     const QString self = QCoreApplication::applicationFilePath();
     QTemporaryDir base;
@@ -426,7 +440,8 @@ int main(int argc, char** argv) {
     PrepareClassroom(calibration, QStringLiteral("crash_calibration"));
     QProcess run;
     run.setWorkingDirectory(calibration);
-    run.start(self, {QStringLiteral("--candidate"), QString::number(seed), QString::number(acts)});
+    run.start(self, {QStringLiteral("--candidate"), QString::number(seed), QString::number(acts),
+                     QStringLiteral("--pace"), QString::number(gPaceMs)});
     run.waitForStarted(10000);
     while (!run.canReadLine() && run.waitForReadyRead(10000)) {
     }
