@@ -19,10 +19,14 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 
+#include <cstdio>
+
 namespace {
 
 const QString kMissing =
     QStringLiteral("请填写服务器地址、端口（1-65535）、数据库名、管理账号和管理密码");
+// A file a copy from the server replaced is kept under its name with this ending.
+const QString kKeptSuffix = QStringLiteral(".bak");
 const QString kNotEmpty = QStringLiteral("目标数据库不是空的（已有表 %1），没有复制");
 const QStringList kSslModes = {QStringLiteral("verify-full"), QStringLiteral("verify-ca"),
                                QStringLiteral("require")};
@@ -228,8 +232,14 @@ bool ServerTab::CopyBack(const ServerSettings& settings, const QString& ownerPas
         QFile::remove(part);
         throw;
     }
-    QFile::remove(target);
-    if (!QFile::rename(part, target)) {
+    // What the target held stays beside it; the new file takes its place in one step, so that
+    // no moment leaves the target missing.
+    if (QFile::exists(target)) {
+        QFile::remove(target + kKeptSuffix);
+        QFile::copy(target, target + kKeptSuffix);
+    }
+    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) !=
+        0) {
         QFile::remove(part);
         prompts_.Message(QStringLiteral("无法写入文件 ") + target);
         return false;
@@ -274,7 +284,8 @@ void ServerTab::Button34Click() {
             Refresh();
             prompts_.Message(
                 QStringLiteral("已把服务器上的内容复制回本地文件，以后的连接都使用本地文件 ") +
-                kDatabasePath);
+                kDatabasePath + QStringLiteral("（原来的文件保留为 ") + kDatabasePath +
+                kKeptSuffix + QStringLiteral("）"));
             return;
         }
         if (!prompts_.Confirm(QStringLiteral("改用本地文件"),

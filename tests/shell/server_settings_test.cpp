@@ -122,6 +122,8 @@ class ServerSettingsTest : public QObject {
                  qPrintable(prompts.shown[prompts.shown.size() - 2].text));
         QVERIFY(prompts.LastText().startsWith(QStringLiteral("已把服务器上的内容复制回本地文件")));
         QVERIFY(!StoredServerSettings(dir.DatabaseFile()));
+        // The file as it was (naming the server) is kept beside it.
+        QVERIFY(StoredServerSettings(dir.DatabaseFile() + QStringLiteral(".bak")));
         QCOMPARE(dir.Scalar(QStringLiteral("Select TimeN from Time")), QStringLiteral("00:45:00"));
         QCOMPARE(dir.Scalar(QStringLiteral("Select Chengji from Userxinxi where Xuehao=110101")),
                  QStringLiteral("1"));
