@@ -5,7 +5,9 @@
 #                                   127.0.0.1; prints the variables to connect (eval them). The
 #                                   cluster runs with fsync off unless --fsync is given (figures
 #                                   that should compare with a real server's).
-#   scripts/pg_cluster.sh restart   restarts the cluster named by CX_PG_DIR (connections drop)
+#   scripts/pg_cluster.sh restart   restarts the cluster named by CX_PG_DIR (connections drop), or
+#                                   starts it again after a halt
+#   scripts/pg_cluster.sh halt      stops the cluster named by CX_PG_DIR and keeps its folder
 #   scripts/pg_cluster.sh stop      stops it and removes the folder
 # The server runs as the postgres user when started by root. Clients log in with a password
 # (scram-sha-256) over TLS only, as the user "chengxi", which may create databases and roles. The
@@ -77,13 +79,16 @@ EOT
 restart)
     as_owner "$bin/pg_ctl" -D "${CX_PG_DIR:?}/data" -w -m fast restart >/dev/null
     ;;
+halt)
+    as_owner "$bin/pg_ctl" -D "${CX_PG_DIR:?}/data" -w -m fast stop >/dev/null
+    ;;
 stop)
     dir=${2:-${CX_PG_DIR:?}}
     [ -d "$dir/data" ] && as_owner "$bin/pg_ctl" -D "$dir/data" -w -m immediate stop >/dev/null || true
     rm -rf "$dir"
     ;;
 *)
-    echo "usage: $0 start|restart|stop [dir]" >&2
+    echo "usage: $0 start|restart|halt|stop [dir]" >&2
     exit 2
     ;;
 esac
