@@ -724,6 +724,8 @@ int main(int argc, char** argv) {
                   }},
                  {"server hung (its processes SIGSTOPped)", [] {
                       auto hang = std::make_shared<ServerHang>();
+                      std::printf("    (the server hung: %d of its processes stopped)\n",
+                                  hang->Processes());
                       return [hang]() mutable { hang.reset(); };
                   }}});
     window.Recorder().Drain();
