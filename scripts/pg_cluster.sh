@@ -8,8 +8,6 @@
 #   scripts/pg_cluster.sh restart   restarts the cluster named by CX_PG_DIR (connections drop)
 #   scripts/pg_cluster.sh down|up   stops the cluster at once (as a power cut would: connections
 #                                   refused) and starts it again on the same port
-#   scripts/pg_cluster.sh hang|wake stops every process of the cluster (SIGSTOP: a server that
-#                                   takes calls and never answers) and lets them go on
 #   scripts/pg_cluster.sh stop      stops it and removes the folder
 # The server runs as the postgres user when started by root. Clients log in with a password
 # (scram-sha-256) over TLS only, as the user "chengxi", which may create databases and roles. The
@@ -89,20 +87,13 @@ up)
     as_owner "$bin/pg_ctl" -D "${CX_PG_DIR:?}/data" -l "$CX_PG_DIR/server.log" -w \
         -o "$(cat "$CX_PG_DIR/options")" start >/dev/null
     ;;
-hang | wake)
-    signal=STOP
-    [ "$1" = wake ] && signal=CONT
-    postmaster=$(head -1 "${CX_PG_DIR:?}/data/postmaster.pid")
-    kill -"$signal" "$postmaster"
-    pkill -"$signal" -P "$postmaster" || true
-    ;;
 stop)
     dir=${2:-${CX_PG_DIR:?}}
     [ -d "$dir/data" ] && as_owner "$bin/pg_ctl" -D "$dir/data" -w -m immediate stop >/dev/null || true
     rm -rf "$dir"
     ;;
 *)
-    echo "usage: $0 start|restart|down|up|hang|wake|stop [dir]" >&2
+    echo "usage: $0 start|restart|down|up|stop [dir]" >&2
     exit 2
     ;;
 esac

@@ -3,8 +3,12 @@
 #include "data_store/ClassroomCopy.h"
 #include "data_store/Database.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+
+#include <signal.h>
 
 #include <exception>
 #include <stdexcept>
@@ -27,6 +31,27 @@ QByteArray RunScript(const QStringList& arguments, const QProcessEnvironment& en
         throw std::runtime_error("scripts/pg_cluster.sh " + arguments.join(u' ').toStdString() +
                                  " failed");
     return script.readAllStandardOutput();
+}
+
+// The server's processes a hang stopped, for the signal handler.
+pid_t gStopped[256];
+volatile sig_atomic_t gStoppedCount = 0;
+
+void WakeStopped() {
+    for (sig_atomic_t i = 0; i < gStoppedCount; ++i)
+        ::kill(gStopped[i], SIGCONT);
+}
+
+extern "C" void WakeAndDie(int signal) {
+    WakeStopped();
+    ::raise(signal);  // the handler was reset: the default action follows
+}
+
+void Stop(pid_t pid) {
+    if (gStoppedCount >= sig_atomic_t(std::size(gStopped))) return;
+    gStopped[gStoppedCount] = pid;
+    gStoppedCount = gStoppedCount + 1;
+    ::kill(pid, SIGSTOP);
 }
 
 }  // namespace
@@ -89,7 +114,7 @@ ServerAddress BenchCluster::FreshDatabase(const QString& name) const {
     return address;
 }
 
-void BenchCluster::PutClassroom(const QString& fileName, const QString& name) const {
+ServerAddress BenchCluster::PutClassroom(const QString& fileName, const QString& name) const {
     const ServerAddress address = FreshDatabase(name);
     InOwnThread([&] {
         Database target(address);
@@ -101,6 +126,7 @@ void BenchCluster::PutClassroom(const QString& fileName, const QString& name) co
     settings.examUser = kExamUser;
     settings.examPassword = kExamPassword;
     StoreServerSettings(fileName, settings);
+    return address;
 }
 
 QString BenchCluster::Fsync() const {
@@ -111,4 +137,40 @@ QString BenchCluster::Fsync() const {
                     ->Value(QStringLiteral("fsync"));
     });
     return fsync;
+}
+
+int BenchCluster::Hang() const {
+    QFile pidFile(folder_ + QStringLiteral("/data/postmaster.pid"));
+    if (!pidFile.open(QIODevice::ReadOnly)) throw std::runtime_error("no postmaster.pid");
+    const pid_t postmaster = pid_t(pidFile.readLine().trimmed().toLongLong());
+    if (postmaster <= 0) throw std::runtime_error("no postmaster in postmaster.pid");
+    for (const int signal : {SIGINT, SIGTERM, SIGSEGV, SIGABRT, SIGBUS, SIGFPE}) {
+        struct sigaction action = {};
+        action.sa_handler = WakeAndDie;
+        action.sa_flags = SA_RESETHAND;
+        sigaction(signal, &action, nullptr);
+    }
+    Stop(postmaster);  // first, so that it starts no process while its children are found
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const pid_t pid = pid_t(entry.toLongLong(&number));
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!number || !stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray text = stat.readAll();  // pid (name) state ppid ...
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == postmaster) Stop(pid);
+    }
+    QStringList pids;
+    for (sig_atomic_t i = 0; i < gStoppedCount; ++i)
+        pids << QString::number(gStopped[i]);
+    QProcess::startDetached(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("sleep 60; kill -CONT %1 2>/dev/null").arg(pids.join(u' '))});
+    return int(gStoppedCount);
+}
+
+void BenchCluster::Wake() const {
+    WakeStopped();
+    gStoppedCount = 0;
 }

@@ -27,14 +27,20 @@ class BenchCluster {
     ServerAddress FreshDatabase(const QString& name) const;
     // The classroom of the file `fileName` copied into the new database `name`, with an exam
     // role of its own; the file then names that server and its workstations connect as that
-    // role, as on a school's server.
-    void PutClassroom(const QString& fileName, const QString& name) const;
+    // role, as on a school's server. Returns the owner's address of that database.
+    ServerAddress PutClassroom(const QString& fileName, const QString& name) const;
     QString Fsync() const;
+
+    // Started here (else the CX_PG_* variables named it).
+    bool Own() const { return own_; }
 
     void Down() const { Script(QStringLiteral("down")); }
     void Up() const { Script(QStringLiteral("up")); }
-    void Hang() const { Script(QStringLiteral("hang")); }
-    void Wake() const { Script(QStringLiteral("wake")); }
+    // The postmaster and every process it started stopped (SIGSTOP); returns how many. They are
+    // woken by Wake(), and whatever happens to this process: an interrupt or a crash wakes them,
+    // and a detached watchdog does a minute later should it be killed outright.
+    int Hang() const;
+    void Wake() const;
 
   private:
     void Script(const QString& command) const;

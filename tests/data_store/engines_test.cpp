@@ -1,6 +1,8 @@
 // The access layer's promises that must hold on both engines (run once on the file and once on
 // the test cluster): values read back as the same texts, table order, the error path, all-or-
-// nothing changes; and moving a classroom to the server and back keeps every row and text.
+// nothing changes; and moving a classroom to the server and back keeps every row and text, taking
+// the file as it stood at one moment while a workstation writes to it; a server whose certificate
+// does not check out is never connected to.
 #include "data_store/ClassroomCopy.h"
 #include "data_store/Database.h"
 #include "data_store/Pictures.h"
@@ -9,6 +11,10 @@
 #include "support/TestWorkdir.h"
 
 #include <QtTest>
+
+#include <netdb.h>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -220,6 +226,118 @@ class EnginesTest : public QObject {
         // Neither way overwrites a database that holds tables.
         QVERIFY_THROWS_EXCEPTION(TargetNotEmpty, CopyToServer(file, server));
         QVERIFY_THROWS_EXCEPTION(TargetNotEmpty, CopyFromServer(server, file));
+    }
+
+    // The copy reads the file from one snapshot: a workstation moving points between two rows
+    // and logging each move, one transaction each, all through the copy, leaves the server with
+    // the sum intact and exactly the moves the rows show.
+    void copyToServerTakesTheFileAtOneMoment() {
+        if (!TestWorkdir::OnServer()) QSKIP("needs the test cluster (CX_TEST_ENGINE=postgresql)");
+        const QString path = workdir_->Path() + QStringLiteral("/busy.db");
+        QVERIFY(QFile::copy(QStringLiteral(CX_DELIVERED_DB), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        {
+            Database file(path, Database::kDefaultBusyTimeoutMs, Database::Target::LocalFile);
+            file.RunScript(QStringLiteral(
+                "Create Table Fen (ID INTEGER PRIMARY KEY, Shu INTEGER); Insert into Fen values "
+                "(1, 500); Insert into Fen values (2, 500); Create Table Yidong (N INTEGER)"));
+        }
+        std::atomic<int> moves = 0;
+        std::atomic<bool> done = false;
+        QString failed;
+        std::thread workstation([&] {
+            try {
+                Database file(path, Database::kDefaultBusyTimeoutMs, Database::Target::LocalFile);
+                for (int n = 1; !done; ++n) {
+                    Transaction move(file);
+                    file.RunStatement(QStringLiteral("Update Fen Set Shu=Shu-1 where ID=1"));
+                    file.RunStatement(QStringLiteral("Insert into Yidong values (?)"), {qint64(n)});
+                    file.RunStatement(QStringLiteral("Update Fen Set Shu=Shu+1 where ID=2"));
+                    move.Commit();
+                    moves = n;
+                }
+            } catch (const DatabaseError& error) {
+                failed = error.Message();
+                done = true;
+            }
+        });
+        QTRY_VERIFY(moves >= 20);
+        const int before = moves;
+        Database server(TestWorkdir::Server());
+        server.RunScript(QStringLiteral("Drop Schema public Cascade; Create Schema public"));
+        {
+            Database file(path, Database::kDefaultBusyTimeoutMs, Database::Target::LocalFile);
+            CopyToServer(file, server);
+        }
+        QTRY_VERIFY(moves > before + 20);  // the workstation went on writing
+        done = true;
+        workstation.join();
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        const QStringList fen = Dump(server, QStringLiteral("Fen"));
+        const int copied = Dump(server, QStringLiteral("Yidong")).size() - 1;
+        QVERIFY(copied >= before);
+        QCOMPARE(fen.mid(1), (QStringList{QStringLiteral("1|%1").arg(500 - copied),
+                                          QStringLiteral("2|%1").arg(500 + copied)}));
+        QCOMPARE(server.OpenQuery(QStringLiteral("Select max(N) from Yidong"))->ColumnAsInt64(0),
+                 copied);
+    }
+
+    // verify-full and verify-ca connect only to a server whose certificate the given authority
+    // signed (verify-full: for the name connected to); the refusal is the program's own sentence.
+    // Without an authority, require still connects, encrypted.
+    void serverCertificateIsChecked() {
+        if (!TestWorkdir::OnServer()) QSKIP("needs the test cluster (CX_TEST_ENGINE=postgresql)");
+        const QString otherCa = workdir_->Path() + QStringLiteral("/other-ca.crt");
+        QProcess openssl;
+        openssl.setStandardErrorFile(QProcess::nullDevice());
+        openssl.start(QStringLiteral("openssl"),
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+                       "/CN=localhost", "-keyout", workdir_->Path() + QStringLiteral("/ca.key"),
+                       "-out", otherCa});
+        QVERIFY(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
+        const ServerAddress good = TestWorkdir::Server();
+        const auto refusal = [](const ServerAddress& address) {
+            try {
+                Database(address).OpenQuery(QStringLiteral("Select 1"));
+            } catch (const ServerUnreachable& error) {
+                return error.Message();
+            }
+            return QStringLiteral("<connected>");
+        };
+        const QString encrypted = QStringLiteral(
+            "Select case when ssl then 'encrypted' else 'plain' end as s from pg_stat_ssl where "
+            "pid=pg_backend_pid()");
+        for (const QString mode : {"verify-full", "verify-ca", "require"}) {
+            ServerAddress wrong = good;
+            wrong.sslMode = mode;
+            wrong.caFile = otherCa;
+            QVERIFY2(refusal(wrong).startsWith(
+                         QStringLiteral("无法连接考试服务器 %1。\n").arg(good.Label())),
+                     qPrintable(mode + QStringLiteral(": ") + refusal(wrong)));
+        }
+        ServerAddress plain = good;
+        plain.sslMode = DefaultSslMode(QString());
+        plain.caFile.clear();
+        QCOMPARE(plain.sslMode, QStringLiteral("require"));
+        QCOMPARE(Database(plain).OpenQuery(encrypted)->Value(QStringLiteral("s")),
+                 QStringLiteral("encrypted"));
+
+        // A name of this machine that reaches the server but is not on its certificate.
+        ServerAddress byName = good;
+        byName.host = QSysInfo::machineHostName();
+        addrinfo* found = nullptr;
+        if (getaddrinfo(byName.host.toUtf8().constData(), nullptr, nullptr, &found) != 0)
+            QSKIP("this machine's name does not resolve");
+        const bool loopback =
+            found->ai_family == AF_INET &&
+            reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr == htonl(0x7f000001);
+        freeaddrinfo(found);
+        if (!loopback || byName.host == QStringLiteral("localhost"))
+            QSKIP("this machine's name does not reach the server on 127.0.0.1");
+        QVERIFY(refusal(byName).startsWith(QStringLiteral("无法连接考试服务器")));
+        byName.sslMode = QStringLiteral("verify-ca");
+        QCOMPARE(Database(byName).OpenQuery(encrypted)->Value(QStringLiteral("s")),
+                 QStringLiteral("encrypted"));
     }
 
   private:
