@@ -58,7 +58,7 @@ start)
     [ "$(id -u)" -ne 0 ] || chown postgres: "$dir/data/server.key" "$dir/data/server.crt"
     # Password logins over TLS only.
     sed -i 's/^host /hostssl /' "$dir/data/pg_hba.conf"
-    echo "-p $port -c listen_addresses=127.0.0.1 -k $dir -c fsync=$fsync -c max_connections=300 -c ssl=on" \
+    echo "-p $port -c listen_addresses=127.0.0.1 -k $dir -c fsync=$fsync -c max_connections=500 -c ssl=on" \
         >"$dir/options"
     as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -o "$(cat "$dir/options")" start >/dev/null
     as_owner "$bin/psql" -h "$dir" -p "$port" -U postgres -d postgres -q -v ON_ERROR_STOP=1 \

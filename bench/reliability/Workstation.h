@@ -29,7 +29,8 @@ struct WorkstationPlan {
 struct WorkstationReport {
     int statements = 0;
     int failed = 0;
-    int saves = 0;  // score and answer saves that succeeded
+    int retried = 0;  // tries the database did not answer, made again (sign-ins, the writer's)
+    int saves = 0;    // score and answer saves that succeeded
     // The sequence number of the last successful save of the score and of answers 1..3 (-1: none).
     qint64 lastScore = -1;
     std::array<qint64, 3> lastAnswer{-1, -1, -1};

@@ -7,14 +7,19 @@
 //                                                   statement or lost save (run by the test suite)
 //   workstations --server [--seconds S] [--counts 32]
 //                                                   the exam record with two back offices, on the
-//                                                   file and on the PostgreSQL server named by the
-//                                                   CX_PG_* variables (scripts/pg_cluster.sh;
-//                                                   start it with --fsync for a real server's
-//                                                   figures)
+//                                                   file and on a PostgreSQL server (the CX_PG_*
+//                                                   variables', else a cluster with fsync on
+//                                                   started for the run), a fresh database per N
+// With the record, each candidate hands its picks to the exam journal's writer as the exam window
+// does (durable on the workstation, applied on the writer's thread, tried again while the database
+// does not answer); a pick's latency runs until it is applied. "retried": tries the database did
+// not answer (a sign-in clicked again a second later, the writer's tries); "failed": sign-ins that
+// never succeeded and entries still not applied 20 s after the run.
 #include "data_store/ClassroomCopy.h"
 #include "data_store/Database.h"
 #include "data_store/Schema.h"
 #include "data_store/ServerLink.h"
+#include "reliability/BenchCluster.h"
 #include "reliability/Workstation.h"
 
 #include <QCoreApplication>
@@ -36,6 +41,7 @@ struct Figures {
     int processes = 0;
     int statements = 0;
     int failed = 0;
+    int retried = 0;
     int saves = 0;
     int lost = 0;
     double savesPerSecond = 0;
@@ -51,49 +57,13 @@ double Percentile(std::vector<qint64> values, double share) {
     return double(values[index]) / 1000.0;
 }
 
-// The server of the CX_PG_* variables.
-std::optional<ServerAddress> BenchServer() {
-    if (qEnvironmentVariableIsEmpty("CX_PG_HOST")) return std::nullopt;
-    return ServerAddress{.host = qEnvironmentVariable("CX_PG_HOST"),
-                         .port = qEnvironmentVariableIntValue("CX_PG_PORT"),
-                         .database = qEnvironmentVariable("CX_PG_DATABASE"),
-                         .user = qEnvironmentVariable("CX_PG_USER"),
-                         .password = qEnvironmentVariable("CX_PG_PASSWORD"),
-                         .sslMode = DefaultSslMode(qEnvironmentVariable("CX_PG_SSLROOTCERT")),
-                         .caFile = qEnvironmentVariable("CX_PG_SSLROOTCERT")};
-}
-
-// A fresh database of that server for the run with `n` candidates. One database per N: this
-// process keeps its connection to the previous one open (the copy made it), so that one cannot
-// be dropped now.
-std::optional<ServerAddress> FreshServerDatabase(int n) {
-    std::optional<ServerAddress> address = BenchServer();
-    if (!address) return std::nullopt;
-    const QString name = QStringLiteral("bench_workstations_%1").arg(n);
-    {
-        Database admin(*address);
-        admin.RunStatement(QStringLiteral("Drop Database If Exists ") + name);
-        admin.RunStatement(QStringLiteral("Create Database ") + name);
-    }
-    address->database = name;
-    return address;
-}
-
-// The server's fsync setting, as the figures must say it.
-QString ServerFsync() {
-    const std::optional<ServerAddress> address = BenchServer();
-    if (!address) return QStringLiteral("none");
-    return Database(*address)
-        .OpenQuery(QStringLiteral("Show fsync"))
-        ->Value(QStringLiteral("fsync"));
-}
-
 // `record`: the candidates pick answers with the exam record and `offices` back offices show the
 // room view; otherwise the candidates take the exam's statements and the back office refreshes.
-// `server`: the file is copied to that server and points there, so every process works on it.
+// `cluster`: the file is copied to a database of that server and points there (the exam role), so
+// every process works on it.
 // `inStep`: with the record, the candidates all pick within the same 200 ms of every 2 s.
 Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false, int offices = 1,
-            const std::optional<ServerAddress>& server = std::nullopt, bool inStep = false) {
+            const BenchCluster* cluster = nullptr, bool inStep = false) {
     Figures figures;
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("data"));
@@ -101,14 +71,8 @@ Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false,
     QFile::copy(QStringLiteral(CX_DELIVERED_DB), file);
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     AddCandidates(file, candidates);
-    if (server) {
-        {
-            Database target(*server);
-            Database local(file, Database::kDefaultBusyTimeoutMs, Database::Target::LocalFile);
-            CopyToServer(local, target);
-        }
-        StoreServerAddress(file, server);
-    }
+    if (cluster)
+        cluster->PutClassroom(file, QStringLiteral("bench_workstations_%1").arg(candidates));
 
     // Every process waits for the same moment, so they all overlap from the first action.
     const qint64 startAt = QDateTime::currentMSecsSinceEpoch() + 800 + 60 * candidates;
@@ -144,6 +108,7 @@ Figures Run(int candidates, int busyTimeoutMs, int seconds, bool record = false,
         }
         figures.statements += report.statements;
         figures.failed += report.failed;
+        figures.retried += report.retried;
         figures.saves += report.saves;
         if (figures.firstFailure.isEmpty()) figures.firstFailure = report.firstFailure;
         latencies.insert(latencies.end(), report.latenciesUs.begin(), report.latenciesUs.end());
@@ -165,16 +130,16 @@ void PrintHeads(const char* left, const char* right, bool picks) {
     std::printf("%3s | ", "N");
     for (const char* gap : {" | ", "\n"}) {
         if (picks)
-            std::printf(head, "writes", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
+            std::printf(head, "retry", "failed", "picks", "lost", "picks/s", "p50 ms", "p99 ms");
         else
             std::printf(head, "stmts", "failed", "saves", "lost", "saves/s", "p50 ms", "p99 ms");
         std::printf("%s", gap);
     }
 }
 
-QString Cells(const Figures& f) {
-    return QString::asprintf("%6d %6d %6d %5d %8.1f %7.1f %7.1f", f.statements, f.failed, f.saves,
-                             f.lost, f.savesPerSecond, f.p50Ms, f.p99Ms);
+QString Cells(const Figures& f, bool picks = false) {
+    return QString::asprintf("%6d %6d %6d %5d %8.1f %7.1f %7.1f", picks ? f.retried : f.statements,
+                             f.failed, f.saves, f.lost, f.savesPerSecond, f.p50Ms, f.p99Ms);
 }
 
 }  // namespace
@@ -215,23 +180,22 @@ int main(int argc, char** argv) {
     }
     if (serverRun) {
         // The exam record on the file and on the server, side by side in one run.
+        const BenchCluster cluster;
         std::printf(
-            "the exam record: N candidates picking an answer every 2 s + 2 back offices showing "
-            "the room view every 3 s, %d s; latency: one pick with its write (open + upsert + "
-            "close); file: busy timeout 10 s; server: %s, fsync %s, TLS\n",
-            seconds, qPrintable(qEnvironmentVariable("CX_PG_HOST")), qPrintable(ServerFsync()));
+            "the exam record: N candidates picking an answer every 2 s through the exam journal "
+            "+ 2 back offices showing the room view every 3 s, %d s; latency: a pick from its "
+            "hand-over until applied; file: busy timeout 10 s; server: %s (%s), fsync %s, TLS "
+            "%s, the exam role\n",
+            seconds, qPrintable(cluster.Address().host),
+            cluster.Own() ? "started for the run" : "CX_PG_* variables",
+            qPrintable(cluster.Fsync()), qPrintable(cluster.Address().sslMode));
         PrintHeads("SQLite file", "PostgreSQL server", true);
         for (int n : counts) {
             const Figures file = Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 2);
-            const std::optional<ServerAddress> server = FreshServerDatabase(n);
-            if (!server) {
-                std::printf(
-                    "no server: start one with scripts/pg_cluster.sh and eval its output\n");
-                return 1;
-            }
             const Figures onServer =
-                Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 2, server);
-            std::printf("%3d | %s | %s\n", n, qPrintable(Cells(file)), qPrintable(Cells(onServer)));
+                Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 2, &cluster);
+            std::printf("%3d | %s | %s\n", n, qPrintable(Cells(file, true)),
+                        qPrintable(Cells(onServer, true)));
             for (const Figures* f : {&file, &onServer})
                 if (!f->firstFailure.isEmpty())
                     std::printf("first failure: %s\n", qPrintable(f->firstFailure));
@@ -268,8 +232,9 @@ int main(int argc, char** argv) {
     for (int n : counts) {
         const Figures own = Run(n, Database::kDefaultBusyTimeoutMs, seconds, true);
         const Figures inStep =
-            Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 1, std::nullopt, true);
-        std::printf("%3d | %s | %s\n", n, qPrintable(Cells(own)), qPrintable(Cells(inStep)));
+            Run(n, Database::kDefaultBusyTimeoutMs, seconds, true, 1, nullptr, true);
+        std::printf("%3d | %s | %s\n", n, qPrintable(Cells(own, true)),
+                    qPrintable(Cells(inStep, true)));
         std::fflush(stdout);
         if (!own.firstFailure.isEmpty())
             failures << QStringLiteral("N=%1 with the record: %2").arg(n).arg(own.firstFailure);

@@ -255,8 +255,8 @@ sqlite3* Database::Handle() const {
     return engine_->Handle();
 }
 
-void Database::Begin(bool write) {
-    engine_->Begin(write);
+void Database::Begin(bool write, qint64 scope) {
+    engine_->Begin(write, scope);
 }
 
 void Database::EndQuietly() noexcept {
@@ -267,7 +267,11 @@ void Database::EndQuietly() noexcept {
 // Transaction
 
 Transaction::Transaction(Database& db) : db_(db) {
-    db_.Begin(true);
+    db_.Begin(true, 0);
+}
+
+Transaction::Transaction(Database& db, Scope scope) : db_(db) {
+    db_.Begin(true, scope.key);
 }
 
 Transaction::~Transaction() {
@@ -280,7 +284,7 @@ void Transaction::Commit() {
 }
 
 ReadTransaction::ReadTransaction(Database& db) : db_(db) {
-    db_.Begin(false);
+    db_.Begin(false, 0);
 }
 
 ReadTransaction::~ReadTransaction() {

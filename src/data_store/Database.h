@@ -155,7 +155,7 @@ class Database {
   private:
     friend class Transaction;
     friend class ReadTransaction;
-    void Begin(bool write);
+    void Begin(bool write, qint64 scope);
     void EndQuietly() noexcept;
 
     std::unique_ptr<Engine> engine_;
@@ -167,6 +167,14 @@ class Database {
 class Transaction {
   public:
     explicit Transaction(Database& db);
+    // A transaction that writes only rows belonging to one scope (an exam attempt's record, keyed
+    // by a positive number), and rows every such transaction updates in a way any order gives the
+    // same result. On the file it is an ordinary one; on a server it runs beside those of other
+    // scopes, after those of its own and of the whole database.
+    struct Scope {
+        qint64 key = 0;
+    };
+    Transaction(Database& db, Scope scope);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

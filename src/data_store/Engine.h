@@ -14,7 +14,9 @@ class Engine {
     virtual void Run(const QString& sql, const SqlValues& values, ResultTable* into) = 0;
     virtual void RunScript(const QString& sql) = 0;
     virtual int ChangedRows() const = 0;
-    virtual void Begin(bool write) = 0;
+    // A transaction: read-only, or writing the whole database (scope 0), or writing only the rows
+    // of one scope (see Transaction).
+    virtual void Begin(bool write, qint64 scope) = 0;
     virtual void EndQuietly() noexcept = 0;
     [[noreturn]] virtual void RaiseError(const QString& message, const QString& sql) const = 0;
     virtual sqlite3* Handle() const { return nullptr; }

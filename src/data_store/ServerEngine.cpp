@@ -56,6 +56,7 @@ constexpr int kAnswerMs = 5000;
 constexpr int kStatementMs = 4000;
 constexpr int kLockMs = 3000;
 constexpr int kIdleInTransactionMs = 10000;
+constexpr int kTurnKey = 7300;  // the advisory lock of the writers' turn
 
 struct Connection {
     PGconn* conn = nullptr;
@@ -130,7 +131,7 @@ class ServerEngine final : public Engine {
     void Run(const QString& sql, const SqlValues& values, ResultTable* into) override;
     void RunScript(const QString& sql) override;
     int ChangedRows() const override { return changed_; }
-    void Begin(bool write) override;
+    void Begin(bool write, qint64 scope) override;
     void EndQuietly() noexcept override;
     [[noreturn]] void RaiseError(const QString& message, const QString& sql) const override;
 
@@ -365,16 +366,24 @@ void ServerEngine::RunScript(const QString& sql) {
         Run(statement, {}, nullptr);
 }
 
-void ServerEngine::Begin(bool write) {
+void ServerEngine::Begin(bool write, qint64 scope) {
     if (!write) {
         Run(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ"), {}, nullptr);
         return;
     }
     Run(QStringLiteral("BEGIN"), {}, nullptr);
     // Writing transactions take their turn, as on the file (BEGIN IMMEDIATE): a renumbering never
-    // meets another one half-way. The lock ends with the transaction.
+    // meets another one half-way. A transaction of one scope shares the turn with those of other
+    // scopes and waits only for its own scope's and for the writers of the whole database, which
+    // wait for all of them. The locks end with the transaction.
     ResultTable ignored;
-    Run(QStringLiteral("Select pg_advisory_xact_lock(7300)"), {}, &ignored);
+    if (scope == 0)
+        Run(QStringLiteral("Select pg_advisory_xact_lock(%1)").arg(kTurnKey), {}, &ignored);
+    else
+        Run(QStringLiteral("Select pg_advisory_xact_lock_shared(%1), pg_advisory_xact_lock(%1, %2)")
+                .arg(kTurnKey)
+                .arg(scope % 2147483647),
+            {}, &ignored);
 }
 
 void ServerEngine::EndQuietly() noexcept {

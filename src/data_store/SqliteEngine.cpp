@@ -47,7 +47,7 @@ class SqliteEngine final : public Engine {
     void Run(const QString& sql, const SqlValues& values, ResultTable* into) override;
     void RunScript(const QString& sql) override;
     int ChangedRows() const override { return sqlite3_changes(handle_); }
-    void Begin(bool write) override {
+    void Begin(bool write, qint64) override {  // the file has one lock, whatever the scope
         Run(write ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"), {}, nullptr);
     }
     void EndQuietly() noexcept override {

@@ -136,7 +136,9 @@ std::optional<record::Life> Apply(Database& db, const std::vector<Entry>& entrie
     if (entries.empty()) return std::nullopt;
     const qint64 attempt = entries.front().attempt;
     const QString& owner = entries.front().owner;
-    Transaction all(db);
+    // Only the attempt's rows, its candidate's and the sitting's clock (which only moves forward)
+    // are written: on a server the attempts of a room are applied side by side.
+    Transaction all(db, Transaction::Scope{attempt});
     std::optional<record::Life> life;
     const Applied applied = AppliedOf(db, attempt);
     const qint64 done = applied.owner == owner ? applied.seq : 0;

@@ -153,6 +153,36 @@ class EnginesTest : public QObject {
                  QStringLiteral("2"));
     }
 
+    // On a server, writers of different scopes (the attempts of a room) run side by side; one of
+    // the same scope, and one of the whole database, wait for the scope's writer to end.
+    void scopedWritersShareTheTurn() {
+        if (!TestWorkdir::OnServer()) QSKIP("needs the test cluster (CX_TEST_ENGINE=postgresql)");
+        Database db(kDatabasePath);
+        Transaction holding(db, Transaction::Scope{1});
+        db.RunStatement(QStringLiteral("Update KaoShi4 Set Request='甲' where TestID=1"));
+        const auto tryWrite = [](std::optional<Transaction::Scope> scope) {
+            bool written = false;
+            std::thread([&] {
+                try {
+                    Database other(kDatabasePath);
+                    std::optional<Transaction> t;
+                    scope ? t.emplace(other, *scope) : t.emplace(other);
+                    other.RunStatement(
+                        QStringLiteral("Update KaoShi4 Set Request='乙' where TestID=2"));
+                    t->Commit();
+                    written = true;
+                } catch (const DatabaseError&) {  // the lock's wait ran out
+                }
+            }).join();
+            return written;
+        };
+        QVERIFY(tryWrite(Transaction::Scope{2}));
+        QVERIFY(!tryWrite(Transaction::Scope{1}));
+        QVERIFY(!tryWrite(std::nullopt));
+        holding.Commit();
+        QVERIFY(tryWrite(std::nullopt));
+    }
+
     // A picture is stored once however often a text refers to it, and comes back byte for byte
     // (every byte value, NULs included) from either engine and through the copy back to a file.
     void picturesAreStoredOnceAndReadBackExactly() {
