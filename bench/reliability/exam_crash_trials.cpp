@@ -271,22 +271,14 @@ struct Outage {
     bool hung = false;   // on the server: hung rather than down
 };
 
-// Takes the database out of reach, and gives it back.
-void Cut(const QString& data, const QString& away, const Outage& outage) {
+// Takes the database out of reach (`reach` false), or gives it back.
+void Reach(bool reach, const QString& data, const QString& away, const Outage& outage) {
     if (!gCluster)
-        QDir().rename(data, away);
+        QDir().rename(reach ? away : data, reach ? data : away);
     else if (outage.hung)
-        gCluster->Hang();
+        reach ? gCluster->Wake() : void(gCluster->Hang());
     else
-        gCluster->Down();
-}
-void Mend(const QString& data, const QString& away, const Outage& outage) {
-    if (!gCluster)
-        QDir().rename(away, data);
-    else if (outage.hung)
-        gCluster->Wake();
-    else
-        gCluster->Up();
+        reach ? gCluster->Up() : gCluster->Down();
 }
 
 void Trial(Tally& tally, const QString& self, const QString& dir, quint32 seed, int acts,
@@ -309,11 +301,11 @@ void Trial(Tally& tally, const QString& self, const QString& dir, quint32 seed, 
     bool cut = false;
     if (outage.fromUs >= 0) {
         sleepUntil(outage.fromUs);
-        Cut(data, away, outage);
+        Reach(false, data, away, outage);
         cut = true;
         if (outage.toUs < killAfterUs) {
             sleepUntil(outage.toUs);
-            Mend(data, away, outage);
+            Reach(true, data, away, outage);
             cut = false;
         }
     }
@@ -322,7 +314,7 @@ void Trial(Tally& tally, const QString& self, const QString& dir, quint32 seed, 
     candidate.waitForFinished(10000);
     if (cut) {
         sleepUntil(outage.toUs);
-        Mend(data, away, outage);
+        Reach(true, data, away, outage);
     }
     const QStringList said = ReadLines(candidate);
 

@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <random>
 
 namespace {
@@ -238,35 +239,34 @@ int main(int argc, char** argv) {
     QString scoreProblem;
     {
         Walk walk(cluster, seed, screens);
-        Phase up(QStringLiteral("server up"));
-        walk.Act(up, 10);
-        walk.Shipped(up);
-        phases.push_back(up);
-
-        Phase down(QStringLiteral("server down"));
-        cluster.Down();
-        walk.Act(down, span / 2);
-        walk.Screen(QStringLiteral("outage_down"));
-        walk.Act(down, span - span / 2);
-        cluster.Up();
-        walk.Shipped(down);
-        walk.Screen(QStringLiteral("outage_down_recovered"));
-        phases.push_back(down);
-
-        Phase between(QStringLiteral("server up again"));
-        walk.Act(between, 10);
-        walk.Shipped(between);
-        phases.push_back(between);
-
-        Phase hung(QStringLiteral("server hung"));
-        cluster.Hang();
-        walk.Act(hung, span / 2);
-        walk.Screen(QStringLiteral("outage_hung"));
-        walk.Act(hung, span - span / 2);
-        cluster.Wake();
-        walk.Shipped(hung);
-        walk.Screen(QStringLiteral("outage_hung_recovered"));
-        phases.push_back(hung);
+        // A phase with the server up, then `span` s out of reach (`cut` .. `mend`), the window
+        // looked at halfway and after the return.
+        const auto phase = [&](const QString& name, const std::function<void()>& cut,
+                               const std::function<void()>& mend, const QString& screen) {
+            Phase out(name);
+            cut();
+            walk.Act(out, span / 2);
+            walk.Screen(screen);
+            walk.Act(out, span - span / 2);
+            mend();
+            walk.Shipped(out);
+            walk.Screen(screen + QStringLiteral("_recovered"));
+            phases.push_back(out);
+        };
+        const auto up = [&](const QString& name) {
+            Phase on(name);
+            walk.Act(on, 10);
+            walk.Shipped(on);
+            phases.push_back(on);
+        };
+        up(QStringLiteral("server up"));
+        phase(
+            QStringLiteral("server down"), [&] { cluster.Down(); }, [&] { cluster.Up(); },
+            QStringLiteral("outage_down"));
+        up(QStringLiteral("server up again"));
+        phase(
+            QStringLiteral("server hung"), [&] { cluster.Hang(); }, [&] { cluster.Wake(); },
+            QStringLiteral("outage_hung"));
 
         scoreProblem = walk.HandIn();
         std::printf(
