@@ -64,11 +64,16 @@ void ExamSection::ShowSlot(int n) {
     NumberPanel(n)->show();
 }
 
-ResultTable ExamSection::Question(int n) const {
-    return state_.Paper.Question(RecordSection(), Bank(n));
+const ResultTable& ExamSection::Question(int n) {
+    const int bank = Bank(n);
+    auto found = questions_.find(bank);
+    if (found == questions_.end())
+        found = questions_.emplace(bank, state_.Paper.Question(RecordSection(), bank)).first;
+    return found->second;
 }
 
 void ExamSection::LoadPaper() {
+    questions_.clear();
     int& count = state_.Count(data_.section);
     {
         ResultTable table = state_.Paper.Section(RecordSection());
@@ -183,7 +188,7 @@ void ExamSection::Step(int delta) {
         delta < 0 ? state_.CurrentNo > 1 : state_.CurrentNo < state_.Count(data_.section);
     if (moves) {
         const QString next = QString::number(state_.CurrentNo + delta);
-        const ResultTable row = Question(state_.CurrentNo + delta);
+        const ResultTable& row = Question(state_.CurrentNo + delta);
         state_.CurrentNo += delta;
         state_.CurrentNoText = next;
         ShowQuestion(row);

@@ -4,11 +4,13 @@
 // answer (ObjectiveSection, SubjectiveSection).
 #pragma once
 
+#include "data_store/Database.h"
 #include "exam/SectionTable.h"
 
 #include <QObject>
 
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 class ColorLabel;
@@ -72,8 +74,9 @@ class ExamSection : public QObject {
   protected:
     // The bank's TestID of question N of the candidate's paper (N itself in the paper's order).
     int Bank(int n) const { return state_.Order.BankQuestion(RecordSection(), n); }
-    // The rows of question N in the paper (none when the section has no such question).
-    ResultTable Question(int n) const;
+    // The rows of question N in the paper (none when the section has no such question), made once
+    // per paper.
+    const ResultTable& Question(int n);
     // Takes the question row's number in the candidate's order into CurrentNoText and shows the
     // caption and whatever else the section shows of the row.
     void ShowQuestion(const ResultTable& row);
@@ -109,6 +112,7 @@ class ExamSection : public QObject {
     void HidePictureCaption();
     QTextBrowser* pictureCaption_ = nullptr;
     int loaded_ = 0;  // questions 1..loaded_ loaded by the set-up, their number panels shown
+    std::unordered_map<int, ResultTable> questions_;  // by bank TestID, of the paper loaded
     void Step(int delta);
     void Scroll(int pixels);
 };

@@ -30,6 +30,7 @@ ColorLabel::ColorLabel(QWidget* parent, const QString& name, const QString& capt
 }
 
 void ColorLabel::setColor(const QColor& color) {
+    if (color == color_) return;
     color_ = color;
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, color);
@@ -39,8 +40,10 @@ void ColorLabel::setColor(const QColor& color) {
 }
 
 void ColorLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) emit clicked();
-    QLabel::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton) return QLabel::mousePressEvent(event);
+    // Taken here: the press is this label's, not its box's to look at again.
+    event->accept();
+    emit clicked();
 }
 
 void ColorLabel::enterEvent(QEnterEvent* event) {
