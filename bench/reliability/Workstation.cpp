@@ -293,7 +293,8 @@ WorkstationReport ActExaminee(const WorkstationPlan& plan) {
             signedIn = recorder.Handler([&](Database& db) {
                 UpgradeSchemaOnce(kDatabasePath);
                 const SittingRow sitting = record::SittingForSignIn(db, attempt.startedAt);
-                Transaction begin(db);
+                Transaction begin(db, Transaction::Scope::Candidate(number));
+                record::HoldAttempts(db, number, sitting.id);
                 attempt.examId = record::CurrentExamId(db);
                 attempt.sitting = sitting.id;
                 attempt.owner = record::NewOwnerToken();

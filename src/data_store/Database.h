@@ -168,11 +168,15 @@ class Transaction {
   public:
     explicit Transaction(Database& db);
     // A transaction that writes only rows belonging to one scope (an exam attempt's record, keyed
-    // by a positive number), and rows every such transaction updates in a way any order gives the
-    // same result. On the file it is an ordinary one; on a server it runs beside those of other
-    // scopes, after those of its own and of the whole database.
+    // by a positive number; a candidate's exam start, by the negative student number), and rows
+    // every such transaction updates in a way any order gives the same result. A row two scopes
+    // share (an attempt taken over at an exam start) is proved by writing it first: its row lock
+    // puts them in a row. On the file it is an ordinary transaction; on a server it runs beside
+    // those of other scopes, after those of its own and of the whole database.
     struct Scope {
         qint64 key = 0;
+        static Scope Attempt(qint64 id) { return {id}; }
+        static Scope Candidate(qint64 studentNo) { return {-studentNo}; }
     };
     Transaction(Database& db, Scope scope);
     ~Transaction();

@@ -73,7 +73,10 @@ ExamRecorder::Started ExamRecorder::Start(int studentNo, int questions) {
     Database db(kDatabasePath);
     Started started;
     started.sitting = record::SittingForSignIn(db, now);
-    Transaction start(db);
+    // On a server the starts of different candidates run side by side (the paper read meanwhile
+    // holds nobody up); the candidate's own wait for each other.
+    Transaction start(db, Transaction::Scope::Candidate(studentNo));
+    record::HoldAttempts(db, studentNo, started.sitting.id);
     // Looked at again under the write lock: the sitting may have ended since.
     const std::optional<SittingRow> sitting = record::Sitting(db, started.sitting.id);
     if (!sitting || !sitting->IsOpen()) throw AttemptLost(LossReason::SittingEnded);

@@ -138,7 +138,7 @@ std::optional<record::Life> Apply(Database& db, const std::vector<Entry>& entrie
     const QString& owner = entries.front().owner;
     // Only the attempt's rows, its candidate's and the sitting's clock (which only moves forward)
     // are written: on a server the attempts of a room are applied side by side.
-    Transaction all(db, Transaction::Scope{attempt});
+    Transaction all(db, Transaction::Scope::Attempt(attempt));
     std::optional<record::Life> life;
     const Applied applied = AppliedOf(db, attempt);
     const qint64 done = applied.owner == owner ? applied.seq : 0;

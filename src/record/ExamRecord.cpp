@@ -123,6 +123,12 @@ void BeginAttempt(Database& db, AttemptRow& row) {
         "JiluID");
 }
 
+void HoldAttempts(Database& db, int studentNo, qint64 sitting) {
+    db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Zhuren=Zhuren WHERE Xuehao=? AND "
+                                   "ChangciID=? AND Zhuangtai=0"),
+                    {qint64(studentNo), sitting});
+}
+
 void TakeOver(Database& db, const AttemptRow& row, qint64 now) {
     db.RunStatement(QStringLiteral("UPDATE Kaoshijilu SET Jiqi=?, Shebei=?, Zhuren=?, Huodong=?, "
                                    "Zuihou=?, Shengyu=?, Xintiao=Xintiao+1, Huanji=0 WHERE "

@@ -105,6 +105,10 @@ QString NewOwnerToken();
 // A new attempt numbered one past the candidate's latest; `row.id` and `row.number` are set. Run
 // it inside a transaction.
 void BeginAttempt(Database& db, AttemptRow& row);
+// Takes the row locks of the candidate's attempts in progress in `sitting`, first thing in an exam
+// start's transaction: what it reads of them then stays as read (their owners' writes wait) until
+// it ends.
+void HoldAttempts(Database& db, int studentNo, qint64 sitting);
 // The attempt in progress goes on at this workstation under a new owner `row.owner` (a resume):
 // the workstation that had it finds its token gone at its next write.
 void TakeOver(Database& db, const AttemptRow& row, qint64 now);

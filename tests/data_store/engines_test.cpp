@@ -153,7 +153,8 @@ class EnginesTest : public QObject {
                  QStringLiteral("2"));
     }
 
-    // On a server, writers of different scopes (the attempts of a room) run side by side; one of
+    // On a server, writers of different scopes (the attempts of a room, the candidates' exam
+    // starts) run side by side; one of
     // the same scope, and one of the whole database, wait for the scope's writer to end.
     void scopedWritersShareTheTurn() {
         if (!TestWorkdir::OnServer()) QSKIP("needs the test cluster (CX_TEST_ENGINE=postgresql)");
@@ -177,6 +178,7 @@ class EnginesTest : public QObject {
             return written;
         };
         QVERIFY(tryWrite(Transaction::Scope{2}));
+        QVERIFY(tryWrite(Transaction::Scope::Candidate(1)));  // a start is not attempt 1's writer
         QVERIFY(!tryWrite(Transaction::Scope{1}));
         QVERIFY(!tryWrite(std::nullopt));
         holding.Commit();
