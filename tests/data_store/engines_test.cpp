@@ -154,8 +154,8 @@ class EnginesTest : public QObject {
     }
 
     // On a server, writers of different scopes (the attempts of a room, the candidates' exam
-    // starts) run side by side; one of
-    // the same scope, and one of the whole database, wait for the scope's writer to end.
+    // starts) run side by side; one of the same scope, and one of the whole database, wait for
+    // the scope's writer to end.
     void scopedWritersShareTheTurn() {
         if (!TestWorkdir::OnServer()) QSKIP("needs the test cluster (CX_TEST_ENGINE=postgresql)");
         Database db(kDatabasePath);
