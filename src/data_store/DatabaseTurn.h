@@ -1,6 +1,7 @@
-// Database work done off the window's thread (the exam journal's writer) takes turns with the
-// window's own: the server engine keeps one connection per process, which two threads must not use
-// at once. Whoever works on the database while another thread may too holds this lock.
+// The window's database work around an exam (the sign-in's look at the record, the start, the
+// paper) and the exam journal's writer take turns, so a start never runs while this workstation's
+// own writer is half-way through shipping a run of entries. Each thread has a connection of its
+// own to a server; whoever works on the database while another thread may too holds this lock.
 #pragma once
 
 #include <mutex>
