@@ -11,6 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <thread>
 
 using namespace journal;
 
@@ -200,6 +204,39 @@ class JournalTest : public QObject {
         writer.Submit(Acts(attempt, 2, 4));          // later ones of the same owner too
         QVERIFY(writer.Drain(10000));
         QCOMPARE(Held(dir), QStringLiteral("|1|"));
+    }
+
+    // A resume elsewhere holds the attempt from the start of its transaction: the old owner's
+    // apply arriving meanwhile waits for it, then finds the attempt gone and writes nothing.
+    void applyWaitsForAResumeThatHoldsTheAttempt() {
+        TestWorkdir dir;
+        Database db(kDatabasePath);
+        EnsureAppliedTable(db);
+        const AttemptRow attempt = Begin(db);
+        Transaction start(db, Transaction::Scope::Candidate(attempt.studentNo));
+        record::HoldAttempts(db, attempt.studentNo, attempt.sitting);
+        std::atomic<bool> done = false;
+        std::optional<LossReason> lost;
+        std::thread old([&] {
+            try {
+                Database other(kDatabasePath);
+                Apply(other, Acts(attempt, 1, 1), 0);
+            } catch (const AttemptLost& why) {
+                lost = why.Reason();
+            } catch (const DatabaseError&) {  // waited past the lock's limit: reported below
+            }
+            done = true;
+        });
+        QThread::msleep(400);
+        const bool waited = !done;
+        AttemptRow moved = attempt;
+        moved.owner = record::NewOwnerToken();
+        record::TakeOver(db, moved, 3000);
+        start.Commit();
+        old.join();
+        QVERIFY(waited);
+        QCOMPARE(lost, LossReason::MovedElsewhere);
+        QCOMPARE(Held(dir), QStringLiteral("|1|"));  // the take-over's sign of life only
     }
 
     // The database out of reach: entries wait on the disk and are counted, the status says so,
